@@ -1,0 +1,307 @@
+#include "shared/PTools.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <limits>
+#include <mutex>
+
+namespace quorel {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// Strict decimal grammar: [+-] digits [. digits] [(e|E) [+-] digits], at least one mantissa digit.
+// Refuses "nan", "inf", hexadecimal and anything else from_chars would otherwise accept.
+bool IsDecimalNumber(std::string_view s) {
+  size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t exp = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++exp;
+    if (exp == 0) return false;
+  }
+  return i == s.size();
+}
+
+// Reads a text that passed IsDecimalNumber; values beyond the double range are unreadable,
+// values too small for it read as their extended value (0 for a double).
+bool ParseDecimal(std::string_view s, long double& value) {
+  if (!IsDecimalNumber(s)) return false;
+  bool negative = false;
+  if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+    negative = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  long double v = 0;
+  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+  if (ptr != s.data() + s.size()) return false;
+  if (ec == std::errc::result_out_of_range) {
+    // Either beyond the extended range or below it: only the latter is a number (zero).
+    auto e = s.find_first_of("eE");
+    if (e == std::string_view::npos || s.find('-', e) == std::string_view::npos) return false;
+    v = 0;
+  } else if (ec != std::errc()) {
+    return false;
+  }
+  if (!std::isfinite(v) || std::fabs(v) > static_cast<long double>(DBL_MAX)) return false;
+  value = negative ? -v : v;
+  return true;
+}
+
+void FirstCommaToPoint(std::string& s) {
+  auto p = s.find(',');
+  if (p != std::string::npos) s[p] = '.';
+}
+
+// The shared preparation of TextToDouble, TextToExtended and TryTextToFloat.
+std::string PrepareNumberText(std::string_view text) {
+  std::string s = Trim(text);
+  FirstCommaToPoint(s);
+  auto point = s.find('.');
+  if (s.empty() || (point != std::string::npos && point + 1 == s.size())) s += '0';
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s)
+    if (c != ' ') out += c;
+  return out;
+}
+
+std::mutex g_folder_mutex;
+std::string g_program_folder;
+
+}  // namespace
+
+std::string FloatToTextF(long double value, int precision, int digits) {
+  (void)digits;  // exponents are written with as many digits as they need
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (value == 0) return "0";
+  if (precision < 1) precision = 1;
+  if (precision > 18) precision = 18;
+  // to_chars never looks at the locale, so the point is always '.'.
+  char buf[128];
+  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision - 1);
+  std::string sci(buf, res.ptr);
+  auto epos = sci.find('e');
+  int exponent = std::atoi(sci.c_str() + epos + 1);
+  std::string mantissa = sci.substr(0, epos);
+  auto strip = [](std::string s) {
+    if (s.find('.') != std::string::npos) {
+      while (!s.empty() && s.back() == '0') s.pop_back();
+      if (!s.empty() && s.back() == '.') s.pop_back();
+    }
+    return s;
+  };
+  std::string out;
+  if (exponent < precision && std::fabs(value) >= 1e-5L) {
+    int decimals = precision - 1 - exponent;
+    if (decimals < 0) decimals = 0;
+    auto fixed = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    out = strip(std::string(buf, fixed.ptr));
+  } else {
+    out = strip(mantissa) + "E" + (exponent < 0 ? "-" : "") + std::to_string(std::abs(exponent));
+  }
+  return out;
+}
+
+std::string FloatToShortText(long double value) { return FloatToTextF(value, 8, 6); }
+std::string FloatToFullText(long double value) { return FloatToTextF(value, 15, 0); }
+
+double TextToDouble(std::string_view text) { return static_cast<double>(TextToExtended(text)); }
+
+long double TextToExtended(std::string_view text) {
+  long double v = 0;
+  return ParseDecimal(PrepareNumberText(text), v) ? v : 0.0L;
+}
+
+bool TryTextToFloat(std::string_view text, long double& value) {
+  long double v = 0;
+  if (!ParseDecimal(PrepareNumberText(text), v)) return false;
+  value = v;
+  return true;
+}
+
+bool TryTextToDouble(std::string_view text, double& value) {
+  std::string s(text);
+  FirstCommaToPoint(s);
+  long double v = 0;
+  if (!ParseDecimal(s, v)) {
+    value = 0;
+    return false;
+  }
+  value = static_cast<double>(v);
+  return true;
+}
+
+bool TryTextToInt(std::string_view text, int& value) {
+  std::string s = Trim(text);
+  if (s.empty()) return false;
+  size_t start = (s[0] == '+') ? 1 : 0;
+  if (start == s.size()) return false;
+  int v = 0;
+  auto [ptr, ec] = std::from_chars(s.data() + start, s.data() + s.size(), v, 10);
+  if (ec != std::errc() || ptr != s.data() + s.size()) return false;
+  if (start == 1 && s.size() > 1 && s[1] == '-') return false;
+  value = v;
+  return true;
+}
+
+int TextToInt(std::string_view text) {
+  int v = 0;
+  return TryTextToInt(text, v) ? v : 0;
+}
+
+std::uint32_t HexToInt(std::string_view text) {
+  std::string s = Trim(text);
+  std::string_view v = s;
+  if (v.size() >= 2 && v[0] == '0' && v[1] == 'x') v.remove_prefix(2);
+  std::uint32_t result = 0;
+  for (char c : v) {
+    std::uint32_t d = 0;
+    if (c >= '0' && c <= '9') d = static_cast<std::uint32_t>(c - '0');
+    else if (c >= 'A' && c <= 'F') d = static_cast<std::uint32_t>(c - 'A' + 10);
+    else if (c >= 'a' && c <= 'f') d = static_cast<std::uint32_t>(c - 'a' + 10);
+    result = result * 16u + d;
+  }
+  return result;
+}
+
+std::string TagValueText(std::string_view tag, std::string_view text) {
+  if (tag.empty()) return "";
+  auto p = text.find(tag);
+  if (p == std::string_view::npos) return "";
+  auto start = p + tag.size();
+  auto end = text.find(';', start);
+  return std::string(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+}
+
+int TagValueInt(std::string_view tag, std::string_view text) {
+  if (tag.empty()) return 0;
+  auto p = text.find(tag);
+  if (p == std::string_view::npos) return 0;
+  if (p > 0 && std::isalpha(static_cast<unsigned char>(text[p - 1]))) return 0;
+  int v = 0;
+  return TryTextToInt(TagValueText(tag, text), v) ? v : 0;
+}
+
+double TagValueFloat(std::string_view tag, std::string_view text) {
+  if (tag.empty() || text.find(tag) == std::string_view::npos) return 0;
+  return TextToDouble(TagValueText(tag, text));
+}
+
+std::string NativeSeparators(std::string_view path) {
+  std::string s(path);
+  for (char& c : s)
+    if (c == '\\') c = '/';
+  return s;
+}
+
+std::string ExpandProgramPath(std::string_view base, std::string_view path) {
+  namespace fs = std::filesystem;
+  if (path.find(":\\") != std::string_view::npos) return std::string(path);
+  fs::path p(NativeSeparators(path));
+  if (p.is_absolute()) return p.lexically_normal().string();
+  fs::path folder(base.empty() ? ProgramFolder() : NativeSeparators(base));
+  if (!folder.is_absolute()) {
+    std::error_code ec;
+    folder = fs::current_path(ec) / folder;
+  }
+  return (folder / p).lexically_normal().string();
+}
+
+std::string ProgramFolder() {
+  std::lock_guard<std::mutex> lock(g_folder_mutex);
+  if (g_program_folder.empty()) {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n > 0) {
+      buf[n] = 0;
+      g_program_folder = std::filesystem::path(buf).parent_path().string();
+    } else {
+      g_program_folder = ".";
+    }
+  }
+  return g_program_folder;
+}
+
+void SetProgramFolder(std::string folder) {
+  std::lock_guard<std::mutex> lock(g_folder_mutex);
+  g_program_folder = std::move(folder);
+}
+
+namespace {
+std::tm LocalTime(DateTime when) {
+  std::time_t t = std::chrono::system_clock::to_time_t(when);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return tm;
+}
+}  // namespace
+
+std::string FormatTimeStamp(DateTime when) {
+  std::tm tm = LocalTime(when);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d.%02d.%02d  %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return buf;
+}
+
+std::string FormatTimeMs(DateTime when) {
+  std::tm tm = LocalTime(when);
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
+  if (ms < 0) ms += 1000;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d:%d", tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
+  return buf;
+}
+
+std::string Trim(std::string_view text) {
+  size_t b = 0, e = text.size();
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  return std::string(text.substr(b, e - b));
+}
+
+std::string UpperCase(std::string_view text) {
+  std::string s(text);
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string s(text);
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace quorel

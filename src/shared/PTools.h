@@ -1,0 +1,60 @@
+// Small conversions used by every window and file routine: numbers to text and back with a
+// fixed '.' decimal point, tag-value strings, hexadecimal text, program-relative paths and
+// time stamps. Numbers are always written with '.' whatever the locale and read back with ','
+// or '.', so files written on one machine read on any other.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorel {
+
+// Number to text, general format: fixed notation while the integer digits fit the precision
+// and |value| >= 1e-5, scientific otherwise ("1.5E-7"); trailing zeros dropped.
+std::string FloatToTextF(long double value, int precision, int digits);
+std::string FloatToShortText(long double value);  // precision 8, digits 6
+std::string FloatToFullText(long double value);   // 15 significant digits
+
+// Text to number. Blanks are trimmed, the first ',' becomes '.', "7." and "" are completed with
+// "0", blanks inside are dropped. "nan", "inf" and values beyond the double range are unreadable.
+double TextToDouble(std::string_view text);            // 0 when unreadable
+long double TextToExtended(std::string_view text);     // 0 when unreadable
+bool TryTextToFloat(std::string_view text, long double& value);  // false when unreadable
+// Neither trims nor completes: only the first ',' becomes '.'. false and 0 when unreadable.
+bool TryTextToDouble(std::string_view text, double& value);
+bool TryTextToInt(std::string_view text, int& value);  // trims; decimal integer
+int TextToInt(std::string_view text);                  // 0 when unreadable
+// Hexadecimal text, optional "0x" prefix; other characters count as 0. Computed in 32 bits
+// unsigned, so eight hex digits (a stored colour) never overflow.
+std::uint32_t HexToInt(std::string_view text);
+
+// Tag values in texts such as "Idx:3;A:5;".
+std::string TagValueText(std::string_view tag, std::string_view text);
+int TagValueInt(std::string_view tag, std::string_view text);
+double TagValueFloat(std::string_view tag, std::string_view text);
+
+// Makes a stored path absolute. Accepts '\' and '/' as separators; a path absolute on this
+// platform (or a drive path such as "C:\...") is kept; a relative one is taken relative to
+// base, or to the folder of the running program when base is empty. Returns a path with this
+// platform's separators. Never changes the process's current folder.
+std::string ExpandProgramPath(std::string_view base, std::string_view path);
+// Converts every '\' to '/'.
+std::string NativeSeparators(std::string_view path);
+
+using DateTime = std::chrono::system_clock::time_point;
+std::string FormatTimeStamp(DateTime when);  // "2024.03.07  09:05:00" (local time)
+std::string FormatTimeMs(DateTime when);     // "09:05:00:7"
+
+// Folder of the running program (set by the program at start-up; /proc/self/exe otherwise).
+std::string ProgramFolder();
+void SetProgramFolder(std::string folder);
+
+// Small text helpers shared by the units.
+std::string Trim(std::string_view text);
+std::string UpperCase(std::string_view text);
+std::string LowerCase(std::string_view text);
+bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive
+
+}  // namespace quorel

@@ -1,0 +1,178 @@
+#include "shared/PTools.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace quorel;
+
+namespace {
+
+struct ReadCase {
+  const char* text;
+  bool ok;  // through TryTextToFloat
+  double value;
+};
+
+TEST(PToolsRead, SharedStepsOfTheLenientReaders) {
+  const ReadCase cases[] = {
+      {"1.5", true, 1.5},      {"1,5", true, 1.5},       {"  1.5  ", true, 1.5},   {"7.", true, 7.0},
+      {"", true, 0.0},         {"   ", true, 0.0},       {"1 000", true, 1000.0},  {"-2.5e3", true, -2500.0},
+      {"+4", true, 4.0},       {"1,5e-3", true, 0.0015}, {".5", true, 0.5},        {"1e-400", true, 0.0},
+      {"nan", false, 0},       {"inf", false, 0},        {"-INF", false, 0},       {"1e309", false, 0},
+      {"0x10", false, 0},      {"abc", false, 0},        {"1.2.3", false, 0},      {"1,5,0", false, 0},
+      {"e5", false, 0},        {"1e", false, 0},         {".", true, 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    long double v = -99;
+    EXPECT_EQ(TryTextToFloat(c.text, v), c.ok);
+    if (c.ok) {
+      EXPECT_DOUBLE_EQ(static_cast<double>(v), c.value);
+    } else {
+      EXPECT_EQ(v, -99);  // untouched on failure
+    }
+    EXPECT_DOUBLE_EQ(TextToDouble(c.text), c.ok ? c.value : 0.0);
+    EXPECT_DOUBLE_EQ(static_cast<double>(TextToExtended(c.text)), c.ok ? c.value : 0.0);
+  }
+}
+
+TEST(PToolsRead, TryTextToDoubleNeitherTrimsNorCompletes) {
+  const ReadCase cases[] = {
+      {"1.5", true, 1.5}, {"1,5", true, 1.5}, {" 1.5", false, 0}, {"1.5 ", false, 0},
+      {"", false, 0},     {"1 000", false, 0}, {"nan", false, 0},  {"1e999", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    double v = -99;
+    EXPECT_EQ(TryTextToDouble(c.text, v), c.ok);
+    EXPECT_DOUBLE_EQ(v, c.ok ? c.value : 0.0);
+  }
+}
+
+TEST(PToolsRead, Integers) {
+  struct {
+    const char* text;
+    bool ok;
+    int value;
+  } cases[] = {{"12", true, 12},      {" -3 ", true, -3},  {"+7", true, 7},     {"", false, 0},
+               {"1.5", false, 0},     {"12a", false, 0},   {"99999999999", false, 0}, {"+-1", false, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    int v = -99;
+    EXPECT_EQ(TryTextToInt(c.text, v), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(v, c.value);
+    }
+    EXPECT_EQ(TextToInt(c.text), c.ok ? c.value : 0);
+  }
+}
+
+TEST(PToolsRead, HexToInt) {
+  struct {
+    const char* text;
+    std::uint32_t value;
+  } cases[] = {{"0x1F", 31},          {"1f", 31},   {"0X1F", 31},  // 'X' is no prefix: a zero digit
+               {"", 0},               {" ff ", 255}, {"FFFFFFFF", 0xFFFFFFFFu}, {"00FF8040", 0x00FF8040u},
+               {"1g", 16}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(HexToInt(c.text), c.value);
+  }
+}
+
+// Builds a German locale (decimal comma) into the build folder, so the test does not depend on
+// the locales the machine happens to have.
+bool UseCommaLocale() {
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) return true;
+  const std::string dir = std::string(QUOREL_BUILD_DIR) + "/locale";
+  if (!std::filesystem::exists(dir + "/de_DE.UTF-8")) {
+    std::filesystem::create_directories(dir);
+    std::string cmd = "localedef -i de_DE -f UTF-8 '" + dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0 && !std::filesystem::exists(dir + "/de_DE.UTF-8")) return false;
+  }
+  setenv("LOCPATH", dir.c_str(), 1);
+  return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
+TEST(PToolsWrite, PointWhateverTheLocale) {
+  if (!UseCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma can be made here";
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+  EXPECT_STREQ(probe, "1,5");  // the locale is really in force
+  EXPECT_EQ(FloatToShortText(1234.5), "1234.5");
+  EXPECT_EQ(FloatToFullText(0.1), "0.1");
+  EXPECT_EQ(FloatToShortText(1.5e-7), "1.5E-7");
+  EXPECT_DOUBLE_EQ(TextToDouble("1.5"), 1.5);
+  EXPECT_DOUBLE_EQ(TextToDouble("1,5"), 1.5);
+  std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(PToolsWrite, GeneralFormat) {
+  struct {
+    long double value;
+    int precision;
+    const char* text;
+  } cases[] = {
+      {1234.5L, 8, "1234.5"},       {0, 8, "0"},          {-2.5L, 8, "-2.5"},        {1e-5L, 8, "0.00001"},
+      {1.5e-7L, 8, "1.5E-7"},       {123456789.0L, 8, "1.2345679E8"}, {12345678.0L, 8, "12345678"},
+      {1.0L / 3, 8, "0.33333333"},  {1.0L / 3, 15, "0.333333333333333"}, {298.15L, 15, "298.15"},
+      {8.3143L, 15, "8.3143"},      {1e20L, 15, "1E20"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(FloatToTextF(c.value, c.precision, 0), c.text);
+  }
+  EXPECT_EQ(FloatToShortText(NAN), "NAN");
+  EXPECT_EQ(FloatToShortText(-INFINITY), "-INF");
+}
+
+TEST(PToolsWrite, RoundTripOfFullText) {
+  for (double v : {8.3143, 1.0 / 7, -273.15, 6.02214076e23, 1e-23, 101325.0}) {
+    EXPECT_NEAR(TextToDouble(FloatToFullText(v)), v, std::fabs(v) * 1e-14);
+  }
+}
+
+TEST(PToolsTags, TagValues) {
+  EXPECT_EQ(TagValueInt("Idx:", "Idx:12;A:3;"), 12);
+  EXPECT_EQ(TagValueInt("Idx:", "MaxIdx:12;"), 0);  // a letter stands before the tag
+  EXPECT_EQ(TagValueInt("A:", "Idx:12;A:3;"), 3);
+  EXPECT_EQ(TagValueInt("A:", "Idx:12;A:x;"), 0);
+  EXPECT_EQ(TagValueInt("B:", "Idx:12;"), 0);
+  EXPECT_EQ(TagValueText("A:", "Idx:12;A:abc"), "abc");
+  EXPECT_EQ(TagValueText("Z:", "Idx:12;"), "");
+  EXPECT_DOUBLE_EQ(TagValueFloat("T:", "XT:1,5;"), 1.5);  // no letter test for floats
+  EXPECT_DOUBLE_EQ(TagValueFloat("Q:", "T:1;"), 0.0);
+}
+
+TEST(PToolsPaths, ExpandProgramPath) {
+  namespace fs = std::filesystem;
+  const auto cwd = fs::current_path();
+  const std::string program = ProgramFolder();
+  EXPECT_EQ(ExpandProgramPath("", "data/x.tdb"), (fs::path(program) / "data/x.tdb").string());
+  EXPECT_EQ(ExpandProgramPath("/opt/q/bin", "..\\data\\Quorel.tdb"), "/opt/q/data/Quorel.tdb");
+  EXPECT_EQ(ExpandProgramPath("/opt/q/bin", "/etc/Quorel.sys"), "/etc/Quorel.sys");
+  EXPECT_EQ(ExpandProgramPath("/opt/q", "C:\\data\\x.tdb"), "C:\\data\\x.tdb");
+  EXPECT_EQ(ExpandProgramPath("/opt/q/", "./a/./b/../c.txt"), "/opt/q/a/c.txt");
+  EXPECT_EQ(fs::current_path(), cwd);  // the current folder never changes
+}
+
+TEST(PToolsTime, Formats) {
+  std::tm tm{};
+  tm.tm_year = 2024 - 1900;
+  tm.tm_mon = 2;
+  tm.tm_mday = 7;
+  tm.tm_hour = 9;
+  tm.tm_min = 5;
+  tm.tm_sec = 0;
+  tm.tm_isdst = -1;
+  auto when = std::chrono::system_clock::from_time_t(std::mktime(&tm)) + std::chrono::milliseconds(7);
+  EXPECT_EQ(FormatTimeStamp(when), "2024.03.07  09:05:00");
+  EXPECT_EQ(FormatTimeMs(when), "09:05:00:7");
+}
+
+}  // namespace
