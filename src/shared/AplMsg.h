@@ -4,9 +4,21 @@
 // hand the entry to the installed log sink.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/Form.h"
+
+namespace platform {
+class ListView;
+class ListItem;
+class ImageList;
+class PopupMenu;
+class MenuItem;
+}  // namespace platform
 
 namespace quorel {
 
@@ -66,5 +78,87 @@ class ScopedLogRecorder {
  private:
   LogSink* previous_;
 };
+
+// ---------------------------------------------------------------------------------------------
+// The message log window. Created once at start-up; it installs itself as the log sink, takes
+// over what was posted before it existed, and lives for the whole run (closing only hides it).
+
+// A message kept before the log window existed, with the moment it was posted.
+struct EarlyLogMessage {
+  LoggedMessage message;
+  std::chrono::system_clock::time_point when;
+};
+// Hands over (and forgets) the messages the built-in sink kept so far, oldest first.
+std::vector<EarlyLogMessage> TakeEarlyLogMessages();
+
+class TAplMsgWnd : public platform::Form, public LogSink {
+ public:
+  explicit TAplMsgWnd(platform::Component* owner = nullptr);
+  ~TAplMsgWnd() override;
+
+  // LogSink: the three posting operations.
+  void Post(int level, int id, std::string_view text) override;
+  void PostAlways(int level, int id, std::string_view text) override;
+  void PostUnique(int level, int id, std::string_view text) override;
+
+  // The level filter (6 all, 4 importants, 2 critical, 0 errors only); acts on later posts.
+  int Filter() const { return filter_; }
+  void SetFilter(int level);
+  bool TimeUpwards() const;
+  // Removes every entry (the "Reset" button).
+  void Clear();
+  // Shows the window (when hidden) and brings it to the front.
+  void ShowInFront();
+  // Set when the window is activated, cleared when it is closed.
+  bool ShownFlag() const { return shown_; }
+  // The moment stamped on new entries (tests set a clock).
+  std::function<std::chrono::system_clock::time_point()> Now;
+
+  platform::ListView* LV;
+  platform::Panel* PanelButtons;
+  platform::Button* ButtonClose;
+  platform::Button* ButtonReset;
+  platform::CheckBox* ChkOntop;
+  platform::StatusBar* StatusBar1;
+  platform::ImageList* ImageList1;
+  platform::PopupMenu* PopupTags;
+  platform::MenuItem* PopShowAll;
+  platform::MenuItem* PopImportants;
+  platform::MenuItem* PopCritical;
+  platform::MenuItem* PopErrorsOnly;
+  platform::MenuItem* PopCopyMessage;
+  platform::MenuItem* PopTimeUpwards;
+
+  // Event handlers.
+  void PopupsClick(platform::Component* sender);
+  void PopCopyMessageClick(platform::Component* sender);
+  void PopTimeUpwardsClick(platform::Component* sender);
+  void LVDblClick(platform::Component* sender);
+  void LVColumnClick(platform::Component* sender, int column);
+  void ControlKeyDown(platform::Component* sender, int& key, platform::ShiftState shift);
+  void ButtonCloseClick(platform::Component* sender);
+  void ButtonResetClick(platform::Component* sender);
+  void ChkOntopClick(platform::Component* sender);
+  void FormResize(platform::Component* sender);
+  void FormActivate(platform::Component* sender);
+  void FormClose(platform::Component* sender, platform::CloseAction& action);
+
+ private:
+  void AddEntry(int level, const std::string& caption, std::string_view text, bool atEnd,
+                std::chrono::system_clock::time_point when);
+  void PostAt(int level, int id, std::string_view text, std::chrono::system_clock::time_point when);
+  void PostAlwaysAt(int level, int id, std::string_view text,
+                    std::chrono::system_clock::time_point when);
+  void PostUniqueAt(int level, int id, std::string_view text,
+                    std::chrono::system_clock::time_point when);
+  static void Mark(platform::ListItem* item);
+
+  int filter_ = LevelImportant;
+  bool shown_ = false;
+  LogSink* previous_sink_ = nullptr;
+};
+
+// The one message log window of the program (nullptr before it is made).
+extern TAplMsgWnd* AplMsgWnd;
 
 }  // namespace quorel

@@ -8,22 +8,40 @@ namespace {
 // Until a window or a test installs a sink, the most recent messages are kept here.
 class BoundedSink : public RecordingLogSink {
  public:
-  void Post(int level, int id, std::string_view text) override { Keep(&RecordingLogSink::Post, level, id, text); }
+  void Post(int level, int id, std::string_view text) override {
+    Keep(level, id, text, LoggedMessage::Normal);
+  }
   void PostAlways(int level, int id, std::string_view text) override {
-    Keep(&RecordingLogSink::PostAlways, level, id, text);
+    Keep(level, id, text, LoggedMessage::Always);
   }
   void PostUnique(int level, int id, std::string_view text) override {
-    Keep(&RecordingLogSink::PostUnique, level, id, text);
+    Keep(level, id, text, LoggedMessage::Unique);
+  }
+
+  // (A member pointer to the base's Post would dispatch virtually back to this class.)
+  void Keep(int level, int id, std::string_view text, LoggedMessage::Kind kind) {
+    if (messages.size() >= 1000) {
+      messages.erase(messages.begin(), messages.begin() + 500);
+      times_.erase(times_.begin(), times_.begin() + std::min<std::size_t>(500, times_.size()));
+    }
+    messages.push_back({level, id, std::string(text), kind});
+    times_.push_back(std::chrono::system_clock::now());
+  }
+
+  std::vector<EarlyLogMessage> Take() {
+    std::vector<EarlyLogMessage> out;
+    out.reserve(messages.size());
+    for (std::size_t i = 0; i < messages.size(); ++i)
+      out.push_back({messages[i], i < times_.size() ? times_[i] : std::chrono::system_clock::now()});
+    messages.clear();
+    times_.clear();
+    return out;
   }
 
  private:
-  using PostFn = void (RecordingLogSink::*)(int, int, std::string_view);
-  void Keep(PostFn fn, int level, int id, std::string_view text) {
-    if (messages.size() >= 1000) messages.erase(messages.begin(), messages.begin() + 500);
-    (this->*fn)(level, id, text);
-  }
+  std::vector<std::chrono::system_clock::time_point> times_;
 };
-RecordingLogSink& DefaultSink() {
+BoundedSink& DefaultSink() {
   static BoundedSink sink;
   return sink;
 }
@@ -35,6 +53,8 @@ LogSink* SetLogSink(LogSink* sink) {
   g_sink = sink;
   return previous;
 }
+
+std::vector<EarlyLogMessage> TakeEarlyLogMessages() { return DefaultSink().Take(); }
 
 LogSink* CurrentLogSink() { return g_sink ? g_sink : &DefaultSink(); }
 

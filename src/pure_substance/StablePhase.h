@@ -1,0 +1,51 @@
+// Which phase of one pure substance is stable at (P, T): its gas, liquid and solid datasets are
+// found, each is evaluated for its Gibbs energy, and the lowest wins, with the datasets'
+// temperature ranges and critical temperatures deciding where the energies alone would mislead.
+// Lunetta's row evaluation, batch run and substance selection share this state.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "shared/QuorelDatabase.h"
+
+namespace quorel {
+
+// Phase slots of PhaseDatasets and PhaseResults.
+enum SubstancePhase : int { PhaseGas = 0, PhaseLiquid = 1, PhaseSolid = 2 };
+constexpr std::array<std::string_view, 3> SubstancePhaseKeys = {"(g)", "(l)", "(s)"};
+
+struct PhaseDatasetEntry {
+  DatasetRecord Record;  // copy of CurrentDataset when the phase was found, with its RangeStatus
+  int Row = 0;           // dataset row, 0 = none
+  double G = 0;          // Gibbs energy of the last EvaluateStablePhase, J/mol
+  bool Evaluated = false;  // G was computed (a liquid without its cubic root is not)
+};
+
+// Gas, liquid and solid dataset of the substance last looked at.
+extern std::array<PhaseDatasetEntry, 3> PhaseDatasets;
+// Properties of the three phases from the last row evaluation.
+extern std::array<PropertyResult, 3> PhaseResults;
+// The phase chosen by the last successful EvaluateStablePhase, and its row (0 = none).
+extern DatasetRecord SelectedDataset;
+extern int SelectedDatasetRow;
+
+// Forgets every phase and the selection (a new run, or a test).
+void ClearSubstancePhases();
+
+// G [J/mol] of one dataset at P [bar] and T [K], computed as the full property evaluation does
+// but lighter: no range or critical-temperature test, a missing acentric factor counts 0, a gas
+// gets the residual of its equation of state (vapour root for the cubic ones), a liquid only
+// under the cubic ones (liquid root). ok (when given) is false when nothing could be computed:
+// a row outside the table, P or T not positive, unusable numbers, or a liquid whose cubic root
+// was not found — such a phase does not exist there. Returns 0 then.
+double EvaluateSubstanceProperties(int row, int eosType, double P, double T, bool* ok = nullptr);
+
+// Finds the gas, liquid and solid datasets of name (FindDataset, which also overwrites
+// CurrentDataset), evaluates them and chooses the stable one; fills PhaseDatasets and, on
+// success, SelectedDataset. Returns the chosen row, or 0 when none (T <= 0: 0, nothing changes).
+// extrapolation is the Behaviour window's Extrapolation check: a liquid above its dataset's
+// range may then still win over the gas below its critical temperature.
+int EvaluateStablePhase(std::string_view name, double P, double T, bool extrapolation = true);
+
+}  // namespace quorel

@@ -1,0 +1,155 @@
+#include "pure_substance/StablePhase.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+
+using namespace quorel;
+
+namespace {
+
+// One database line: leading row field, then fields 1..22 (only 1..19 given).
+std::string Row(const std::string& name, const std::string& phase, double tmin, double tmax, double h0,
+                double s0, double cp, double tc = 0, double pc = 0, const std::string& w = "",
+                const std::string& comp = "H2O1") {
+  auto n = [](double v) { return std::to_string(v); };
+  return "x\t" + name + "\t" + phase + "\t" + n(tmin) + "\t" + n(tmax) + "\t298.15\t" + n(h0) + "\t" + n(s0) +
+         "\t" + n(cp) + "\t0\t0\t0\t0\t0\t" + n(tc) + "\t" + n(pc) + "\t" + w + "\t" + comp + "\tfixture\t[1]\n";
+}
+
+const std::string kHeader = "Nr\tName\tPhase\tTmin\tTmax\tT0\tH0\tS0\ta\tb\tc\td\te\tf\tTc\tPc\tw\tComp\n";
+
+// Constant-Cp water, rounded from the NIST-JANAF tables (H2O(l): H298 -285.83 kJ/mol,
+// S298 69.95 J/(mol K); H2O(g): -241.826 kJ/mol, 188.835 J/(mol K)). With these Gl = Gg near
+// 370 K; the decision tests only need which side of it a temperature lies.
+class StablePhaseTest : public ::testing::Test {
+ protected:
+  void Load(const std::string& rows) {
+    ClearDatabase();
+    ClearSubstancePhases();
+    ASSERT_GT(LoadDatabaseText(kHeader + rows, "fixture.tdb"), 0);
+    EosType = EosIdealGas;
+  }
+  int Stable(const std::string& name, double P, double T, bool extrapolation = true) {
+    ClearCandidateList();
+    BuildCandidateList(name, "(*)");
+    return EvaluateStablePhase(name, P, T, extrapolation);
+  }
+  void TearDown() override {
+    EosType = DefaultEosType;
+    ClearDatabase();
+  }
+};
+
+const std::string kLiquid = Row("H2O", "(l)", 273.15, 373.15, -285830, 69.95, 75.3, 647.1, 220.64, "0.344");
+const std::string kLiquidShort = Row("H2O", "(l)", 273.15, 340, -285830, 69.95, 75.3, 647.1, 220.64, "0.344");
+const std::string kGas = Row("H2O", "(g)", 298.15, 1000, -241826, 188.835, 33.6, 647.1, 220.64, "0.344");
+const std::string kSolid = Row("H2O", "(s)", 200, 273.15, -292740, 44.0, 37.0);
+
+TEST_F(StablePhaseTest, RangesAndEnergiesDecide) {
+  Load(kGas + kLiquid + kSolid);
+  const int gas = 1, liquid = 2, solid = 3;
+  struct {
+    double T;
+    bool extrapolation;
+    int row;
+    const char* why;
+  } cases[] = {
+      {350, true, liquid, "both inside their ranges, Gl < Gg"},
+      {373, true, liquid, "just below the boiling point of the fixture (about 373.3 K)"},
+      {400, true, gas, "liquid above its range but Gl > Gg"},
+      {250, true, solid, "solid inside its range, gas below its range"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(Stable("H2O", 1.0, c.T, c.extrapolation), c.row);
+    EXPECT_EQ(SelectedDatasetRow, c.row);
+  }
+}
+
+TEST_F(StablePhaseTest, LiquidAboveItsRangeWinsOnlyWithExtrapolation) {
+  Load(kGas + kLiquidShort);
+  // At 350 K the liquid (range up to 340 K) lies above its range, below Tc, and Gl < Gg.
+  EXPECT_EQ(Stable("H2O", 1.0, 350, true), 2);
+  EXPECT_EQ(SelectedDataset.Phase, "(l)");
+  EXPECT_EQ(Stable("H2O", 1.0, 350, false), 1);
+  EXPECT_EQ(SelectedDataset.Phase, "(g)");
+}
+
+TEST_F(StablePhaseTest, EqualEnergiesKeepTheGas) {
+  const std::string same = Row("X", "(g)", 200, 500, -1000, 100, 30) + Row("X", "(l)", 200, 500, -1000, 100, 30);
+  Load(same);
+  EXPECT_EQ(Stable("X", 1.0, 300), 1);
+}
+
+TEST_F(StablePhaseTest, OnlyASolidBelowItsRangeIsTaken) {
+  Load(Row("Y", "(s)", 500, 900, -5000, 20, 25, 0, 0, "", "C1"));
+  EXPECT_EQ(Stable("Y", 1.0, 300), 1);
+  EXPECT_EQ(PhaseDatasets[PhaseSolid].Record.RangeStatus, RangeBelow);
+}
+
+TEST_F(StablePhaseTest, NothingToChoose) {
+  Load(kGas + kLiquid);
+  EXPECT_EQ(Stable("CO2", 1.0, 300), 0);
+  EXPECT_EQ(Stable("H2O", 1.0, 350), 2);
+  // T = 0 changes nothing: the last selection stays.
+  EXPECT_EQ(Stable("H2O", 1.0, 0), 0);
+  EXPECT_EQ(SelectedDatasetRow, 2);
+  EXPECT_EQ(SelectedDataset.Phase, "(l)");
+}
+
+TEST_F(StablePhaseTest, SubstanceEnergyMatchesTheFullEvaluationOfAnIdealGas) {
+  Load(kGas + kLiquid);
+  for (double P : {1.0, 10.0}) {
+    PropertyResult full;
+    ASSERT_TRUE(EvaluateProperties(1, EosIdealGas, full, P, 500));
+    bool ok = false;
+    EXPECT_NEAR(EvaluateSubstanceProperties(1, EosIdealGas, P, 500, &ok), full.G, 1e-6);
+    EXPECT_TRUE(ok);
+  }
+}
+
+TEST_F(StablePhaseTest, RefusesWhatCannotBeEvaluated) {
+  Load(kGas);
+  bool ok = true;
+  for (auto [row, P, T] : {std::tuple{-1, 1.0, 300.0}, {5, 1.0, 300.0}, {1, 0.0, 300.0}, {1, 1.0, -5.0}}) {
+    EXPECT_EQ(EvaluateSubstanceProperties(row, EosIdealGas, P, T, &ok), 0.0);
+    EXPECT_FALSE(ok);
+  }
+}
+
+TEST_F(StablePhaseTest, MissingAcentricFactorCountsZeroUnderPengRobinson) {
+  Load(Row("N2", "(g)", 100, 2000, 0, 191.6, 29.1, 126.2, 33.98, "", "N2"));
+  bool ok = false;
+  double g = EvaluateSubstanceProperties(1, EosPengRobinson, 50, 200, &ok);
+  ASSERT_TRUE(ok);
+  ResidualValues res;
+  ASSERT_TRUE(CubicResiduals(EosPengRobinson, 33.98, 50, 126.2, 200, 0.0, CubicPhase::Gas, res));
+  PropertyResult ideal;
+  ASSERT_TRUE(EvaluateIdealProperties(1, ideal, 50, 200));
+  EXPECT_NEAR(g, ideal.G + res.Gr, 1e-6);
+}
+
+}  // namespace
+
+namespace {
+
+// Near its critical temperature and far below its vapour pressure the cubic has one real root
+// only: the liquid does not exist there and must not win, however low its ideal G.
+TEST_F(StablePhaseTest, LiquidWithoutItsCubicRootDoesNotWin) {
+  Load(Row("Z", "(g)", 100, 1000, 0, 200, 30, 300, 50, "0.1", "C1") +
+       Row("Z", "(l)", 100, 1000, -50000, 100, 30, 300, 50, "0.1", "C1"));
+  ResidualValues res;
+  ASSERT_FALSE(CubicResiduals(EosSoaveRedlichKwong, 50, 1, 300, 295, 0.1, CubicPhase::Liquid, res));
+  EosType = EosSoaveRedlichKwong;
+  bool ok = true;
+  EvaluateSubstanceProperties(2, EosSoaveRedlichKwong, 1, 295, &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(Stable("Z", 1.0, 295), 1);
+  EXPECT_FALSE(PhaseDatasets[PhaseLiquid].Evaluated);
+  // Far below Tc the liquid root exists and the liquid's low G wins.
+  EXPECT_EQ(Stable("Z", 1.0, 150), 2);
+}
+
+}  // namespace
