@@ -43,44 +43,9 @@ std::string IntText(long v) { return std::to_string(v); }
 // ------------------------------------------------------------------------------------------
 // Text helpers
 
-std::string FormatExtended(Extended x) {
-  if (std::isnan(x)) return "NAN";
-  if (std::isinf(x)) return x > 0 ? "INF" : "-INF";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15Lg", x);
-  std::string s = buf;
-  for (char& c : s) {
-    if (c == ',') c = '.';
-    if (c == 'e') c = 'E';
-  }
-  // "1E+20" and "1E-07" as the general format writes them: "1E20", "1E-7"
-  auto e = s.find('E');
-  if (e != std::string::npos) {
-    std::string mant = s.substr(0, e);
-    std::string ex = s.substr(e + 1);
-    bool neg = !ex.empty() && ex[0] == '-';
-    if (!ex.empty() && (ex[0] == '+' || ex[0] == '-')) ex.erase(0, 1);
-    while (ex.size() > 1 && ex[0] == '0') ex.erase(0, 1);
-    s = mant + "E" + (neg ? "-" : "") + ex;
-  }
-  return s;
-}
+std::string FormatExtended(Extended x) { return FloatToFullText(x); }
 
-bool ParseExtended(std::string_view text, Extended& value) {
-  std::string t = Trim(text);
-  for (char& c : t) {
-    if (c == ',') c = '.';
-  }
-  if (!t.empty() && t.back() == '.') t += "0";
-  std::string u;
-  for (char c : t) {
-    if (c != ' ') u += c;
-  }
-  long double v = 0;
-  if (!TryTextToFloat(u, v)) return false;
-  value = v;
-  return true;
-}
+bool ParseExtended(std::string_view text, Extended& value) { return TryTextToFloat(text, value); }
 
 bool ParseInteger(std::string_view text, int& value) { return TryTextToInt(Trim(text), value); }
 

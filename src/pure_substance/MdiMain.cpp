@@ -1,0 +1,179 @@
+#include "pure_substance/MdiMain.h"
+
+#include "platform/Services.h"
+#include "platform/System.h"
+#include "pure_substance/SubstMain.h"
+#include "shared/AplMsg.h"
+#include "shared/AplStgs.h"
+#include "shared/Elements.h"
+#include "shared/Info.h"
+#include "shared/PTools.h"
+#include "shared/TDynOprt.h"
+#include "shared/UnitConv.h"
+
+namespace quorel {
+
+TMdiMainWnd* MdiMainWnd = nullptr;
+
+TMdiMainWnd::TMdiMainWnd(platform::Component* owner) : platform::Form(owner, "MdiMainWnd") {
+  using namespace platform;
+  SetCaption("Pure Substance");
+  SetFormStyle(FormStyle::MDIForm);
+  SetBounds(0, 0, 684, 378);
+  FontInfo font;
+  font.Name = "MS Sans Serif";
+  SetFont(font);
+
+  MainMenu1 = Make<MainMenu>(this, "MainMenu1");
+  SetMenu(MainMenu1);
+  File1 = MainMenu1->Add("File1", "File");
+  MnuClose1 = File1->Add("MnuClose1", "Close");
+  System1 = MainMenu1->Add("System1", "System");
+  MnuBehaviour = System1->Add("MnuBehaviour", "Behaviour");
+  MnuSelect = System1->Add("MnuSelect", "Select From Database");
+  Window1 = MainMenu1->Add("Window1", "Window");
+  Cascade1 = Window1->Add("Cascade1", "Cascade");
+  Tile1 = Window1->Add("Tile1", "Tile");
+  Window1->AddSeparator("N1");
+  MnuTable = Window1->Add("MnuTable", "Table");
+  MnuGraphic = Window1->Add("MnuGraphic", "Graphic");
+  Settings1 = MainMenu1->Add("Settings1", "Settings");
+  MnuSaveNow = Settings1->Add("MnuSaveNow", "Save Now");
+  MnuSaveByExit = Settings1->Add("MnuSaveByExit", "Save by Exit");
+  Information1 = MainMenu1->Add("Information1", "Information");
+  Help1 = Information1->Add("Help1", "Help");
+  Messages1 = Information1->Add("Messages1", "Messages");
+  About1 = Information1->Add("About1", "About");
+  // The substance selection and the chart window come with their own units.
+  MnuSelect->SetEnabled(false);
+  MnuGraphic->SetEnabled(false);
+
+  StBar = Make<StatusBar>(this, "StBar");
+  StBar->SetAlign(Align::Bottom);
+  StBar->SetHeight(19);
+  for (int i = 0; i < 3; ++i) StBar->AddPanel(128);
+
+  MnuClose1->OnClick = [this](Component* s) { MnuClose1Click(s); };
+  Cascade1->OnClick = [this](Component* s) { Cascade1Click(s); };
+  Tile1->OnClick = [this](Component* s) { Tile1Click(s); };
+  MnuSaveByExit->OnClick = [this](Component* s) { MnuSaveByExitClick(s); };
+  Help1->OnClick = [this](Component* s) { Help1Click(s); };
+  Messages1->OnClick = [this](Component* s) { Messages1Click(s); };
+  About1->OnClick = [this](Component* s) { About1Click(s); };
+  OnResize = [this](Component* s) { FormResize(s); };
+
+  MdiMainWnd = this;
+  DoCreate();
+}
+
+TMdiMainWnd::~TMdiMainWnd() {
+  DoDestroy();
+  if (MdiMainWnd == this) MdiMainWnd = nullptr;
+}
+
+void TMdiMainWnd::MnuClose1Click(platform::Component*) { Close(); }
+void TMdiMainWnd::Cascade1Click(platform::Component*) { Cascade(); }
+void TMdiMainWnd::Tile1Click(platform::Component*) { Tile(); }
+void TMdiMainWnd::MnuSaveByExitClick(platform::Component*) { MnuSaveByExit->SetChecked(!MnuSaveByExit->Checked()); }
+void TMdiMainWnd::Help1Click(platform::Component*) {
+  if (InfoDlg) InfoDlg->OpenHelpIndex();
+}
+void TMdiMainWnd::Messages1Click(platform::Component*) {
+  if (AplMsgWnd) AplMsgWnd->ShowInFront();
+}
+void TMdiMainWnd::About1Click(platform::Component*) {
+  if (!InfoDlg) return;
+  InfoDlg->Show();
+  InfoDlg->BringToFront();
+}
+
+void TMdiMainWnd::FormResize(platform::Component*) {
+  if (Width() < 255) return;
+  StBar->SetPanelWidth(0, Width() / 4);
+  StBar->SetPanelWidth(1, Width() / 4);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+LunettaWindows::LunettaWindows() {
+  platform::Application().SetTitle("Quorel Pure Substance");
+  previousMainForm_ = platform::Screen::MainForm();
+  Frame = std::make_unique<TMdiMainWnd>();
+  platform::Screen::SetMainForm(Frame.get());
+  Settings = std::make_unique<TAplStgsWnd>();
+  Messages = std::make_unique<TAplMsgWnd>();
+  Conversion = std::make_unique<TUnitCnvDlg>();
+  About = std::make_unique<TInfoDlg>();
+  Behaviour = std::make_unique<TTDynOprtWnd>();
+  Elements = std::make_unique<TElementsDlg>();
+  Substance = std::make_unique<TPSubstWnd>();
+}
+
+LunettaWindows::~LunettaWindows() {
+  Substance.reset();
+  Elements.reset();
+  Behaviour.reset();
+  About.reset();
+  Conversion.reset();
+  Messages.reset();
+  Settings.reset();
+  if (platform::Screen::MainForm() == Frame.get()) platform::Screen::SetMainForm(previousMainForm_);
+  Frame.reset();
+}
+
+namespace {
+
+std::string LowerExtension(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return LowerCase(path.substr(dot));
+}
+
+}  // namespace
+
+void StartSubstanceWindow(TPSubstWnd& w) {
+  // The database, once.
+  if (TDynOprtWnd && !TDynOprtWnd->DatabaseStarted) {
+    if (InfoDlg) InfoDlg->SetCaption("About Pure Substance");
+    TDynOprtWnd->StartUpDatabase();
+    if (AplStgsWnd) {
+      AplStgsWnd->OpenDialog1->SetInitialDir(ProjectFolder);
+      AplStgsWnd->SaveDialog1->SetInitialDir(ProjectFolder);
+    }
+    if (MdiMainWnd) MdiMainWnd->StBar->SetPanelText(2, TDynOprtWnd->CurrentDatabasePath);
+    if (ElementsDlg) ElementsDlg->ShowElementButtons();
+  }
+  // Captions.
+  if (AplMsgWnd) AplMsgWnd->SetCaption("Pure Substance - Messages");
+  if (MdiMainWnd) MdiMainWnd->SetCaption("Pure Substance");
+  // The frame's commands that belong to the substance window.
+  if (MdiMainWnd) {
+    MdiMainWnd->MnuBehaviour->OnClick = [&w](platform::Component* s) { w.MnuBehaviourClick(s); };
+    MdiMainWnd->OnCloseQuery = [&w](platform::Component* s, bool& canClose) { w.FormCloseQuery(s, canClose); };
+    MdiMainWnd->MnuTable->OnClick = [&w](platform::Component* s) { w.ShowTableWnd(s); };
+    // Saving at exit needs the pure-substance file writer.
+    MdiMainWnd->MnuSaveByExit->SetEnabled(bool(SubstanceFileWriter));
+  }
+  // The program's settings.
+  ReadSubstanceFile(w, SettingsStore().UserSettingsFile);
+  // Labels and headers.
+  w.CbxTPChange(nullptr);
+  SetTableHeaders(w);
+  // A ".sub" file named on the command line.
+  const std::vector<std::string> args = platform::Application().Arguments();
+  if (!args.empty() && LowerExtension(args[0]) == ".sub" && platform::FileExists(args[0])) {
+    if (!ReadSubstanceFile(w, args[0]))
+      PostLogMessage(LevelCritical, SubstanceArgumentUnreadableId,
+                     args[0] + ": pure-substance file can not be read");
+  }
+  // Layout.
+  int width = 0;
+  for (int c = 0; c < w.SGT->ColCount(); ++c) width += w.SGT->ColWidths(c);
+  w.SetWidth(width + 196);
+  // The program's about text.
+  if (InfoDlg) InfoDlg->FillAboutText();
+}
+
+}  // namespace quorel

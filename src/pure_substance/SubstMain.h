@@ -1,0 +1,250 @@
+// The substance window "Table" of Lunetta: the user names a substance ("H2O(u)", "CO2(g)"),
+// holds the pressure or the temperature constant, gives a range of the other variable and
+// presses "Update". The Update run evaluates the substance row by row, picks the stable phase
+// of each row by the lowest Gibbs energy (or keeps the phase the key names) and fills the
+// table with Phase, T or P, Cp, H, S, G, Z, V (or 1/V) and the residual parts Hr, Sr, Gr in the
+// units chosen in the menus. Where the stable phase changes, a "change" row stands between
+// the two rows.
+//
+// Every table cell is read and written through TableColumnIndex (the grid column that holds a
+// logical column), so a user who drags the columns into another order keeps a working table.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Components.h"
+#include "pure_substance/StablePhase.h"
+
+namespace quorel {
+
+class TPSubstWnd;
+
+// Logical columns of the table.
+enum SubstanceTableColumn : int {
+  ColPhase = 0,     // phase key of the row, "(g)"; "change" on a separator row
+  ColVariable = 1,  // T (constant pressure) or P (constant temperature)
+  ColCp = 2,
+  ColH = 3,
+  ColS = 4,
+  ColG = 5,
+  ColZ = 6,
+  ColV = 7,         // V or 1/V
+  ColHr = 8,
+  ColSr = 9,
+  ColGr = 10,
+};
+constexpr int SubstanceColumnCount = 11;
+// A table holds at most this many rows, the header row included.
+constexpr int MaxSubstanceTableRows = 1024;
+
+// Grid column of each logical column.
+extern std::array<int, SubstanceColumnCount> TableColumnIndex;
+// TableColumnIndex := 0..10.
+void ResetColumnOrder();
+
+// The phase the last EvaluateTableRow chose, with its properties (status -1: none).
+extern PropertyResult SelectedResult;
+
+// What the Update run tells the substance chart. Each slot is empty until the chart window
+// is installed; a run then simply has no chart.
+struct SubstanceChartLink {
+  // EnableSeriesGroup(first, last, dataset row): the series check boxes of one phase group.
+  std::function<void(TPSubstWnd&, int first, int last, int row)> EnableSeriesGroup;
+  // The run ended well: caption (text such as "CO2 ; P=1 [bar]"), axis names, fit, redraw.
+  std::function<void(TPSubstWnd&, const std::string& captionText)> RunFinished;
+  // The chart window's caption ("Graphic: CO2", "Graphic [Pure Subsatance]") and a redraw.
+  std::function<void(TPSubstWnd&, const std::string& caption)> SetCaption;
+  // The table headers changed: the chart's labels follow.
+  std::function<void(TPSubstWnd&)> HeadersChanged;
+  // The temperature unit switched: toKelvin true for C -> K.
+  std::function<void(TPSubstWnd&, bool toKelvin)> TemperatureUnitChanged;
+};
+extern SubstanceChartLink SubstanceChart;
+
+// The pure-substance file routines (".sub" files and the user settings file). The unit that
+// reads and writes that format installs them; until then a file cannot be read or written.
+using SubstanceFileRoutine = std::function<bool(TPSubstWnd&, const std::string& path)>;
+extern SubstanceFileRoutine SubstanceFileReader;
+extern SubstanceFileRoutine SubstanceFileWriter;
+// Restores the window from a file; false when the file could not be read (or no reader).
+bool ReadSubstanceFile(TPSubstWnd& window, const std::string& path);
+// Writes the window's set-up into a file; false when it could not be written (or no writer).
+bool WriteSubstanceFile(TPSubstWnd& window, const std::string& path);
+
+// The running variable of a run, in order: start, start + step, ... up to end (an end that
+// lies within a rounding error of a grid point counts as that point), at most `limit`
+// values. With insert25C one extra value 298.15 K follows the grid temperature below it when
+// the next grid step lies above it and the run reaches 298.15 K; it counts towards the limit.
+// A step that is not positive, or an end below the start, gives the start alone.
+std::vector<double> RunVariablePlan(double start, double step, double end, bool insert25C, int limit);
+
+// One row of the run: evaluates the substance in the phases the code allows ('g', 'l', 's';
+// 'u' every phase) at P [bar] and T [K] and chooses one. Returns 0 none, 1 gas, 2 liquid,
+// 3 solid; leaves SelectedResult and SelectedDataset. A phase whose evaluation failed takes
+// no part in the choice.
+int EvaluateTableRow(TPSubstWnd& window, char code, double P, double T);
+// Posts the datasets of the substance (the present CandidateList) and builds RangeText and
+// the combined temperature interval.
+void SubstanceDatasetInfo(TPSubstWnd& window);
+// Ends a run that stopped on an error: captions and status.
+void FinishSubstanceCalculation(TPSubstWnd& window);
+// Parses one range edit; on failure posts label + " is irregular !" (2, 591), ErrorState 1.
+bool ValidateRangeEdit(TPSubstWnd& window, platform::Edit* edit, const std::string& label, double& value);
+// Header texts from the unit menus, then the chart's labels.
+void SetTableHeaders(TPSubstWnd& window);
+// Runs the Update run (the substance dialog's accepted-hook).
+void RecalculateFromSelection();
+
+class TPSubstWnd : public platform::Form {
+ public:
+  explicit TPSubstWnd(platform::Component* owner = nullptr);
+  ~TPSubstWnd() override;
+
+  // --- components ---
+  platform::Panel* PanelTop = nullptr;
+  platform::ComboBox* CbxSubst = nullptr;
+  platform::CheckBox* CBex = nullptr;
+  platform::Button* ButtonUpdate = nullptr;
+  platform::ComboBox* CbxTP = nullptr;
+  platform::Edit* ETP = nullptr;
+  platform::Edit* EditV1 = nullptr;
+  platform::Edit* EditdV = nullptr;
+  platform::Edit* EditV2 = nullptr;
+  platform::Label* Label1 = nullptr;
+  platform::Label* Labeld = nullptr;
+  platform::Label* Label2 = nullptr;
+  platform::Label* Label3 = nullptr;
+  platform::StringGrid* SGT = nullptr;
+  platform::StatusBar* StBar = nullptr;
+
+  platform::MainMenu* MainMenu1 = nullptr;
+  // Table
+  platform::MenuItem* MnuTableMenu = nullptr;
+  platform::MenuItem* MnuUpdate = nullptr;
+  platform::MenuItem* MnuBatchCalculation = nullptr;
+  platform::MenuItem* MnuSave = nullptr;
+  platform::MenuItem* MnuOpen = nullptr;
+  platform::MenuItem* MnuToMsExcel = nullptr;
+  // Edit
+  platform::MenuItem* MnuEditMenu = nullptr;
+  platform::MenuItem* MnuSelectAll = nullptr;
+  platform::MenuItem* MnuCopy = nullptr;
+  platform::MenuItem* MnuCopyMode = nullptr;
+  platform::MenuItem* MnuCopyModeText = nullptr;
+  platform::MenuItem* MnuCopyModeHtml = nullptr;
+  // System
+  platform::MenuItem* MnuSystemMenu = nullptr;
+  platform::MenuItem* MnuBehaviour = nullptr;
+  platform::MenuItem* MnuSelect = nullptr;
+  platform::MenuItem* MnuGraphic = nullptr;
+  platform::MenuItem* MnuTemperature = nullptr;
+  platform::MenuItem* MnuTempC = nullptr;  // Tag 1
+  platform::MenuItem* MnuTempK = nullptr;  // Tag 0
+  platform::MenuItem* MnuEnergy = nullptr;
+  platform::MenuItem* MnuEJ = nullptr;     // Tag 1
+  platform::MenuItem* MnuEkJ = nullptr;    // Tag 1000
+  platform::MenuItem* MnuMass = nullptr;
+  platform::MenuItem* MnuMol = nullptr;    // Tag 0
+  platform::MenuItem* MnuGram = nullptr;   // Tag 1
+  platform::MenuItem* MnuKg = nullptr;     // Tag 2
+  platform::MenuItem* MnuVolume = nullptr;
+  platform::MenuItem* MnuVol = nullptr;    // "V", Tag 0
+  platform::MenuItem* MnuVolInv = nullptr; // "1/V", Tag 1
+  platform::MenuItem* MnuInsert25 = nullptr;
+  // Settings
+  platform::MenuItem* MnuSettingsMenu = nullptr;
+  platform::MenuItem* MnuFont = nullptr;
+  platform::MenuItem* MnuColor = nullptr;
+  platform::MenuItem* MnuColMove = nullptr;
+  platform::MenuItem* MnuSaveNow = nullptr;
+  platform::MenuItem* MnuSaveByExit = nullptr;
+  // Information
+  platform::MenuItem* MnuInfoMenu = nullptr;
+  platform::MenuItem* MenHelp = nullptr;
+  platform::MenuItem* MnuMessage = nullptr;
+  platform::MenuItem* MnuAbout = nullptr;
+
+  // --- window state ---
+  double TemperatureOffset = 273.15;  // shown temperature = kelvin - offset
+  std::string UnitText = " [C]";
+  std::string SubstanceName;  // name part of the key of the last run
+  std::string PhaseKey;       // "(g)", "(l)", "(s)", "(u)"
+  std::string BlankFreeKey;   // key of the last run without blanks
+  std::string StatusText;
+  std::string RangeText;
+  std::string NoPhaseText;
+  std::string DescriptionText;       // description of the last dataset listed
+  std::string ChartCaptionText;      // "CO2 ; P=1 [bar]" of the last good run
+  int ErrorState = -1;  // 0 good, 1 irregular range input, 2 not in the database, 4 no valid substance
+  bool Calculated = false;
+  std::array<bool, 3> PhaseEnabled{};  // gas, liquid, solid (SubstancePhase order)
+  std::array<bool, 16> OnceFlags{};
+  bool BatchMode = false;
+  std::array<double, 2> CombinedInterval{-1, -1};
+  std::array<double, 2> PhaseInterval{-1, -1};
+  double MolarMassValue = -1;      // g/mol of the last listed dataset
+  double AcentricFactor = 0;
+  bool AcentricFactorKnown = false;
+  double LiquidVolume = 0;         // m3/mol of the last liquid evaluated under a cubic equation
+
+  // Range values (kept between runs).
+  double CurrentT = 298.15;  // K
+  double ConstP = 1.0;       // bar
+  double T1 = 298.15, T2 = 573.0, dT = 25.0;  // K
+  double P1 = 1.0, P2 = 2.0, dP = 0.1;        // bar
+  double EnergyFactor = 1.0;  // 1 J, 1/1000 kJ
+  double AmountFactor = 1.0;  // 1 mol, 1/M g, 1000/M kg
+
+  // --- routines ---
+  void FormCreate();
+  // The Update run.
+  void ButtonUpdateClick(platform::Component* sender);
+  // Constant P (item 0) / constant T (item 1); sender nullptr relabels only.
+  void CbxTPChange(platform::Component* sender);
+  // Unit switches; the clicked item (its Tag), nullptr: relabel without a calculation.
+  void TemperatureClick(platform::Component* sender);
+  void MnuEJClick(platform::Component* sender);
+  void MnuMassClick(platform::Component* sender);
+  void MnuVolClick(platform::Component* sender);
+  void MnuInsert25Click(platform::Component* sender);
+  void CBexClick(platform::Component* sender);
+  void MnuBehaviourClick(platform::Component* sender);
+  void MnuMessageClick(platform::Component* sender);
+  void MnuAboutClick(platform::Component* sender);
+  void MenHelpClick(platform::Component* sender);
+  // Window>Table of the frame.
+  void ShowTableWnd(platform::Component* sender);
+  // Bound to the frame's close query: saves with the frame's Save by Exit; never refuses.
+  void FormCloseQuery(platform::Component* sender, bool& canClose);
+  // WriteSubstanceFile of the user settings file.
+  void MnuSaveNowClick(platform::Component* sender);
+
+  // --- helpers for the table ---
+  const std::string& TableCell(int logicalColumn, int row) const;
+  void SetTableCell(int logicalColumn, int row, std::string_view text);
+  // Header text of a logical column.
+  const std::string& ColumnHeader(int logicalColumn) const { return TableCell(logicalColumn, 0); }
+  // Name of the chosen equation of state (the Behaviour window's item text).
+  std::string EquationName() const;
+  // Energy and amount unit texts of the menus: "J"/"kJ", "mol"/"g"/"kg".
+  std::string EnergyUnit() const;
+  std::string AmountUnit() const;
+
+ private:
+  void UpdateRun();
+  void WriteRow(int code, int& r, int& previousCode, double P, double T, double step);
+  void NoPhaseNotes(char code, double T);
+  void VleWarning();
+  void SaveHistory(const std::string& key);
+  void SetFrameStatus(int panel, const std::string& text);
+  void SetFrameCaption(const std::string& text);
+  void SetChartCaption(const std::string& text);
+};
+
+extern TPSubstWnd* PSubstWnd;
+
+}  // namespace quorel

@@ -1,0 +1,752 @@
+#include "pure_substance/SubstMain.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/Headless.h"
+#include "pure_substance/MdiMain.h"
+#include "shared/AplStgs.h"
+#include "shared/Elements.h"
+#include "shared/Info.h"
+#include "shared/TDynOprt.h"
+#include "shared/UnitConv.h"
+#include "shared/AplMsg.h"
+#include "shared/PTools.h"
+
+using namespace quorel;
+
+namespace {
+
+// One database line: leading row field, then fields 1..19.
+std::string Row(const std::string& name, const std::string& phase, double tmin, double tmax, double h0,
+                double s0, double cp, double tc = 0, double pc = 0, const std::string& w = "",
+                const std::string& comp = "Ar1") {
+  auto n = [](double v) { return FloatToFullText(v); };
+  return "x\t" + name + "\t" + phase + "\t" + n(tmin) + "\t" + n(tmax) + "\t298.15\t" + n(h0) + "\t" + n(s0) +
+         "\t" + n(cp) + "\t0\t0\t0\t0\t0\t" + n(tc) + "\t" + n(pc) + "\t" + w + "\t" + comp + "\tfixture " + name +
+         "\t[1]\n";
+}
+const std::string kHeader = "Nr\tName\tPhase\tTmin\tTmax\tT0\tH0\tS0\ta\tb\tc\td\te\tf\tTc\tPc\tw\tComp\n";
+
+// A monatomic ideal gas (Cp = 5/2 R) over a wide range: every row of a run is written.
+const std::string kArgon = Row("Ar", "(g)", 1, 6000, 0, 154.846, 20.786);
+// Constant-Cp water rounded from the NIST-JANAF tables (H2O(l) H298 -285.83 kJ/mol,
+// S298 69.95 J/(mol K); H2O(g) -241.826 kJ/mol, 188.835 J/(mol K); ice from the heat of
+// fusion 6.01 kJ/mol). With these the liquid boils near 373 K at 1 bar.
+const std::string kWaterGas = Row("W", "(g)", 298.15, 1000, -241826, 188.835, 33.6, 0, 0, "", "H2O1");
+const std::string kWaterLiquid = Row("W", "(l)", 273.15, 373.15, -285830, 69.95, 75.3, 0, 0, "", "H2O1");
+const std::string kWaterSolid = Row("W", "(s)", 200, 273.15, -291840, 47.95, 37.0, 0, 0, "", "H2O1");
+
+class SubstWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearDatabase();
+    ClearSubstancePhases();
+    ResetColumnOrder();
+    EosType = DefaultEosType;
+    w = std::make_unique<TPSubstWnd>();
+  }
+  void TearDown() override {
+    w.reset();
+    EosType = DefaultEosType;
+    ClearDatabase();
+  }
+  void Load(const std::string& rows) { ASSERT_GT(LoadDatabaseText(kHeader + rows, "fixture.tdb"), 1); }
+  // Types the inputs and presses Update.
+  void Run(const std::string& key, const std::string& constant, const std::string& v1, const std::string& dv,
+           const std::string& v2) {
+    w->CbxSubst->SetText(key);
+    w->ETP->SetText(constant);
+    w->EditV1->SetText(v1);
+    w->EditdV->SetText(dv);
+    w->EditV2->SetText(v2);
+    log.sink.Clear();
+    w->ButtonUpdate->Click();
+  }
+  void ConstantTemperature() { w->CbxTP->UserSelect(1); }
+  int DataRows() const { return w->SGT->RowCount() - 1; }
+  std::string Cell(int logical, int row) const { return w->TableCell(logical, row); }
+  double Number(int logical, int row) const { return TextToDouble(Cell(logical, row)); }
+  std::vector<std::string> Column(int logical) const {
+    std::vector<std::string> out;
+    for (int r = 1; r < w->SGT->RowCount(); ++r) out.push_back(Cell(logical, r));
+    return out;
+  }
+  const LoggedMessage* Message(int id) const {
+    for (const auto& m : log.sink.messages)
+      if (m.id == id) return &m;
+    return nullptr;
+  }
+
+  platform::HeadlessSession session;
+  ScopedLogRecorder log;
+  std::unique_ptr<TPSubstWnd> w;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The running variable
+
+TEST(RunVariablePlanTest, GridEndsInsertionAndLimit) {
+  struct Case {
+    double start, step, end;
+    bool insert;
+    int limit;
+    std::vector<double> head;  // the first values
+    size_t size;
+    double lastValue;
+    const char* why;
+  } cases[] = {
+      {273.15, 25, 773.15, false, 1023, {273.15, 298.15, 323.15}, 21, 773.15, "0 to 500 C by 25"},
+      {293.15, 10, 333.15, true, 1023, {293.15, 298.15, 303.15, 313.15}, 6, 333.15, "20 C by 10 with 25 C"},
+      {273.15, 25, 373.15, true, 1023, {273.15, 298.15, 323.15}, 5, 373.15, "25 C on the grid: no extra row"},
+      {290, 20, 300, true, 1023, {290, 298.15}, 2, 298.15, "25 C inside the range, next grid step beyond"},
+      {280, 10, 295, true, 1023, {280, 290}, 2, 290, "the range ends below 25 C: nothing inserted"},
+      {400, 25, 300, false, 1023, {400}, 1, 400, "end below the start: the start alone"},
+      {300, 0, 500, false, 1023, {300}, 1, 300, "no step: the start alone"},
+      {0, 4, 10, false, 1023, {0, 4, 8}, 3, 8, "no value beyond the end"},
+      {0, 0.1, 1, false, 1023, {0, 0.1}, 11, 1, "an end a rounding error off the grid"},
+      {0.001, 1e-300, 1e300, false, 1023, {0.001}, 1023, 0.001, "a quotient far beyond the integers"},
+      {1, 1, 1e308, false, 1023, {1, 2, 3}, 1023, 1023, "a far end"},
+      {290, 1, 400, true, 10, {290, 291}, 10, 298.15, "the limit counts the inserted value"},
+      {297, 1, 400, true, 2, {297, 298}, 2, 298, "no room left for the inserted value"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    const std::vector<double> plan = RunVariablePlan(c.start, c.step, c.end, c.insert, c.limit);
+    ASSERT_EQ(plan.size(), c.size);
+    for (size_t i = 0; i < c.head.size(); ++i) EXPECT_NEAR(plan[i], c.head[i], 1e-9);
+    EXPECT_NEAR(plan.back(), c.lastValue, 1e-6);
+  }
+  // 290 .. 297 then 298.15 then 298 (the grid goes on from where it was).
+  const std::vector<double> plan = RunVariablePlan(290, 1, 400, true, 12);
+  EXPECT_NEAR(plan[8], 298, 1e-9);
+  EXPECT_NEAR(plan[9], 298.15, 1e-9);
+  EXPECT_NEAR(plan[10], 299, 1e-9);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Range input and its corrections
+
+TEST_F(SubstWindowTest, RangeCorrectionsInConstantPressureMode) {
+  Load(kArgon);
+  struct Case {
+    const char *P, *T1, *dT, *T2;
+    int rows;
+    const char *first, *last;
+    double T1K, T2K, dTK, ConstP;
+    const char* why;
+  } cases[] = {
+      {"1", "100", "25", "50", 1, "100", "100", 373.15, 373.15, 25, 1, "T2 below T1 becomes T1"},
+      {"1", "0", "0", "500", 6, "0", "500", 273.15, 773.15, 100, 1, "a step of 0 becomes 100 K"},
+      {"1", "0", "-5", "500", 6, "0", "500", 273.15, 773.15, 100, 1, "a negative step becomes 100 K"},
+      {"0", "0", "25", "100", 5, "0", "100", 273.15, 373.15, 25, 1, "P of 0 becomes 1 bar"},
+      {"-2", "0", "25", "100", 5, "0", "100", 273.15, 373.15, 25, 1, "a negative P becomes 1 bar"},
+      {"1", "-300", "100", "-273.149", 1, "-273.149", "-273.149", 0.001, 0.001, 100, 1,
+       "below 0 K the start becomes 0.001 K"},
+      {"1", "0", "0.0001", "500", 1023, "0", "0.1022", 273.15, 773.15, 0.0001, 1, "cut to 1023 rows"},
+      {"1", "0", "1e-300", "500", 1023, "0", "0", 273.15, 773.15, 1e-300, 1, "a tiny step is cut too"},
+      {"1", "0", "25", "1e300", 1023, "0", "25550", 273.15, 1e300, 25, 1, "a far end is cut too"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Run("Ar(g)", c.P, c.T1, c.dT, c.T2);
+    EXPECT_EQ(w->ErrorState, 0);
+    EXPECT_EQ(DataRows(), c.rows);
+    EXPECT_LE(w->SGT->RowCount(), MaxSubstanceTableRows);
+    EXPECT_EQ(Cell(ColVariable, 1), c.first);
+    EXPECT_EQ(Cell(ColVariable, DataRows()), c.last);
+    EXPECT_NEAR(w->T1, c.T1K, 1e-9);
+    EXPECT_DOUBLE_EQ(w->T2, c.T2K);
+    EXPECT_DOUBLE_EQ(w->dT, c.dTK);
+    EXPECT_DOUBLE_EQ(w->ConstP, c.ConstP);
+    EXPECT_EQ(Cell(ColPhase, 1), "(g)");
+  }
+}
+
+TEST_F(SubstWindowTest, RangeCorrectionsInConstantTemperatureMode) {
+  Load(kArgon);
+  ConstantTemperature();
+  EXPECT_EQ(w->Label1->Caption(), "P1 [bar]");
+  struct Case {
+    const char *T, *P1, *dP, *P2;
+    int rows;
+    const char *first, *last;
+    double kelvin;
+    const char* why;
+  } cases[] = {
+      {"25", "1", "1", "5", 5, "1", "5", 298.15, "1 to 5 bar"},
+      {"25", "0", "1", "3", 3, "1", "3", 298.15, "P1 of 0 becomes 1 bar"},
+      {"25", "4", "1", "2", 1, "4", "4", 298.15, "P2 below P1 becomes P1"},
+      {"25", "1", "0", "5", 1, "1", "1", 298.15, "a step of 0 gives the start pressure alone"},
+      {"25", "1", "-1", "5", 1, "1", "1", 298.15, "a negative step too"},
+      {"-300", "1", "1", "2", 2, "1", "2", 298.0, "a temperature at or below 0 K becomes 298 K"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Run("Ar(g)", c.T, c.P1, c.dP, c.P2);
+    EXPECT_EQ(w->ErrorState, 0);
+    EXPECT_EQ(DataRows(), c.rows);
+    EXPECT_EQ(Cell(ColVariable, 1), c.first);
+    EXPECT_EQ(Cell(ColVariable, DataRows()), c.last);
+    EXPECT_DOUBLE_EQ(w->CurrentT, c.kelvin);
+    EXPECT_EQ(w->ColumnHeader(ColVariable), "P [bar]");
+  }
+}
+
+TEST_F(SubstWindowTest, Insert25CAddsARowOnlyWhereOneIsInserted) {
+  Load(kArgon);
+  w->MnuInsert25->Click();
+  ASSERT_TRUE(w->MnuInsert25->Checked());
+  Run("Ar(g)", "1", "20", "10", "60");
+  EXPECT_EQ(Column(ColVariable), (std::vector<std::string>{"20", "25", "30", "40", "50", "60"}));
+  Run("Ar(g)", "1", "0", "25", "100");
+  EXPECT_EQ(Column(ColVariable), (std::vector<std::string>{"0", "25", "50", "75", "100"}));
+  // In kelvin the same rows.
+  w->MnuTempK->Click();
+  Run("Ar(g)", "1", "293.15", "10", "313.15");
+  EXPECT_EQ(Column(ColVariable), (std::vector<std::string>{"293.15", "298.15", "303.15", "313.15"}));
+  // A temperature within 1e-7 of 0 C is written as 0.
+  w->MnuTempC->Click();
+  Run("Ar(g)", "1", "0.00000001", "10", "10");
+  EXPECT_EQ(Cell(ColVariable, 1), "0");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Errors
+
+TEST_F(SubstWindowTest, ErrorsStopTheRunWithTheirMessageAndState) {
+  Load(kArgon);
+  struct Case {
+    const char *key, *dT;
+    int id, level, state;
+    const char* text;
+  } cases[] = {
+      {"Ar(g)", "abc", 591, 2, 1, "dT [ C ] is irregular !"},
+      {"Ar(g)", "inf", 591, 2, 1, "dT [ C ] is irregular !"},
+      {"Ar(g)", "nan", 591, 2, 1, "dT [ C ] is irregular !"},
+      {"Ar(g)", "0,5", 0, 0, 0, ""},
+      {"(g)", "25", 891, 0, 4, "No valid substance given"},
+      {"", "25", 891, 0, 4, "No valid substance given"},
+      {"Xx (g)", "25", 805, 0, 2, "Data of Xx(g) do not exist in the database"},
+      {"Ar(l)", "25", 805, 0, 2, "Data of Ar(l) do not exist in the database"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Run(c.key, "1", "0", c.dT, "100");
+    if (c.id == 0) {  // a decimal comma is read
+      EXPECT_EQ(w->ErrorState, 0);
+      EXPECT_DOUBLE_EQ(w->dT, 0.5);
+      EXPECT_EQ(DataRows(), 201);
+      continue;
+    }
+    const LoggedMessage* m = Message(c.id);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->level, c.level);
+    EXPECT_EQ(m->text, c.text);
+    EXPECT_EQ(w->ErrorState, c.state);
+    EXPECT_EQ(w->StatusText, c.text);
+    EXPECT_EQ(w->Caption(), "");
+    EXPECT_FALSE(log.sink.Has(1016));
+  }
+  // While the error stands, a unit switch does not recalculate.
+  log.sink.Clear();
+  w->MnuEkJ->Click();
+  EXPECT_FALSE(log.sink.Has(728));
+  EXPECT_DOUBLE_EQ(w->EnergyFactor, 0.001);
+  EXPECT_EQ(w->ColumnHeader(ColH), "H [kJ/mol]");
+}
+
+TEST_F(SubstWindowTest, AGoodRunPostsItsSteps) {
+  Load(kArgon + Row("Ar", "(l)", 84, 150, -6000, 50, 45, 150.7, 48.6, "0"));
+  Run("Ar", "1", "25", "25", "100");
+  EXPECT_EQ(w->ErrorState, 0);
+  EXPECT_EQ(w->Caption(), "Ar");
+  const LoggedMessage* start = Message(728);
+  ASSERT_NE(start, nullptr);
+  EXPECT_EQ(start->level, 6);
+  EXPECT_EQ(start->text, "Data Check Ar using " + std::string(EosCaption(EosType)));
+  const LoggedMessage* end = Message(1016);
+  ASSERT_NE(end, nullptr);
+  EXPECT_EQ(end->text, "Calculation end  using " + std::string(EosCaption(EosType)));
+  const LoggedMessage* gas = Message(698);
+  ASSERT_NE(gas, nullptr);
+  EXPECT_EQ(gas->kind, LoggedMessage::Unique);
+  EXPECT_EQ(gas->text, "Ar (g): 1 < T[K] < 6000; Ref.:");
+  const LoggedMessage* liquid = Message(664);
+  ASSERT_NE(liquid, nullptr);
+  EXPECT_EQ(liquid->text, "Ar (l): 84 < T[K] < 150; Tc[K]=150.7; Pc[bar]=48.6; w=0; Ref. ");
+  const LoggedMessage* mass = Message(749);
+  ASSERT_NE(mass, nullptr);
+  EXPECT_EQ(mass->text.rfind("M [g/mol]: 39.9", 0), 0u);
+  EXPECT_EQ(w->StBar->PanelText(0), "Ar");
+  EXPECT_EQ(w->StBar->PanelText(2), "Ar1");
+  EXPECT_EQ(w->ChartCaptionText, "Ar ; P=1 [bar]");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stable phase per row
+
+TEST_F(SubstWindowTest, ChangeRowsBetweenPhases) {
+  Load(kWaterGas + kWaterLiquid + kWaterSolid);
+  EosType = EosIdealGas;
+  w->MnuTempK->Click();
+  Run("W", "1", "260", "20", "400");
+  // 260 solid, 280 .. 360 liquid, 380 and 400 gas (the fixture boils near 373 K).
+  const std::vector<std::string> phases = Column(ColPhase);
+  const std::vector<std::string> expected = {"(s)", "change", "(l)", "(l)", "(l)", "(l)", "(l)",
+                                             "change", "(g)", "(g)"};
+  EXPECT_EQ(phases, expected);
+  EXPECT_EQ(Cell(ColVariable, 2), " ");
+  EXPECT_EQ(Cell(ColGr, 2), " ");
+  EXPECT_EQ(Cell(ColVariable, 9), "380");
+  // Rising temperature away from the solid: no warning.
+  EXPECT_FALSE(log.sink.Has(994));
+  // The same key with (u) gives the same table.
+  Run("W(u)", "1", "260", "20", "400");
+  EXPECT_EQ(Column(ColPhase), expected);
+}
+
+TEST_F(SubstWindowTest, CompressingAGasWarnsOfExtrapolation) {
+  Load(kWaterGas + kWaterLiquid);
+  EosType = EosIdealGas;
+  w->MnuTempK->Click();
+  ConstantTemperature();
+  // At 360 K the ideal gas is stable up to about 0.6 bar.
+  Run("W", "360", "0.2", "0.2", "1.0");
+  EXPECT_EQ(Cell(ColPhase, 1), "(g)");
+  EXPECT_EQ(Cell(ColPhase, DataRows()), "(l)");
+  const LoggedMessage* m = Message(994);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->level, 0);
+  EXPECT_EQ(m->text, "Extremly extrapolations cause errors at T :360");
+}
+
+TEST_F(SubstWindowTest, LiquidAboveItsCriticalTemperatureHasNoRow) {
+  // A liquid with a critical temperature of 340 K and a lower G than the gas everywhere.
+  Load(Row("V", "(g)", 200, 1000, 0, 150, 30, 0, 0, "", "C1") +
+       Row("V", "(l)", 200, 1000, -100000, 100, 30, 340, 50, "0.1", "C1"));
+  EosType = EosIdealGas;
+  w->MnuTempK->Click();
+  Run("V", "1", "300", "20", "380");
+  EXPECT_EQ(Column(ColPhase), (std::vector<std::string>{"(l)", "(l)", "(l)", "change", "(g)", "(g)"}));
+  // The liquid alone: the rows above Tc are left out, with one note.
+  Run("V(l)", "1", "300", "20", "380");
+  EXPECT_EQ(Column(ColPhase), (std::vector<std::string>{"(l)", "(l)", "(l)"}));
+  EXPECT_EQ(log.sink.Count(899), 1);
+  const LoggedMessage* m = Message(899);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->kind, LoggedMessage::Always);
+  EXPECT_EQ(m->level, 4);
+  EXPECT_EQ(m->text, "V (l) can not exist at T  [K]> Tc =340");
+}
+
+TEST_F(SubstWindowTest, AFailedEvaluationTakesNoPartAndLeavesNoRow) {
+  // Under Soave-Redlich-Kwong the liquid has no root at 1 bar and 295 K (Tc 300 K, Pc 50 bar),
+  // although its G would be the lowest.
+  Load(Row("Z", "(g)", 100, 1000, 0, 200, 30, 300, 50, "0.1", "C1") +
+       Row("Z", "(l)", 100, 1000, -50000, 100, 30, 300, 50, "0.1", "C1"));
+  EosType = EosSoaveRedlichKwong;
+  w->MnuTempK->Click();
+  Run("Z", "1", "150", "145", "295");
+  EXPECT_EQ(Column(ColPhase), (std::vector<std::string>{"(l)", "change", "(g)"}));
+  // The liquid alone: the row at 295 K is left out, not written with the 150 K values.
+  Run("Z(l)", "1", "150", "145", "295");
+  EXPECT_EQ(DataRows(), 1);
+  EXPECT_EQ(Cell(ColVariable, 1), "150");
+  EXPECT_EQ(w->SGT->Cells(0, 2), "");
+  // The liquid rows of a cubic equation carry Z, V and the residual parts.
+  EXPECT_NE(Cell(ColZ, 1), " ");
+  EXPECT_GT(Number(ColV, 1), 0);
+  EXPECT_NE(Cell(ColHr, 1), " ");
+}
+
+TEST_F(SubstWindowTest, ExtrapolationUncheckedLeavesOutRowsOutsideTheDatasets) {
+  Load(Row("N", "(g)", 300, 500, 0, 150, 29, 0, 0, "", "N2"));
+  w->MnuTempK->Click();
+  w->CBex->Click();
+  ASSERT_FALSE(w->CBex->Checked());
+  Run("N(g)", "1", "200", "100", "600");
+  EXPECT_EQ(Column(ColVariable), (std::vector<std::string>{"300", "400", "500"}));
+  const LoggedMessage* m = Message(899);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->text, "T:200 [ K ]; Extrapolation disabled. dataset interval:300 <T  [K]< 500");
+  EXPECT_EQ(log.sink.Count(899), 1);
+}
+
+TEST_F(SubstWindowTest, OncePerRunWarnings) {
+  // A gas whose heat capacity overflows away from 298.15 K cannot be evaluated: the liquid is
+  // taken, and the failure is reported once.
+  Load(Row("Q", "(g)", 200, 1000, 0, 150, 1e308, 0, 0, "", "C1") +
+       Row("Q", "(l)", 200, 1000, -50000, 100, 30, 0, 0, "", "C1"));
+  w->MnuTempK->Click();
+  Run("Q", "1", "300", "50", "400");
+  EXPECT_EQ(Column(ColPhase), (std::vector<std::string>{"(l)", "(l)", "(l)"}));
+  EXPECT_EQ(log.sink.Count(1125), 1);
+  const LoggedMessage* failed = Message(1125);
+  ASSERT_NE(failed, nullptr);
+  EXPECT_EQ(failed->level, 2);
+  EXPECT_EQ(failed->text, "Calculation in Table corresponding to \"" + std::string(EosCaption(EosType)) +
+                              "\" no possible  at:  T=300[K];  P=1[bar]");
+  // Below its dataset under a vapour-liquid equation: one warning per run.
+  Load(Row("R", "(g)", 300, 1000, 0, 150, 29, 150, 48, "0.0", "C1"));
+  EosType = EosSoaveRedlichKwong;
+  Run("R(g)", "1", "200", "20", "280");
+  EXPECT_EQ(DataRows(), 5);
+  EXPECT_EQ(log.sink.Count(922), 1);
+  const LoggedMessage* vle = Message(922);
+  ASSERT_NE(vle, nullptr);
+  EXPECT_EQ(vle->kind, LoggedMessage::Always);
+  EXPECT_EQ(vle->text, std::string(EosCaption(EosSoaveRedlichKwong)) +
+                           " for R (g), calculations may be unusable, when extrapolation is enabled");
+}
+
+TEST_F(SubstWindowTest, TheFirstRunNamesTheIntervalOfItsPhases) {
+  Load(kWaterGas + kWaterLiquid);
+  EosType = EosIdealGas;
+  w->MnuTempK->Click();
+  w->CBex->Click();
+  // The very first run, every phase: 250 K lies below both datasets.
+  Run("W", "1", "250", "50", "350");
+  const LoggedMessage* m = Message(899);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->text, "T:250 [ K ]; Extrapolation disabled. dataset interval: 273.15 <T  [K]< 1000");
+  EXPECT_EQ(Column(ColPhase), (std::vector<std::string>{"(l)", "(l)"}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Units
+
+TEST_F(SubstWindowTest, UnitSwitchesScaleEveryColumn) {
+  Load(kArgon);
+  // Argon as an ideal monatomic gas: Cp = 5/2 R = 20.786 J/(mol K), V = RT/P; M = 39.948 g/mol
+  // (IUPAC 2013 standard atomic weight, as the element table holds it).
+  Run("Ar(g)", "1", "25", "25", "25");
+  const double M = TextToDouble(w->StBar->PanelText(1));
+  ASSERT_NEAR(M, 39.948, 0.01);
+  const double Cp = Number(ColCp, 1), H = Number(ColH, 1), S = Number(ColS, 1), G = Number(ColG, 1);
+  const double V = Number(ColV, 1);
+  EXPECT_NEAR(Cp, 20.786, 1e-6);
+  EXPECT_NEAR(V, GasConstant() * 298.15 / 1e5, 1e-9);
+  EXPECT_EQ(Cell(ColZ, 1), "1");
+  struct Case {
+    platform::MenuItem* item;
+    double energy, amount;
+    const char *cpHeader, *vHeader;
+  } cases[] = {
+      {w->MnuEkJ, 1000, 1, "Cp [kJ/mol C]", "V [m\xB3/mol]"},
+      {w->MnuGram, 1000, M, "Cp [kJ/g C]", "V [m\xB3/g]"},
+      {w->MnuKg, 1000, M / 1000, "Cp [kJ/kg C]", "V [m\xB3/kg]"},
+      {w->MnuEJ, 1, M / 1000, "Cp [J/kg C]", "V [m\xB3/kg]"},
+      {w->MnuMol, 1, 1, "Cp [J/mol C]", "V [m\xB3/mol]"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cpHeader);
+    c.item->Click();  // recalculates
+    const double f = c.energy * c.amount;
+    EXPECT_NEAR(Number(ColCp, 1) * f, Cp, 1e-5 * Cp);
+    EXPECT_NEAR(Number(ColH, 1) * f, H, 1e-5 * std::fabs(H) + 1e-6);
+    EXPECT_NEAR(Number(ColS, 1) * f, S, 1e-5 * S);
+    EXPECT_NEAR(Number(ColG, 1) * f, G, 1e-5 * std::fabs(G));
+    EXPECT_NEAR(Number(ColV, 1) * c.amount, V, 1e-5 * V);
+    EXPECT_EQ(w->ColumnHeader(ColCp), c.cpHeader);
+    EXPECT_EQ(w->ColumnHeader(ColV), c.vHeader);
+  }
+  w->MnuVolInv->Click();
+  EXPECT_NEAR(Number(ColV, 1), 1 / V, 1e-5 / V);
+  EXPECT_EQ(w->ColumnHeader(ColV), "1/V [mol/m\xB3]");
+  // Kelvin relabels and recalculates; the edits keep the same temperatures.
+  w->MnuTempK->Click();
+  EXPECT_EQ(w->EditV1->Text(), "298.15");
+  EXPECT_EQ(Cell(ColVariable, 1), "298.15");
+  // The unit switch sets the headers from the menus, then relabels the mode ("T " + " [K]").
+  EXPECT_EQ(w->ColumnHeader(ColVariable), "T  [K]");
+  EXPECT_EQ(w->ColumnHeader(ColCp), "Cp [J/mol K]");
+  EXPECT_EQ(w->CbxTP->Items()[1], "T [ K ]");
+  EXPECT_EQ(w->Label1->Caption(), "T1 [K]");
+}
+
+TEST_F(SubstWindowTest, MovedColumnsKeepTheirValues) {
+  Load(kArgon);
+  // The user moved V to the front.
+  TableColumnIndex = {1, 2, 3, 4, 5, 6, 7, 0, 8, 9, 10};
+  w->SGT->MoveColumn(7, 0);
+  Run("Ar(g)", "1", "25", "25", "25");
+  EXPECT_NEAR(TextToDouble(w->SGT->Cells(0, 1)), GasConstant() * 298.15 / 1e5, 1e-9);
+  EXPECT_EQ(w->SGT->Cells(1, 1), "(g)");
+  EXPECT_EQ(w->SGT->Cells(2, 1), "25");
+}
+
+TEST_F(SubstWindowTest, HistoryKeepsTheNewestKeyOnTop) {
+  Load(kArgon + Row("Ne", "(g)", 1, 6000, 0, 146.3, 20.786, 0, 0, "", "Ne1"));
+  for (const char* key : {"Ar(g)", "Ne(g)", " Ar(g) "}) Run(key, "1", "25", "25", "25");
+  EXPECT_EQ(w->CbxSubst->Items().All(), (std::vector<std::string>{"Ar(g)", "Ne(g)"}));
+  EXPECT_EQ(w->CbxSubst->Text(), " Ar(g) ");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shipped database against published values
+
+class ShippedWaterTest : public SubstWindowTest {
+ protected:
+  void SetUp() override {
+    SubstWindowTest::SetUp();
+    ASSERT_GT(LoadDatabase(QUOREL_SOURCE_DIR "/data/Quorel.tdb"), 1000);
+  }
+  // Temperature [K] halfway between the last liquid row and the first gas row after it.
+  double BoilingPoint() const {
+    for (int r = 2; r + 1 <= DataRows(); ++r)
+      if (Cell(ColPhase, r) == "change" && Cell(ColPhase, r - 1) == "(l)" && Cell(ColPhase, r + 1) == "(g)")
+        return (Number(ColVariable, r - 1) + Number(ColVariable, r + 1)) / 2 + 273.15;
+    return 0;
+  }
+};
+
+TEST_F(ShippedWaterTest, WaterFrom0To500CelsiusTurnsIntoSteamNear100) {
+  Run("H2O(u)", "1", "0", "25", "500");
+  ASSERT_EQ(w->ErrorState, 0);
+  const std::vector<std::string> phases = Column(ColPhase);
+  int change = -1;
+  for (int r = 1; r <= DataRows(); ++r)
+    if (Cell(ColPhase, r) == "change" && Cell(ColPhase, r - 1) == "(l)") change = r;
+  ASSERT_GT(change, 0);
+  // The last liquid row is 100 C, within 1 K of the boiling point at 1 bar, 99.61 C
+  // (IAPWS-95, W. Wagner and A. Pruss, J. Phys. Chem. Ref. Data 31 (2002) 387).
+  EXPECT_EQ(Cell(ColVariable, change - 1), "100");
+  EXPECT_NEAR(Number(ColVariable, change - 1), 99.61, 1.0);
+  EXPECT_EQ(Cell(ColVariable, change + 1), "125");
+  for (int r = 1; r <= DataRows(); ++r) {
+    if (Cell(ColPhase, r) == "change") continue;
+    SCOPED_TRACE(Cell(ColVariable, r));
+    for (int c : {ColCp, ColH, ColS, ColG}) EXPECT_NE(Number(c, r), 0);
+    if (Cell(ColPhase, r) == "(g)") {
+      EXPECT_GT(Number(ColV, r), 0);
+    }
+  }
+  EXPECT_EQ(Cell(ColPhase, change + 1), "(g)");
+  EXPECT_EQ(Cell(ColVariable, DataRows()), "500");
+  // In 0.1 K steps the change lies within 1 K of 99.61 C.
+  Run("H2O(u)", "1", "95", "0.1", "105");
+  EXPECT_NEAR(BoilingPoint(), 372.76, 1.0);
+}
+
+TEST_F(ShippedWaterTest, NormalBoilingPointAndEnthalpyOfVaporisation) {
+  // Normal boiling point 373.124 K at 1.01325 bar (IAPWS-95, Wagner and Pruss 2002).
+  Run("H2O(u)", "1.01325", "99", "0.05", "101");
+  EXPECT_NEAR(BoilingPoint(), 373.124, 1.0);
+  // Enthalpy of vaporisation at 100 C: 40.65 kJ/mol (steam tables: 2256.4 kJ/kg times
+  // 18.015 g/mol, IAPWS-IF97; CRC Handbook of Chemistry and Physics, 40.65 kJ/mol).
+  w->MnuEkJ->Click();
+  Run("H2O(g)", "1", "100", "1", "100");
+  const double Hg = Number(ColH, 1);
+  Run("H2O(l)", "1", "100", "1", "100");
+  const double Hl = Number(ColH, 1);
+  EXPECT_NEAR(Hg - Hl, 40.65, 0.01 * 40.65);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The frame and the start-up
+
+namespace fs = std::filesystem;
+
+class LunettaStartTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("lunetta_start_" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    session.desktop.documents_folder = folder.string();
+    // The shipped database is found as the program finds it: "..\data\Quorel.tdb" beside the
+    // program folder.
+    savedProgramFolder = ProgramFolder();
+    SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+    ClearDatabase();
+    ClearSubstancePhases();
+    ResetColumnOrder();
+    windows = std::make_unique<LunettaWindows>();
+    log = std::make_unique<ScopedLogRecorder>();  // takes over from the log window
+  }
+  void TearDown() override {
+    SubstanceFileReader = nullptr;
+    SubstanceFileWriter = nullptr;
+    log.reset();
+    windows.reset();
+    EosType = DefaultEosType;
+    ClearDatabase();
+    SetProgramFolder(savedProgramFolder);
+    fs::remove_all(folder);
+  }
+  std::string File(const std::string& name, const std::string& text = "[TableWnd]\r\n") {
+    const std::string path = (folder / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  TPSubstWnd& Subst() { return *windows->Substance; }
+  TMdiMainWnd& Frame() { return *windows->Frame; }
+
+  platform::HeadlessSession session;
+  fs::path folder;
+  std::string savedProgramFolder;
+  std::unique_ptr<LunettaWindows> windows;
+  std::unique_ptr<ScopedLogRecorder> log;
+};
+
+TEST_F(LunettaStartTest, WindowsAreMadeInTheStartUpOrder) {
+  const std::vector<platform::Form*> expected = {
+      windows->Frame.get(),    windows->Settings.get(), windows->Messages.get(), windows->Conversion.get(),
+      windows->About.get(),    windows->Behaviour.get(), windows->Elements.get(), windows->Substance.get()};
+  EXPECT_EQ(platform::Screen::Forms(), expected);
+  EXPECT_EQ(platform::Screen::MainForm(), windows->Frame.get());
+  EXPECT_EQ(session.application.title, "Quorel Pure Substance");
+  EXPECT_EQ(Subst().GetFormStyle(), platform::FormStyle::MDIChild);
+  EXPECT_EQ(Frame().GetFormStyle(), platform::FormStyle::MDIForm);
+  EXPECT_EQ(Frame().Width(), 684);
+  EXPECT_EQ(Frame().Height(), 378);
+}
+
+TEST_F(LunettaStartTest, StartUpLoadsTheDatabaseAndBindsTheFrame) {
+  StartSubstanceWindow(Subst());
+  EXPECT_GT(DatasetCount(), 1000);
+  EXPECT_TRUE(TDynOprtWnd->DatabaseStarted);
+  EXPECT_EQ(Frame().Caption(), "Pure Substance");
+  EXPECT_EQ(AplMsgWnd->Caption(), "Pure Substance - Messages");
+  EXPECT_EQ(InfoDlg->Caption(), "About Pure Substance");
+  EXPECT_EQ(Frame().StBar->PanelText(2), TDynOprtWnd->CurrentDatabasePath);
+  EXPECT_EQ(Subst().Label1->Caption(), "T1 [C]");
+  EXPECT_EQ(Subst().ColumnHeader(ColVariable), "T [ C ]");
+  EXPECT_EQ(Subst().ColumnHeader(ColV), "V [m\xB3/mol]");
+  int width = 0;
+  for (int c = 0; c < Subst().SGT->ColCount(); ++c) width += Subst().SGT->ColWidths(c);
+  EXPECT_EQ(Subst().Width(), width + 196);
+
+  Subst().CbxSubst->SetText("H2O(u)");
+  Subst().ButtonUpdate->Click();
+  EXPECT_EQ(Subst().ErrorState, 0);
+  EXPECT_EQ(Frame().Caption(), "Pure Substance: H2O(u)");
+  EXPECT_EQ(Subst().Caption(), "H2O(u)");
+  EXPECT_EQ(session.application.title, "H2O(u) - Pure Substance ");
+  EXPECT_EQ(Frame().StBar->PanelText(2), Subst().EquationName());
+  EXPECT_EQ(Subst().EquationName(), TDynOprtWnd->RGgrl->Items()[DefaultEosType]);
+
+  // An irregular input puts its message into the frame's status and resets the caption.
+  Subst().EditdV->SetText("x");
+  Subst().ButtonUpdate->Click();
+  EXPECT_EQ(Frame().StBar->PanelText(2), "dT [C] is irregular !");
+  EXPECT_EQ(Frame().Caption(), "Pure Substance");
+}
+
+TEST_F(LunettaStartTest, FrameCommands) {
+  StartSubstanceWindow(Subst());
+  // System>Behaviour shows the Behaviour window with the current equation chosen.
+  EosType = EosPengRobinson;
+  Frame().MnuBehaviour->Click();
+  EXPECT_TRUE(TDynOprtWnd->Visible());
+  EXPECT_EQ(TDynOprtWnd->RGgrl->ItemIndex(), EosPengRobinson);
+  // Window>Table brings a minimized substance window back.
+  Subst().SetWindowState(platform::WindowState::Minimized);
+  Frame().MnuTable->Click();
+  EXPECT_EQ(Subst().GetWindowState(), platform::WindowState::Normal);
+  EXPECT_TRUE(Subst().Visible());
+  // Information>Messages and About.
+  Frame().Messages1->Click();
+  EXPECT_TRUE(AplMsgWnd->Visible());
+  Frame().About1->Click();
+  EXPECT_TRUE(InfoDlg->Visible());
+  // Status panels follow the width from 255 pixels on.
+  Frame().UserResize(800, 400);
+  EXPECT_EQ(Frame().StBar->PanelWidth(0), 200);
+  EXPECT_EQ(Frame().StBar->PanelWidth(1), 200);
+  Frame().UserResize(200, 400);
+  EXPECT_EQ(Frame().StBar->PanelWidth(0), 200);
+  // The commands whose windows do not exist yet cannot be chosen.
+  EXPECT_FALSE(Frame().MnuSelect->Enabled());
+  EXPECT_FALSE(Frame().MnuGraphic->Enabled());
+}
+
+TEST_F(LunettaStartTest, SubstanceFileArgument) {
+  std::vector<std::string> read;
+  struct Case {
+    std::string argument;
+    bool reader;
+    bool reported;
+    bool readIt;
+    const char* why;
+  };
+  const std::string sub = File("water.SUB");
+  const std::vector<Case> cases = {
+      {sub, false, true, false, "an existing .SUB without the file reader is reported"},
+      {sub, true, false, true, "with the reader it is read after the settings file"},
+      {(folder / "missing.sub").string(), true, false, false, "a missing file is ignored"},
+      {File("notes.txt"), true, false, false, "another extension is ignored"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    read.clear();
+    log->sink.Clear();
+    SubstanceFileReader = nullptr;
+    if (c.reader)
+      SubstanceFileReader = [&read](TPSubstWnd&, const std::string& path) {
+        read.push_back(path);
+        return true;
+      };
+    session.application.arguments = {c.argument};
+    StartSubstanceWindow(Subst());
+    EXPECT_EQ(log->sink.Has(SubstanceArgumentUnreadableId), c.reported);
+    if (c.reported) {
+      const LoggedMessage& m = log->sink.messages.back();
+      EXPECT_EQ(m.level, 2);
+      EXPECT_EQ(m.text, c.argument + ": pure-substance file can not be read");
+    }
+    if (c.reader) {
+      ASSERT_GE(read.size(), 1u);
+      EXPECT_EQ(read[0], SettingsStore().UserSettingsFile);
+      EXPECT_EQ(read.size(), c.readIt ? 2u : 1u);
+      if (c.readIt) {
+        EXPECT_EQ(read[1], c.argument);
+      }
+    }
+  }
+}
+
+TEST_F(LunettaStartTest, ClosingSavesOnlyWithSaveByExit) {
+  std::vector<std::string> written;
+  SubstanceFileWriter = [&written](TPSubstWnd&, const std::string& path) {
+    written.push_back(path);
+    return true;
+  };
+  StartSubstanceWindow(Subst());
+  ASSERT_TRUE(Frame().MnuSaveByExit->Enabled());
+  EXPECT_FALSE(Frame().MnuSaveByExit->Checked());
+  // The substance window alone never saves.
+  Frame().MnuSaveByExit->Click();
+  EXPECT_TRUE(Frame().MnuSaveByExit->Checked());
+  Subst().Close();
+  EXPECT_TRUE(written.empty());
+  // The frame saves the program settings into the user settings file, and closes.
+  EXPECT_TRUE(Frame().Close());
+  ASSERT_EQ(written.size(), 1u);
+  EXPECT_EQ(written[0], SettingsStore().UserSettingsFile);
+  EXPECT_TRUE(session.application.terminated);
+  EXPECT_EQ(fs::path(written[0]).parent_path().parent_path(), folder);
+}
+
+TEST_F(LunettaStartTest, ClosingWithoutSaveByExitWritesNothing) {
+  int writes = 0;
+  SubstanceFileWriter = [&writes](TPSubstWnd&, const std::string&) { return ++writes > 0; };
+  StartSubstanceWindow(Subst());
+  EXPECT_TRUE(Frame().Close());
+  EXPECT_EQ(writes, 0);
+  // Without the file writer there is nothing to save at exit, so the item is off.
+  SubstanceFileWriter = nullptr;
+  StartSubstanceWindow(Subst());
+  EXPECT_FALSE(Frame().MnuSaveByExit->Enabled());
+}
+
+}  // namespace
