@@ -32,9 +32,15 @@ std::string SettingsTrim(std::string_view text) {
   return std::string(text.substr(b, e - b));
 }
 
+// A line that ends a section, for reading and for rewriting alike: trimmed, it begins with "["
+// and holds a "]". The writer indents every line of a section but its header by two blanks, so
+// an indented line counts only when it is a whole "[...]": a note such as "  [1] see below" or
+// a grid row "  \t[2]\t1.5" stays in its section, and so does "[note".
 bool IsSectionHeaderLine(std::string_view line) {
   std::string t = SettingsTrim(line);
-  return t.size() >= 2 && t[0] == '[' && t.find(']', 1) != std::string::npos;
+  if (t.size() < 2 || t.front() != '[' || t.find(']', 1) == std::string::npos) return false;
+  const bool indented = line.size() >= 2 && line[0] == ' ' && line[1] == ' ';
+  return !indented || t.back() == ']';
 }
 
 std::vector<std::string> SplitSettingsLines(std::string_view bytes) {

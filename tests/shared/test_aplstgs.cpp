@@ -204,17 +204,22 @@ TEST(AplStgsSections, RewritingDoesNotIndentTwice) {
   EXPECT_EQ(s.FileLines(), (std::vector<std::string>{"[A]", "  x=1", "  y=2", "[B]", "  z=3"}));
 }
 
-TEST(AplStgsSections, NoteLineOpeningABracketStaysInItsSection) {
-  // A line such as "[note" is no header: selecting and rewriting the section keeps every line once.
-  SettingsReader s = StoreWith({"[Memo]", "  [note", "  second", "[Next]", "  k=v"});
-  for (int round = 0; round < 3; ++round) {
-    s.SelectSection("~");
-    ASSERT_EQ(s.SelectSection("Memo"), 3);
-    s.WriteSection("Memo");
+TEST(AplStgsSections, LinesOpeningABracketStayInTheirSection) {
+  // A note such as "[note" or "[1] see below", or a grid row whose first cell is empty and whose
+  // second is an activity-coefficient reference, is no header once written into its section:
+  // selecting and rewriting keeps every line once.
+  for (const char* inner : {"  [note", "  \t[2]\t1.5", "  [1] see below"}) {
+    SCOPED_TRACE(inner);
+    SettingsReader s = StoreWith({"[Memo]", inner, "  second", "[Next]", "  k=v"});
+    for (int round = 0; round < 3; ++round) {
+      s.SelectSection("~");
+      ASSERT_EQ(s.SelectSection("Memo"), 3);
+      s.WriteSection("Memo");
+    }
+    EXPECT_EQ(s.FileLines(), (std::vector<std::string>{"[Memo]", inner, "  second", "[Next]", "  k=v"}));
+    SectionRange r = s.FindSectionRange("Memo");
+    EXPECT_EQ(r.last, 2);
   }
-  EXPECT_EQ(s.FileLines(), (std::vector<std::string>{"[Memo]", "  [note", "  second", "[Next]", "  k=v"}));
-  SectionRange r = s.FindSectionRange("Memo");
-  EXPECT_EQ(r.last, 2);
 }
 
 // ---------------------------------------------------------------------------------------------

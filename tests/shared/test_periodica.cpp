@@ -70,6 +70,33 @@ TEST_F(PeriodicaTest, EntriesStandAtTheirAtomicNumber) {
   }
 }
 
+// Every index holds the element of that atomic number (IUPAC symbols, Z = 1..105), and the
+// weights rise with Z except at the pairs known to be inverted in nature (Ar/K, Co/Ni, Te/I,
+// Th/Pa, U/Np, Pu/Am; Cm and Bk share the mass number 247), so a mistyped weight stands out.
+TEST_F(PeriodicaTest, EverySymbolAndTheOrderOfWeights) {
+  const char* symbols =
+      "H He Li Be B C N O F Ne Na Mg Al Si P S Cl Ar K Ca Sc Ti V Cr Mn Fe Co Ni Cu Zn Ga Ge As "
+      "Se Br Kr Rb Sr Y Zr Nb Mo Tc Ru Rh Pd Ag Cd In Sn Sb Te I Xe Cs Ba La Ce Pr Nd Pm Sm Eu Gd "
+      "Tb Dy Ho Er Tm Yb Lu Hf Ta W Re Os Ir Pt Au Hg Tl Pb Bi Po At Rn Fr Ra Ac Th Pa U Np Pu Am "
+      "Cm Bk Cf Es Fm Md No Lr Rf Db";
+  std::string table;
+  for (int n = 1; n <= 105; ++n) table += (n > 1 ? " " : "") + ElementSymbol(n);
+  EXPECT_EQ(table, symbols);
+  for (int n = 1; n < 105; ++n) {
+    const bool inverted = n == 18 || n == 27 || n == 52 || n == 90 || n == 92 || n == 94;
+    SCOPED_TRACE(ElementSymbol(n));
+    if (inverted)
+      EXPECT_GT(AtomicWeight(n), AtomicWeight(n + 1));
+    else if (n == 96)
+      EXPECT_EQ(AtomicWeight(n), AtomicWeight(n + 1));
+    else
+      EXPECT_LT(AtomicWeight(n), AtomicWeight(n + 1));
+    // A standard atomic weight lies between Z and 2.6 Z (hydrogen: 1.008 Z).
+    EXPECT_GE(AtomicWeight(n), n);
+    EXPECT_LE(AtomicWeight(n), 2.6 * n);
+  }
+}
+
 TEST_F(PeriodicaTest, ReleaseEmptiesAndStartUpRebuilds) {
   ReleaseElementTable();
   EXPECT_EQ(Elements().Count(), 0);
