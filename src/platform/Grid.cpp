@@ -87,18 +87,28 @@ void StringGrid::SetRowCount(int n) {
   if (fixed != fixed_rows_) NotifyChanged(Property::FixedRows);
 }
 
+// A grid that showed its first scrollable column (row) keeps showing it when the number of fixed
+// ones changes, and so does a current cell that stood there.
 void StringGrid::SetFixedCols(int n) {
   wanted_fixed_cols_ = std::max(0, n);
   int before = fixed_cols_;
   ClampState();
-  if (fixed_cols_ != before) NotifyChanged(Property::FixedCols);
+  if (fixed_cols_ == before) return;
+  if (left_col_ == before) left_col_ = fixed_cols_;
+  if (col_ == before) col_ = fixed_cols_;
+  if (selection_.Left == before && selection_.Right == before) selection_.Left = selection_.Right = col_;
+  NotifyChanged(Property::FixedCols);
 }
 
 void StringGrid::SetFixedRows(int n) {
   wanted_fixed_rows_ = std::max(0, n);
   int before = fixed_rows_;
   ClampState();
-  if (fixed_rows_ != before) NotifyChanged(Property::FixedRows);
+  if (fixed_rows_ == before) return;
+  if (top_row_ == before) top_row_ = fixed_rows_;
+  if (row_ == before) row_ = fixed_rows_;
+  if (selection_.Top == before && selection_.Bottom == before) selection_.Top = selection_.Bottom = row_;
+  NotifyChanged(Property::FixedRows);
 }
 
 void StringGrid::SetDefaultColWidth(int w) {

@@ -157,6 +157,24 @@ TEST(StringGrid, CountsStayAtLeastOneAndFixedCountsStayBelowThem) {
   EXPECT_EQ(g.FixedRows(), 0);
 }
 
+TEST(StringGrid, NoFixedColumnShowsTheFirstColumn) {
+  StringGrid g;
+  FillGrid(g, 6, 10);
+  ASSERT_EQ(g.FixedCols(), 1);
+  ASSERT_EQ(g.LeftCol(), 1);
+  g.SetFixedCols(0);
+  g.SetFixedRows(0);
+  EXPECT_EQ(g.LeftCol(), 0);
+  EXPECT_EQ(g.TopRow(), 0);
+  EXPECT_EQ(g.Col(), 0);
+  EXPECT_EQ(g.Row(), 0);
+  g.SetFixedCols(2);
+  EXPECT_EQ(g.LeftCol(), 2);
+  g.SetLeftCol(4);
+  g.SetFixedCols(1);
+  EXPECT_EQ(g.LeftCol(), 4) << "a grid scrolled away stays where it is";
+}
+
 TEST(StringGrid, CurrentCellAndScrollPositionFollowAShrink) {
   StringGrid g;
   FillGrid(g, 6, 10);

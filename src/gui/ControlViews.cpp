@@ -1,0 +1,1002 @@
+// Views of the simple controls: buttons, check boxes, radio buttons and groups, edits, memos,
+// labels, combo and list boxes, status bars, page controls, up-downs, containers, splitters,
+// paint and image boxes, scroll and track bars, tool bars.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <memory>
+
+#include "gui/ViewBase.h"
+
+namespace gui {
+
+using namespace platform;
+
+namespace {
+
+Qt::Alignment ToQtAlign(TextAlign a) {
+  switch (a) {
+    case TextAlign::Right: return Qt::AlignRight | Qt::AlignVCenter;
+    case TextAlign::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+  }
+}
+
+QIcon IconOf(ImageList* images, int index) {
+  if (!images) return QIcon();
+  std::shared_ptr<Picture> p = images->Get(index);
+  return p ? QIcon(QPixmap::fromImage(ToQImage(*p))) : QIcon();
+}
+
+void SetBackground(QWidget* w, TColor c, TColor normal) {
+  if (c == normal) return;
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, ToQColor(c));
+  pal.setColor(QPalette::Base, ToQColor(c));
+  w->setPalette(pal);
+  w->setAutoFillBackground(true);
+}
+
+// --- buttons ---
+
+class ButtonView : public ViewBase {
+ public:
+  ButtonView(Button& b, QWidget* parent) : ViewBase(b, new QPushButton(parent)) {
+    auto* w = static_cast<QPushButton*>(widget_.data());
+    w->setAutoDefault(false);
+    FilterInput(w);
+    QObject::connect(w, &QPushButton::clicked, this, [this] {
+      if (comp_ && !syncing_) comp_->UserClick();
+    });
+  }
+
+ protected:
+  void ApplyText() override { static_cast<QPushButton*>(widget_.data())->setText(ToQt(comp_->Caption())); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Style || what == Property::Other) {
+      auto* b = static_cast<Button*>(comp_);
+      if (auto* bb = dynamic_cast<BitBtn*>(b); bb && bb->Glyph())
+        static_cast<QPushButton*>(widget_.data())->setIcon(QPixmap::fromImage(ToQImage(*bb->Glyph())));
+    }
+  }
+};
+
+class SpeedButtonView : public ViewBase {
+ public:
+  SpeedButtonView(SpeedButton& b, QWidget* parent) : ViewBase(b, new QToolButton(parent)) {
+    auto* w = static_cast<QToolButton*>(widget_.data());
+    FilterInput(w);
+    QObject::connect(w, &QToolButton::clicked, this, [this] {
+      if (!comp_ || syncing_) return;
+      comp_->UserClick();
+      if (comp_) Sync();
+    });
+  }
+
+ protected:
+  void Sync() {
+    auto* b = static_cast<SpeedButton*>(comp_);
+    auto* w = static_cast<QToolButton*>(widget_.data());
+    bool was = syncing_;
+    syncing_ = true;
+    w->setCheckable(b->GroupIndex() > 0);
+    w->setChecked(b->Down());
+    w->setAutoRaise(b->Flat());
+    syncing_ = was;
+  }
+  void ApplyText() override { static_cast<QToolButton*>(widget_.data())->setText(ToQt(comp_->Caption())); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Down || what == Property::Style) Sync();
+  }
+};
+
+class ToolButtonView : public ViewBase {
+ public:
+  ToolButtonView(ToolButton& b, QWidget* parent) : ViewBase(b, new QToolButton(parent)) {
+    auto* w = static_cast<QToolButton*>(widget_.data());
+    w->setAutoRaise(true);
+    FilterInput(w);
+    QObject::connect(w, &QToolButton::clicked, this, [this] {
+      if (!comp_ || syncing_) return;
+      comp_->UserClick();
+      if (comp_) Sync();
+    });
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* b = static_cast<ToolButton*>(comp_);
+    if (b && event->type() == QEvent::MouseButtonPress && b->Style() == ToolButtonStyle::DropDown) {
+      auto* me = static_cast<QMouseEvent*>(event);
+      auto* w = static_cast<QToolButton*>(widget_.data());
+      if (me->position().x() >= w->width() - 14) {  // the arrow part
+        b->UserDropDown();
+        return true;
+      }
+    }
+    return ViewBase::eventFilter(watched, event);
+  }
+  void Sync() {
+    auto* b = static_cast<ToolButton*>(comp_);
+    auto* w = static_cast<QToolButton*>(widget_.data());
+    bool was = syncing_;
+    syncing_ = true;
+    bool sep = b->Style() == ToolButtonStyle::Separator || b->Style() == ToolButtonStyle::Divider;
+    w->setEnabled(!sep && b->Enabled());
+    w->setCheckable(b->Style() == ToolButtonStyle::Check);
+    w->setChecked(b->Down());
+    w->setDown(b->Down() && b->Style() != ToolButtonStyle::Check);
+    w->setPopupMode(b->Style() == ToolButtonStyle::DropDown ? QToolButton::MenuButtonPopup
+                                                            : QToolButton::DelayedPopup);
+    ImageList* images = nullptr;
+    if (auto* bar = dynamic_cast<ToolBar*>(b->Owner())) {
+      images = bar->Images();
+      w->setToolButtonStyle(bar->ShowCaptions() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    }
+    QIcon icon = IconOf(images, b->ImageIndex());
+    w->setIcon(icon);
+    if (icon.isNull()) w->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    w->setText(sep ? QString() : ToQt(b->Caption()));
+    syncing_ = was;
+  }
+  void ApplyText() override { Sync(); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Down || what == Property::Style || what == Property::ImageIndex ||
+        what == Property::Enabled)
+      Sync();
+  }
+};
+
+// A row of tool buttons laid out from the left in their order.
+class ToolBarView : public ViewBase {
+ public:
+  ToolBarView(Component& c, QWidget* parent) : ViewBase(c, new QFrame(parent)) {
+    FilterInput(widget_);
+  }
+  QWidget* Container() const override { return widget_; }
+  void ChildrenBound() override { ArrangeButtons(); }
+  void ArrangeButtons() {
+    auto* bar = dynamic_cast<ToolBar*>(comp_);
+    int x = 0;
+    for (const auto& child : comp_->Children()) {
+      Component* c = child.get();
+      if (!c->Visible()) continue;
+      int w = c->Width() > 0 ? c->Width() : (bar ? bar->ButtonWidth() : 23);
+      if (auto* tb = dynamic_cast<ToolButton*>(c)) {
+        if (tb->Style() == ToolButtonStyle::Separator || tb->Style() == ToolButtonStyle::Divider) w = 8;
+        else if (bar && bar->ShowCaptions()) {
+          // A caption is shown whole: the button is as wide as its text needs.
+          QWidget* bw = ViewOf(c) ? ViewOf(c)->Widget() : nullptr;
+          w = std::max(bar->ButtonWidth(), bw ? bw->sizeHint().width() : c->Width());
+        } else if (bar) {
+          w = bar->ButtonWidth();
+        }
+      }
+      int h = bar ? bar->ButtonHeight() : comp_->Height();
+      c->SetBounds(x, 0, w, h);
+      x += w;
+    }
+  }
+
+ protected:
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Style || what == Property::ShowCaptions || what == Property::Images ||
+        what == Property::Bounds)
+      ArrangeButtons();
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::LayoutRequest) ArrangeButtons();
+    return ViewBase::eventFilter(watched, event);
+  }
+};
+
+// --- check box and radio buttons ---
+
+class CheckBoxView : public ViewBase {
+ public:
+  CheckBoxView(CheckBox& c, QWidget* parent) : ViewBase(c, new QCheckBox(parent)) {
+    auto* w = static_cast<QCheckBox*>(widget_.data());
+    FilterInput(w);
+    QObject::connect(w, &QCheckBox::clicked, this, [this] {
+      if (!comp_ || syncing_) return;
+      comp_->UserClick();
+      if (comp_) Apply(Property::Checked);
+    });
+  }
+
+ protected:
+  void ApplyText() override { static_cast<QCheckBox*>(widget_.data())->setText(ToQt(comp_->Caption())); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Checked || what == Property::Style) {
+      auto* c = static_cast<CheckBox*>(comp_);
+      auto* w = static_cast<QCheckBox*>(widget_.data());
+      bool was = syncing_;
+      syncing_ = true;
+      w->setTristate(c->AllowGrayed() || c->State() == CheckState::Grayed);
+      w->setCheckState(c->State() == CheckState::Checked   ? Qt::Checked
+                       : c->State() == CheckState::Grayed ? Qt::PartiallyChecked
+                                                          : Qt::Unchecked);
+      syncing_ = was;
+    }
+    if (what == Property::Alignment)
+      static_cast<QCheckBox*>(widget_.data())
+          ->setLayoutDirection(static_cast<CheckBox*>(comp_)->Alignment() == TextAlign::Left
+                                   ? Qt::RightToLeft
+                                   : Qt::LeftToRight);
+  }
+};
+
+class RadioButtonView : public ViewBase {
+ public:
+  RadioButtonView(RadioButton& c, QWidget* parent) : ViewBase(c, new QRadioButton(parent)) {
+    auto* w = static_cast<QRadioButton*>(widget_.data());
+    w->setAutoExclusive(false);  // the component unchecks its siblings
+    FilterInput(w);
+    QObject::connect(w, &QRadioButton::clicked, this, [this] {
+      if (!comp_ || syncing_) return;
+      comp_->UserClick();
+      if (comp_) Apply(Property::Checked);
+    });
+  }
+
+ protected:
+  void ApplyText() override { static_cast<QRadioButton*>(widget_.data())->setText(ToQt(comp_->Caption())); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Checked) {
+      bool was = syncing_;
+      syncing_ = true;
+      static_cast<QRadioButton*>(widget_.data())->setChecked(static_cast<RadioButton*>(comp_)->Checked());
+      syncing_ = was;
+    }
+  }
+};
+
+class RadioGroupView : public ViewBase {
+ public:
+  RadioGroupView(RadioGroup& c, QWidget* parent) : ViewBase(c, new QGroupBox(parent)) {
+    FilterInput(widget_);
+  }
+
+ protected:
+  void Rebuild() {
+    auto* g = static_cast<RadioGroup*>(comp_);
+    auto* box = static_cast<QGroupBox*>(widget_.data());
+    for (QRadioButton* b : buttons_) delete b;
+    buttons_.clear();
+    delete box->layout();
+    auto* layout = new QGridLayout(box);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(0);
+    int cols = std::max(1, g->Columns());
+    int n = g->Items().Count();
+    int rows = (n + cols - 1) / cols;
+    for (int i = 0; i < n; ++i) {
+      auto* b = new QRadioButton(ToQt(g->Items()[i]), box);
+      b->setAutoExclusive(false);
+      FilterInput(b, false);
+      layout->addWidget(b, rows ? i % rows : 0, rows ? i / rows : 0);
+      QObject::connect(b, &QRadioButton::clicked, this, [this, i] {
+        if (!comp_ || syncing_) return;
+        auto* grp = static_cast<RadioGroup*>(comp_);
+        if (grp->EnabledChain()) grp->UserSelect(i);
+        if (comp_) Check();
+      });
+      buttons_.push_back(b);
+    }
+    Check();
+  }
+  void Check() {
+    bool was = syncing_;
+    syncing_ = true;
+    int idx = static_cast<RadioGroup*>(comp_)->ItemIndex();
+    for (int i = 0; i < int(buttons_.size()); ++i) buttons_[std::size_t(i)]->setChecked(i == idx);
+    syncing_ = was;
+  }
+  void ApplyText() override { static_cast<QGroupBox*>(widget_.data())->setTitle(StripMnemonic(comp_->Caption())); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Items || what == Property::Columns) Rebuild();
+    if (what == Property::ItemIndex) Check();
+  }
+  std::vector<QRadioButton*> buttons_;
+};
+
+// --- edits ---
+
+class EditView : public ViewBase {
+ public:
+  EditView(Edit& e, QWidget* parent) : ViewBase(e, new QLineEdit(parent)) {
+    auto* w = static_cast<QLineEdit*>(widget_.data());
+    FilterInput(w);
+    QObject::connect(w, &QLineEdit::textEdited, this, [this](const QString& text) {
+      if (!comp_ || syncing_) return;
+      static_cast<Edit*>(comp_)->UserSetText(FromQt(text));
+      if (comp_ && FromQt(static_cast<QLineEdit*>(widget_.data())->text()) != comp_->Text()) ApplyText();
+    });
+    QObject::connect(w, &QLineEdit::selectionChanged, this, [this] {
+      if (!comp_ || syncing_) return;
+      auto* le = static_cast<QLineEdit*>(widget_.data());
+      int start = le->hasSelectedText() ? le->selectionStart() : le->cursorPosition();
+      bool was = syncing_;
+      syncing_ = true;
+      static_cast<Edit*>(comp_)->SetSelection(start, int(FromQt(le->selectedText()).size()));
+      syncing_ = was;
+    });
+  }
+
+ protected:
+  void ApplyText() override {
+    auto* w = static_cast<QLineEdit*>(widget_.data());
+    QString t = ToQt(comp_->Text());
+    if (w->text() != t) w->setText(t);
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* e = static_cast<Edit*>(comp_);
+    auto* w = static_cast<QLineEdit*>(widget_.data());
+    switch (what) {
+      case Property::ReadOnly: w->setReadOnly(e->ReadOnly()); break;
+      case Property::MaxLength: w->setMaxLength(e->MaxLength() > 0 ? e->MaxLength() : 32767); break;
+      case Property::Style: w->setEchoMode(e->PasswordChar() ? QLineEdit::Password : QLineEdit::Normal); break;
+      case Property::Alignment: w->setAlignment(ToQtAlign(e->Alignment())); break;
+      case Property::Color: SetBackground(w, e->Color(), clBtnFace); break;
+      case Property::Selection:
+        if (e->SelLength() > 0) w->setSelection(e->SelStart(), e->SelLength());
+        else w->setCursorPosition(e->SelStart());
+        break;
+      default: break;
+    }
+  }
+  void Request(platform::Request what, int x, int y) override {
+    if (what == platform::Request::SelectAll) static_cast<QLineEdit*>(widget_.data())->selectAll();
+    else ViewBase::Request(what, x, y);
+  }
+};
+
+QString CrLfToQt(const std::string& text) {
+  std::string t;
+  t.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    t += text[i];
+  }
+  return ToQt(t);
+}
+
+std::string QtToCrLf(const QString& text) {
+  std::string t = FromQt(text), out;
+  out.reserve(t.size() + 16);
+  for (char c : t) {
+    if (c == '\n') out += "\r\n";
+    else out += c;
+  }
+  return out;
+}
+
+class MemoView : public ViewBase {
+ public:
+  MemoView(Memo& m, QWidget* parent) : ViewBase(m, new QPlainTextEdit(parent)) {
+    auto* w = static_cast<QPlainTextEdit*>(widget_.data());
+    FilterInput(w);
+    FilterInput(w->viewport());
+    QObject::connect(w, &QPlainTextEdit::textChanged, this, [this] {
+      if (!comp_ || syncing_) return;
+      bool was = syncing_;
+      syncing_ = true;  // the widget already shows the text
+      static_cast<Memo*>(comp_)->UserSetText(QtToCrLf(static_cast<QPlainTextEdit*>(widget_.data())->toPlainText()));
+      syncing_ = was;
+    });
+  }
+
+ protected:
+  void ApplyText() override {
+    auto* w = static_cast<QPlainTextEdit*>(widget_.data());
+    QString t = CrLfToQt(comp_->Text());
+    if (w->toPlainText() != t) w->setPlainText(t);
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* m = static_cast<Memo*>(comp_);
+    auto* w = static_cast<QPlainTextEdit*>(widget_.data());
+    switch (what) {
+      case Property::Lines: ApplyText(); break;
+      case Property::ReadOnly: w->setReadOnly(m->ReadOnly()); break;
+      case Property::WordWrap:
+        w->setLineWrapMode(m->WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        break;
+      case Property::ScrollBars: {
+        ScrollStyle s = m->ScrollBars();
+        w->setHorizontalScrollBarPolicy(s == ScrollStyle::Horizontal || s == ScrollStyle::Both
+                                            ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        w->setVerticalScrollBarPolicy(s == ScrollStyle::Vertical || s == ScrollStyle::Both
+                                          ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        break;
+      }
+      case Property::Color: SetBackground(w, m->Color(), clBtnFace); break;
+      default: break;
+    }
+  }
+  void Request(platform::Request what, int x, int y) override {
+    if (what == platform::Request::SelectAll) static_cast<QPlainTextEdit*>(widget_.data())->selectAll();
+    else ViewBase::Request(what, x, y);
+  }
+};
+
+class LabelView : public ViewBase {
+ public:
+  LabelView(Label& l, QWidget* parent) : ViewBase(l, new QLabel(parent)) { FilterInput(widget_); }
+
+ protected:
+  void ApplyText() override {
+    auto* l = static_cast<Label*>(comp_);
+    auto* w = static_cast<QLabel*>(widget_.data());
+    w->setText(StripMnemonic(l->Caption()));
+    if (l->AutoSize() && !l->WordWrap() && l->GetAlign() == Align::None) {
+      QSize s = w->sizeHint();
+      l->SetBounds(l->Left(), l->Top(), s.width(), std::max(l->Height(), s.height()));
+    }
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* l = static_cast<Label*>(comp_);
+    auto* w = static_cast<QLabel*>(widget_.data());
+    if (what == Property::Alignment) w->setAlignment(ToQtAlign(l->Alignment()) | Qt::AlignTop);
+    if (what == Property::WordWrap) w->setWordWrap(l->WordWrap());
+    if (what == Property::Color || what == Property::Style)
+      if (!l->Transparent()) SetBackground(w, l->Color(), clBtnFace);
+  }
+};
+
+// --- lists ---
+
+class ComboWidget : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  std::function<void()> before_popup;
+  void showPopup() override {
+    if (before_popup) before_popup();
+    QComboBox::showPopup();
+  }
+};
+
+class ComboBoxView : public ViewBase {
+ public:
+  ComboBoxView(ComboBox& c, QWidget* parent) : ViewBase(c, new ComboWidget(parent)) {
+    auto* w = static_cast<ComboWidget*>(widget_.data());
+    w->setInsertPolicy(QComboBox::NoInsert);
+    FilterInput(w);
+    w->before_popup = [this] {
+      auto* cb = static_cast<ComboBox*>(comp_);
+      if (cb && cb->OnDropDown) cb->OnDropDown(cb);
+    };
+    QObject::connect(w, QOverload<int>::of(&QComboBox::activated), this, [this](int i) {
+      if (!comp_ || syncing_) return;
+      static_cast<ComboBox*>(comp_)->UserSelect(i);
+      if (comp_) SyncAll();
+    });
+  }
+
+ protected:
+  void SyncAll() {
+    auto* cb = static_cast<ComboBox*>(comp_);
+    auto* w = static_cast<ComboWidget*>(widget_.data());
+    bool was = syncing_;
+    syncing_ = true;
+    w->setCurrentIndex(cb->ItemIndex());
+    if (w->isEditable() && w->lineEdit()->text() != ToQt(cb->Text())) w->setEditText(ToQt(cb->Text()));
+    syncing_ = was;
+  }
+  void ApplyStyle() {
+    auto* cb = static_cast<ComboBox*>(comp_);
+    auto* w = static_cast<ComboWidget*>(widget_.data());
+    bool editable = cb->Style() != ComboStyle::DropDownList;
+    if (w->isEditable() == editable) return;
+    w->setEditable(editable);
+    if (editable) {
+      QObject::connect(w->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!comp_ || syncing_) return;
+        bool was = syncing_;
+        syncing_ = true;
+        static_cast<ComboBox*>(comp_)->UserSetText(FromQt(text));
+        syncing_ = was;
+      });
+    }
+  }
+  void ApplyText() override { SyncAll(); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* cb = static_cast<ComboBox*>(comp_);
+    auto* w = static_cast<ComboWidget*>(widget_.data());
+    switch (what) {
+      case Property::Style: ApplyStyle(); SyncAll(); break;
+      case Property::Items: {
+        w->clear();
+        for (const std::string& s : cb->Items().All()) w->addItem(ToQt(s));
+        SyncAll();
+        break;
+      }
+      case Property::ItemIndex: SyncAll(); break;
+      case Property::MaxLength:
+        if (w->lineEdit()) w->lineEdit()->setMaxLength(cb->MaxLength() > 0 ? cb->MaxLength() : 32767);
+        break;
+      default: break;
+    }
+  }
+};
+
+class ListBoxView : public ViewBase {
+ public:
+  ListBoxView(ListBox& c, QWidget* parent) : ViewBase(c, new QListWidget(parent)) {
+    auto* w = static_cast<QListWidget*>(widget_.data());
+    FilterInput(w);
+    FilterInput(w->viewport());
+    QObject::connect(w, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+      if (!comp_ || syncing_) return;
+      auto* lw = static_cast<QListWidget*>(widget_.data());
+      static_cast<ListBox*>(comp_)->UserSelect(lw->row(item));
+      if (comp_) Select();
+    });
+  }
+
+ protected:
+  void Select() {
+    auto* lb = static_cast<ListBox*>(comp_);
+    auto* w = static_cast<QListWidget*>(widget_.data());
+    bool was = syncing_;
+    syncing_ = true;
+    for (int i = 0; i < w->count(); ++i) w->item(i)->setSelected(lb->Selected(i) || i == lb->ItemIndex());
+    if (lb->ItemIndex() >= 0) w->setCurrentRow(lb->ItemIndex(), QItemSelectionModel::NoUpdate);
+    syncing_ = was;
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* lb = static_cast<ListBox*>(comp_);
+    auto* w = static_cast<QListWidget*>(widget_.data());
+    if (what == Property::Items) {
+      w->clear();
+      for (const std::string& s : lb->Items().All()) w->addItem(ToQt(s));
+      Select();
+    }
+    if (what == Property::ItemIndex || what == Property::Selection) Select();
+    if (what == Property::Style)
+      w->setSelectionMode(lb->MultiSelect() ? QAbstractItemView::ExtendedSelection
+                                            : QAbstractItemView::SingleSelection);
+  }
+};
+
+// --- status bar ---
+
+class StatusBarView : public ViewBase {
+ public:
+  StatusBarView(StatusBar& s, QWidget* parent) : ViewBase(s, new QStatusBar(parent)) {
+    static_cast<QStatusBar*>(widget_.data())->setSizeGripEnabled(false);
+    FilterInput(widget_);
+  }
+
+ protected:
+  void Rebuild() {
+    auto* sb = static_cast<StatusBar*>(comp_);
+    auto* w = static_cast<QStatusBar*>(widget_.data());
+    int n = sb->SimplePanel() ? 1 : sb->PanelCount();
+    while (int(labels_.size()) > n) {
+      delete labels_.back();
+      labels_.pop_back();
+    }
+    while (int(labels_.size()) < n) {
+      auto* l = new QLabel(w);
+      l->setFrameShape(QFrame::Panel);
+      l->setFrameShadow(QFrame::Sunken);
+      w->addWidget(l, 0);
+      labels_.push_back(l);
+    }
+    for (int i = 0; i < n; ++i) {
+      QLabel* l = labels_[std::size_t(i)];
+      bool last = i == n - 1;
+      if (sb->SimplePanel()) {
+        l->setText(ToQt(sb->SimpleText()));
+        l->setMinimumWidth(0);
+        l->setMaximumWidth(QWIDGETSIZE_MAX);
+      } else {
+        const StatusPanel& p = sb->Panels()[std::size_t(i)];
+        l->setText(ToQt(p.Text));
+        l->setAlignment(ToQtAlign(p.Alignment));
+        l->setMinimumWidth(last ? 0 : p.Width);
+        l->setMaximumWidth(last ? QWIDGETSIZE_MAX : p.Width);
+      }
+      w->removeWidget(l);
+      w->addWidget(l, last ? 1 : 0);
+      l->show();
+    }
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Panels || what == Property::SimpleText || what == Property::Text) Rebuild();
+  }
+  std::vector<QLabel*> labels_;
+};
+
+// --- pages ---
+
+class PageControlView : public ViewBase {
+ public:
+  PageControlView(PageControl& p, QWidget* parent) : ViewBase(p, new QTabWidget(parent)) {
+    auto* w = static_cast<QTabWidget*>(widget_.data());
+    FilterInput(w);
+    QObject::connect(w, &QTabWidget::currentChanged, this, [this](int index) {
+      if (!comp_ || syncing_) return;
+      auto* pc = static_cast<PageControl*>(comp_);
+      auto* tw = static_cast<QTabWidget*>(widget_.data());
+      QWidget* page = tw->widget(index);
+      for (int i = 0; i < pc->PageCount(); ++i)
+        if (ViewOf(pc->Pages(i)) && ViewOf(pc->Pages(i))->Widget() == page) {
+          pc->UserSelectPage(pc->Pages(i));
+          break;
+        }
+      if (comp_) Select();
+    });
+  }
+  QWidget* Container() const override { return widget_; }
+  void ChildrenBound() override { Select(); }
+  QTabWidget* Tabs() const { return static_cast<QTabWidget*>(widget_.data()); }
+  // A page's widget joins the tabs (in page order).
+  void AddPage(TabSheet& sheet, QWidget* page) {
+    int index = sheet.PageIndex();
+    bool was = syncing_;
+    syncing_ = true;
+    Tabs()->insertTab(std::min(index, Tabs()->count()), page, StripMnemonic(sheet.Caption()));
+    syncing_ = was;
+  }
+  void Select() {
+    auto* pc = static_cast<PageControl*>(comp_);
+    bool was = syncing_;
+    syncing_ = true;
+    for (int i = 0; i < pc->PageCount(); ++i) {
+      ViewBase* v = ViewOf(pc->Pages(i));
+      if (!v) continue;
+      int ti = Tabs()->indexOf(v->Widget());
+      if (ti < 0) continue;
+      Tabs()->setTabVisible(ti, pc->Pages(i)->TabVisible());
+      Tabs()->setTabText(ti, StripMnemonic(pc->Pages(i)->Caption()));
+      if (pc->Pages(i) == pc->ActivePage()) Tabs()->setCurrentIndex(ti);
+    }
+    syncing_ = was;
+  }
+
+ protected:
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::ActivePage || what == Property::TabVisible) Select();
+  }
+};
+
+class TabSheetView : public ViewBase {
+ public:
+  TabSheetView(TabSheet& t, QWidget* page) : ViewBase(t, page) { FilterInput(page); }
+  QWidget* Container() const override { return widget_; }
+  bool SizedByQt() const override { return true; }
+
+ protected:
+  void ApplyGeometry() override {}  // the tab widget places its pages
+  void Apply(Property what) override {
+    if (what == Property::Visible || what == Property::Bounds || what == Property::Align) return;
+    ViewBase::Apply(what);
+    if (what == Property::Text || what == Property::TabVisible)
+      if (auto* pv = dynamic_cast<PageControlView*>(ParentView())) pv->Select();
+  }
+};
+
+// --- up-down, containers, splitter ---
+
+class UpDownView : public ViewBase {
+ public:
+  UpDownView(UpDown& u, QWidget* parent) : ViewBase(u, new QWidget(parent)) {
+    auto* up = new QToolButton(widget_);
+    auto* down = new QToolButton(widget_);
+    up->setArrowType(Qt::UpArrow);
+    down->setArrowType(Qt::DownArrow);
+    auto* layout = new QVBoxLayout(widget_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(up);
+    layout->addWidget(down);
+    up->setAutoRepeat(true);
+    down->setAutoRepeat(true);
+    QObject::connect(up, &QToolButton::clicked, this, [this] { Step(true); });
+    QObject::connect(down, &QToolButton::clicked, this, [this] { Step(false); });
+  }
+
+ private:
+  void Step(bool up) {
+    if (comp_ && comp_->EnabledChain()) static_cast<UpDown*>(comp_)->UserStep(up);
+  }
+};
+
+class PanelWidget : public QFrame {
+ public:
+  using QFrame::QFrame;
+  QString caption;
+  Qt::Alignment alignment = Qt::AlignCenter;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    QFrame::paintEvent(e);
+    if (caption.isEmpty()) return;
+    QPainter p(this);
+    p.drawText(contentsRect(), int(alignment), caption);
+  }
+};
+
+class PanelView : public ViewBase {
+ public:
+  PanelView(Component& c, QWidget* parent) : ViewBase(c, new PanelWidget(parent)) {
+    FilterInput(widget_);
+  }
+  QWidget* Container() const override { return widget_; }
+
+ protected:
+  void ApplyText() override {
+    auto* w = static_cast<PanelWidget*>(widget_.data());
+    w->caption = dynamic_cast<Panel*>(comp_) ? StripMnemonic(comp_->Caption()) : QString();
+    w->update();
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* w = static_cast<PanelWidget*>(widget_.data());
+    auto* p = dynamic_cast<Panel*>(comp_);
+    if (what == Property::Style) {
+      BevelStyle b = p ? p->BevelOuter() : BevelStyle::None;
+      w->setFrameShape(b == BevelStyle::None ? QFrame::NoFrame : QFrame::Panel);
+      w->setFrameShadow(b == BevelStyle::Lowered ? QFrame::Sunken : QFrame::Raised);
+    }
+    if (what == Property::Alignment && p) {
+      w->alignment = ToQtAlign(p->Alignment());
+      w->update();
+    }
+    if (what == Property::Color) SetBackground(w, comp_->Color(), clBtnFace);
+  }
+};
+
+class GroupBoxView : public ViewBase {
+ public:
+  GroupBoxView(GroupBox& g, QWidget* parent) : ViewBase(g, new QGroupBox(parent)) {
+    FilterInput(widget_);
+  }
+  QWidget* Container() const override { return widget_; }
+
+ protected:
+  void ApplyText() override { static_cast<QGroupBox*>(widget_.data())->setTitle(StripMnemonic(comp_->Caption())); }
+};
+
+// A bar the user drags; the control aligned just before it takes the new size.
+class SplitterView : public ViewBase {
+ public:
+  SplitterView(Splitter& s, QWidget* parent) : ViewBase(s, new QFrame(parent)) {
+    widget_->installEventFilter(this);
+  }
+
+ protected:
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Align || what == Property::Bounds) {
+      Align a = comp_->GetAlign();
+      widget_->setCursor(a == Align::Left || a == Align::Right ? Qt::SplitHCursor : Qt::SplitVCursor);
+    }
+  }
+  Component* Neighbour() const {
+    Component* owner = comp_->Owner();
+    if (!owner) return nullptr;
+    Component* found = nullptr;
+    for (const auto& c : owner->Children()) {
+      if (c.get() == comp_) break;
+      if (c->GetAlign() == comp_->GetAlign() && c->Visible()) found = c.get();
+    }
+    return found;
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != widget_ || !comp_) return ViewBase::eventFilter(watched, event);
+    auto* me = dynamic_cast<QMouseEvent*>(event);
+    if (!me) return ViewBase::eventFilter(watched, event);
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+        dragging_ = me->button() == Qt::LeftButton;
+        start_ = widget_->mapToParent(me->position().toPoint());
+        if (Component* n = Neighbour()) start_size_ = QSize(n->Width(), n->Height());
+        return true;
+      case QEvent::MouseMove:
+        if (dragging_) {
+          Component* n = Neighbour();
+          if (!n) return true;
+          // In the parent's coordinates: the bar itself moves while it is dragged.
+          QPoint d = widget_->mapToParent(me->position().toPoint()) - start_;
+          int minSize = static_cast<Splitter*>(comp_)->MinSize();
+          switch (comp_->GetAlign()) {
+            case Align::Left: n->SetWidth(std::max(minSize, start_size_.width() + d.x())); break;
+            case Align::Right: n->SetWidth(std::max(minSize, start_size_.width() - d.x())); break;
+            case Align::Top: n->SetHeight(std::max(minSize, start_size_.height() + d.y())); break;
+            case Align::Bottom: n->SetHeight(std::max(minSize, start_size_.height() - d.y())); break;
+            default: break;
+          }
+          if (ViewBase* pv = ParentView()) pv->LayoutChildren();
+        }
+        return true;
+      case QEvent::MouseButtonRelease:
+        if (dragging_) {
+          dragging_ = false;
+          static_cast<Splitter*>(comp_)->UserMoved();
+        }
+        return true;
+      default: return ViewBase::eventFilter(watched, event);
+    }
+  }
+  bool dragging_ = false;
+  QPoint start_;
+  QSize start_size_;
+};
+
+// --- pictures ---
+
+class RasterWidget : public QWidget {
+ public:
+  using QWidget::QWidget;
+  std::function<void()> before_paint;
+  std::function<const Picture*()> picture;
+  bool stretch = false;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (before_paint) before_paint();
+    QPainter p(this);
+    const Picture* pic = picture ? picture() : nullptr;
+    if (!pic || pic->Empty()) return;
+    QImage img(reinterpret_cast<const uchar*>(pic->Bits()), pic->Width(), pic->Height(), pic->Stride(),
+               QImage::Format_RGB32);
+    if (stretch) p.drawImage(rect(), img);
+    else p.drawImage(0, 0, img);
+  }
+};
+
+class PaintBoxView : public ViewBase {
+ public:
+  PaintBoxView(PaintBox& b, QWidget* parent) : ViewBase(b, new RasterWidget(parent)) {
+    auto* w = static_cast<RasterWidget*>(widget_.data());
+    w->setMouseTracking(true);
+    w->setFocusPolicy(Qt::ClickFocus);
+    FilterInput(w);
+    w->before_paint = [this] {
+      if (!comp_ || painting_) return;
+      painting_ = true;
+      static_cast<PaintBox*>(comp_)->Paint();
+      painting_ = false;
+    };
+    w->picture = [this]() -> const Picture* {
+      return comp_ ? static_cast<PaintBox*>(comp_)->Raster().get() : nullptr;
+    };
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == widget_ && event->type() == QEvent::Resize && comp_) {
+      auto* re = static_cast<QResizeEvent*>(event);
+      comp_->UserResize(re->size().width(), re->size().height());
+    }
+    return ViewBase::eventFilter(watched, event);
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Raster && !painting_) widget_->update();
+  }
+  bool painting_ = false;
+};
+
+class ImageBoxView : public ViewBase {
+ public:
+  ImageBoxView(ImageBox& b, QWidget* parent) : ViewBase(b, new RasterWidget(parent)) {
+    auto* w = static_cast<RasterWidget*>(widget_.data());
+    FilterInput(w);
+    w->picture = [this]() -> const Picture* {
+      return comp_ ? static_cast<ImageBox*>(comp_)->GetPicture().get() : nullptr;
+    };
+  }
+
+ protected:
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* w = static_cast<RasterWidget*>(widget_.data());
+    if (what == Property::Style) w->stretch = static_cast<ImageBox*>(comp_)->Stretch();
+    if (what == Property::Raster || what == Property::Style || what == Property::Other) w->update();
+  }
+};
+
+// --- bars ---
+
+template <class C, class QtWidget>
+class RangeView : public ViewBase {
+ public:
+  RangeView(C& c, QWidget* parent) : ViewBase(c, new QtWidget(parent)) {
+    auto* w = static_cast<QtWidget*>(widget_.data());
+    FilterInput(w);
+    QObject::connect(w, &QAbstractSlider::valueChanged, this, [this](int v) {
+      if (!comp_ || syncing_) return;
+      static_cast<C*>(comp_)->UserSetPosition(v);
+      if (comp_) SyncValue();
+    });
+  }
+
+ protected:
+  void SyncValue() {
+    auto* c = static_cast<C*>(comp_);
+    auto* w = static_cast<QtWidget*>(widget_.data());
+    bool was = syncing_;
+    syncing_ = true;
+    w->setOrientation(c->GetOrientation() == platform::Orientation::Vertical ? Qt::Vertical : Qt::Horizontal);
+    w->setRange(c->Min(), c->Max());
+    w->setValue(c->Position());
+    syncing_ = was;
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Position || what == Property::Range || what == Property::Style) SyncValue();
+  }
+};
+
+}  // namespace
+
+// TabSheets are made by the page control's view.
+ViewBase* CreateControlView(Component& c, QWidget* parent) {
+  if (auto* b = dynamic_cast<Button*>(&c)) return new ButtonView(*b, parent);
+  if (auto* b = dynamic_cast<SpeedButton*>(&c)) return new SpeedButtonView(*b, parent);
+  if (auto* b = dynamic_cast<ToolButton*>(&c)) return new ToolButtonView(*b, parent);
+  if (dynamic_cast<ToolBar*>(&c) || dynamic_cast<CoolBar*>(&c)) return new ToolBarView(c, parent);
+  if (auto* b = dynamic_cast<CheckBox*>(&c)) return new CheckBoxView(*b, parent);
+  if (auto* b = dynamic_cast<RadioButton*>(&c)) return new RadioButtonView(*b, parent);
+  if (auto* g = dynamic_cast<RadioGroup*>(&c)) return new RadioGroupView(*g, parent);
+  if (auto* e = dynamic_cast<Edit*>(&c)) return new EditView(*e, parent);
+  if (auto* m = dynamic_cast<Memo*>(&c)) return new MemoView(*m, parent);
+  if (auto* l = dynamic_cast<Label*>(&c)) return new LabelView(*l, parent);
+  if (auto* cb = dynamic_cast<ComboBox*>(&c)) return new ComboBoxView(*cb, parent);
+  if (auto* lb = dynamic_cast<ListBox*>(&c)) return new ListBoxView(*lb, parent);
+  if (auto* s = dynamic_cast<StatusBar*>(&c)) return new StatusBarView(*s, parent);
+  if (auto* p = dynamic_cast<PageControl*>(&c)) return new PageControlView(*p, parent);
+  if (auto* t = dynamic_cast<TabSheet*>(&c)) {
+    auto* page = new QWidget();
+    auto* v = new TabSheetView(*t, page);
+    if (auto* pv = dynamic_cast<PageControlView*>(ViewOf(t->Pages()))) pv->AddPage(*t, page);
+    return v;
+  }
+  if (auto* u = dynamic_cast<UpDown*>(&c)) return new UpDownView(*u, parent);
+  if (dynamic_cast<Panel*>(&c)) return new PanelView(c, parent);
+  if (auto* g = dynamic_cast<GroupBox*>(&c)) return new GroupBoxView(*g, parent);
+  if (auto* s = dynamic_cast<Splitter*>(&c)) return new SplitterView(*s, parent);
+  if (auto* p = dynamic_cast<PaintBox*>(&c)) return new PaintBoxView(*p, parent);
+  if (auto* i = dynamic_cast<ImageBox*>(&c)) return new ImageBoxView(*i, parent);
+  if (auto* s = dynamic_cast<ScrollBar*>(&c)) return new RangeView<ScrollBar, QScrollBar>(*s, parent);
+  if (auto* t = dynamic_cast<TrackBar*>(&c)) return new RangeView<TrackBar, QSlider>(*t, parent);
+  return nullptr;  // image lists, dialog components: nothing to show
+}
+
+}  // namespace gui

@@ -1,0 +1,552 @@
+// Views of the list view (QTreeWidget in report mode) and the string grid (QTableView over a
+// model that reads the component's cells; the first fixed row and column are the headers).
+#include <QAbstractButton>
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
+#include <QStyledItemDelegate>
+#include <QStylePainter>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "gui/ViewBase.h"
+
+namespace gui {
+
+using namespace platform;
+
+namespace {
+
+// --- list view ---
+
+class ListViewView : public ViewBase {
+ public:
+  ListViewView(ListView& lv, QWidget* parent) : ViewBase(lv, new QTreeWidget(parent)) {
+    auto* w = Tree();
+    w->setRootIsDecorated(false);
+    w->setUniformRowHeights(true);
+    w->setAllColumnsShowFocus(true);
+    w->setSelectionBehavior(QAbstractItemView::SelectRows);
+    w->setSortingEnabled(false);
+    w->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    w->setIconSize(QSize(16, 16));
+    w->header()->setSectionsClickable(true);
+    w->header()->setSectionsMovable(false);
+    w->header()->setStretchLastSection(false);
+    FilterInput(w);
+    FilterInput(w->viewport());
+    QObject::connect(w, &QTreeWidget::itemSelectionChanged, this, [this] {
+      if (!comp_ || syncing_) return;
+      auto* list = static_cast<ListView*>(comp_);
+      QList<QTreeWidgetItem*> sel = Tree()->selectedItems();
+      ListItem* item = sel.isEmpty() ? nullptr : list->Items(Tree()->indexOfTopLevelItem(sel.front()));
+      if (item != list->Selected()) list->UserSelect(item);
+      if (comp_) SyncSelection();
+    });
+    QObject::connect(w, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* it, int) {
+      if (!comp_ || syncing_) return;
+      auto* list = static_cast<ListView*>(comp_);
+      list->UserDblClick(list->Items(Tree()->indexOfTopLevelItem(it)));
+    });
+    QObject::connect(w, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* it, int column) {
+      if (!comp_ || syncing_ || column != 0) return;
+      auto* list = static_cast<ListView*>(comp_);
+      if (!list->Checkboxes()) return;
+      if (ListItem* item = list->Items(Tree()->indexOfTopLevelItem(it)))
+        item->SetChecked(it->checkState(0) == Qt::Checked);  // the user ticked the box
+    });
+    QObject::connect(w->header(), &QHeaderView::sectionClicked, this, [this](int c) {
+      if (comp_ && !syncing_) static_cast<ListView*>(comp_)->UserColumnClick(c);
+    });
+    QObject::connect(w->header(), &QHeaderView::sectionResized, this, [this](int c, int, int size) {
+      if (!comp_ || syncing_) return;
+      bool was = syncing_;
+      syncing_ = true;
+      static_cast<ListView*>(comp_)->SetColumnWidth(c, size);
+      syncing_ = was;
+    });
+  }
+  QTreeWidget* Tree() const { return static_cast<QTreeWidget*>(widget_.data()); }
+
+ protected:
+  bool OwnDoubleClick() const override { return true; }
+  void FillItem(QTreeWidgetItem* qi, const ListItem& item) {
+    auto* list = static_cast<ListView*>(comp_);
+    int cols = std::max(1, list->ColumnCount());
+    for (int c = 0; c < cols; ++c) qi->setText(c, ToQt(item.ColumnText(c)));
+    QIcon icon;
+    if (ImageList* il = list->SmallImages())
+      if (auto p = il->Get(item.ImageIndex())) icon = QIcon(QPixmap::fromImage(ToQImage(*p)));
+    qi->setIcon(0, icon);
+    if (list->Checkboxes()) qi->setCheckState(0, item.Checked() ? Qt::Checked : Qt::Unchecked);
+    else qi->setData(0, Qt::CheckStateRole, QVariant());
+  }
+  // Items were added, removed or reordered. One insertion or removal (a new message, say)
+  // touches one row; anything else builds the rows again.
+  void ItemsChanged() {
+    auto* list = static_cast<ListView*>(comp_);
+    auto* w = Tree();
+    std::vector<const ListItem*> now;
+    now.reserve(std::size_t(list->Count()));
+    for (int i = 0; i < list->Count(); ++i) now.push_back(list->Items(i));
+    if (int(shown_.size()) == w->topLevelItemCount()) {
+      if (now.size() == shown_.size() + 1 || now.size() + 1 == shown_.size()) {
+        bool inserted = now.size() > shown_.size();
+        const auto& longer = inserted ? now : shown_;
+        const auto& shorter = inserted ? shown_ : now;
+        std::size_t i = 0;
+        while (i < shorter.size() && shorter[i] == longer[i]) ++i;
+        if (std::equal(shorter.begin() + long(i), shorter.end(), longer.begin() + long(i) + 1)) {
+          if (inserted) {
+            auto* qi = new QTreeWidgetItem();
+            FillItem(qi, *now[i]);
+            w->insertTopLevelItem(int(i), qi);
+          } else {
+            delete w->takeTopLevelItem(int(i));
+          }
+          shown_ = std::move(now);
+          SyncSelection();
+          return;
+        }
+      }
+    }
+    Rebuild();
+  }
+  void Rebuild() {
+    auto* list = static_cast<ListView*>(comp_);
+    auto* w = Tree();
+    w->clear();
+    shown_.clear();
+    for (int i = 0; i < list->Count(); ++i) shown_.push_back(list->Items(i));
+    QList<QTreeWidgetItem*> items;
+    items.reserve(list->Count());
+    for (int i = 0; i < list->Count(); ++i) {
+      auto* qi = new QTreeWidgetItem();
+      FillItem(qi, *list->Items(i));
+      items.push_back(qi);
+    }
+    w->addTopLevelItems(items);
+    SyncSelection();
+  }
+  void SyncSelection() {
+    auto* list = static_cast<ListView*>(comp_);
+    auto* w = Tree();
+    bool was = syncing_;
+    syncing_ = true;
+    for (int i = 0; i < list->Count() && i < w->topLevelItemCount(); ++i)
+      w->topLevelItem(i)->setSelected(list->Items(i)->Selected());
+    if (ListItem* f = list->ItemFocused(); f && f->Index() >= 0 && f->Index() < w->topLevelItemCount())
+      w->setCurrentItem(w->topLevelItem(f->Index()), 0, QItemSelectionModel::NoUpdate);
+    syncing_ = was;
+  }
+  void Columns() {
+    auto* list = static_cast<ListView*>(comp_);
+    auto* w = Tree();
+    w->setColumnCount(std::max(1, list->ColumnCount()));
+    QStringList labels;
+    for (int c = 0; c < list->ColumnCount(); ++c) labels << ToQt(list->Column(c).Caption);
+    w->setHeaderLabels(labels);
+    for (int c = 0; c < list->ColumnCount(); ++c) w->setColumnWidth(c, list->Column(c).Width);
+    w->setHeaderHidden(list->ColumnCount() == 0);
+  }
+  void ApplyCell(int, int row) override {
+    auto* list = static_cast<ListView*>(comp_);
+    auto* w = Tree();
+    if (row < 0 || row >= list->Count() || w->topLevelItemCount() != list->Count() ||
+        shown_[std::size_t(row)] != list->Items(row)) {
+      ItemsChanged();
+      return;
+    }
+    FillItem(w->topLevelItem(row), *list->Items(row));
+    SyncSelection();
+  }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    auto* list = static_cast<ListView*>(comp_);
+    auto* w = Tree();
+    switch (what) {
+      case Property::Columns: Columns(); break;
+      case Property::Items: ItemsChanged(); break;
+      case Property::Images: Rebuild(); break;
+      case Property::Selection: SyncSelection(); break;
+      case Property::Style:
+      case Property::ReadOnly:
+        w->setSelectionMode(list->MultiSelect() ? QAbstractItemView::ExtendedSelection
+                                                : QAbstractItemView::SingleSelection);
+        break;
+      case Property::Color: {
+        if (list->Color() != clBtnFace) {
+          QPalette pal = w->palette();
+          pal.setColor(QPalette::Base, ToQColor(list->Color()));
+          w->setPalette(pal);
+        }
+        break;
+      }
+      default: break;
+    }
+  }
+  void Request(platform::Request what, int x, int y) override {
+    if (what == platform::Request::Repaint && y >= 0 && y < Tree()->topLevelItemCount()) {
+      Tree()->scrollToItem(Tree()->topLevelItem(y));
+      return;
+    }
+    ViewBase::Request(what, x, y);
+  }
+  std::vector<const ListItem*> shown_;  // the component's items the rows show, in order
+};
+
+// --- string grid ---
+
+class GridModel : public QAbstractTableModel {
+ public:
+  explicit GridModel(StringGrid* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
+  void Forget() { grid_ = nullptr; }
+  int HeaderRows() const { return grid_ && grid_->FixedRows() >= 1 ? 1 : 0; }
+  int HeaderCols() const { return grid_ && grid_->FixedCols() >= 1 ? 1 : 0; }
+  int GridCol(int column) const { return column + HeaderCols(); }
+  int GridRow(int row) const { return row + HeaderRows(); }
+
+  int rowCount(const QModelIndex& parent) const override {
+    return grid_ && !parent.isValid() ? std::max(0, grid_->RowCount() - HeaderRows()) : 0;
+  }
+  int columnCount(const QModelIndex& parent) const override {
+    return grid_ && !parent.isValid() ? std::max(0, grid_->ColCount() - HeaderCols()) : 0;
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!grid_ || !index.isValid()) return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+      return ToQt(grid_->Cells(GridCol(index.column()), GridRow(index.row())));
+    return {};
+  }
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+    if (!grid_ || !index.isValid() || role != Qt::EditRole) return false;
+    grid_->UserSetEditText(GridCol(index.column()), GridRow(index.row()), FromQt(value.toString()));
+    return true;
+  }
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    if (!grid_ || !index.isValid()) return Qt::NoItemFlags;
+    int c = GridCol(index.column()), r = GridRow(index.row());
+    if (c < grid_->FixedCols() || r < grid_->FixedRows()) return Qt::ItemIsEnabled;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (grid_->HasOption(goEditing)) f |= Qt::ItemIsEditable;
+    return f;
+  }
+  QVariant headerData(int section, Qt::Orientation o, int role) const override {
+    if (!grid_ || role != Qt::DisplayRole) return {};
+    if (o == Qt::Horizontal) return HeaderRows() ? ToQt(grid_->Cells(GridCol(section), 0)) : QVariant();
+    return HeaderCols() ? ToQt(grid_->Cells(0, GridRow(section))) : QVariant();
+  }
+  void Reset() {
+    beginResetModel();
+    endResetModel();
+  }
+  void AllChanged() {
+    if (rowCount({}) > 0 && columnCount({}) > 0)
+      emit dataChanged(index(0, 0), index(rowCount({}) - 1, columnCount({}) - 1));
+    emit headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount({}) - 1));
+    emit headerDataChanged(Qt::Vertical, 0, std::max(0, rowCount({}) - 1));
+  }
+  void CellChanged(int col, int row) {
+    int c = col - HeaderCols(), r = row - HeaderRows();
+    if (r < 0 && c >= 0) emit headerDataChanged(Qt::Horizontal, c, c);
+    else if (c < 0 && r >= 0) emit headerDataChanged(Qt::Vertical, r, r);
+    else if (r >= 0 && c >= 0 && r < rowCount({}) && c < columnCount({})) emit dataChanged(index(r, c), index(r, c));
+  }
+
+ private:
+  StringGrid* grid_;
+};
+
+// Paints each cell as the grid's draw-cell handler wants it.
+class GridDelegate : public QStyledItemDelegate {
+ public:
+  GridDelegate(GridModel* model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+  StringGrid* grid = nullptr;
+
+  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (!grid) return QStyledItemDelegate::paint(p, option, index);
+    int c = model_->GridCol(index.column()), r = model_->GridRow(index.row());
+    CellDrawInfo info;
+    info.CellRect = grid->CellRect(c, r);
+    bool fixed = c < grid->FixedCols() || r < grid->FixedRows();
+    bool selected = option.state & QStyle::State_Selected;
+    info.State = (fixed ? gdFixed : 0) | (selected ? gdSelected : 0) |
+                 (c == grid->Col() && r == grid->Row() ? gdFocused : 0);
+    info.Text = grid->Cells(c, r);
+    const QPalette& pal = option.palette;
+    info.Background = fixed ? grid->FixedColor()
+                      : selected ? FromQColor(pal.color(QPalette::Highlight))
+                      : grid->Color() == clBtnFace ? clWindow : grid->Color();
+    info.TextColor = selected && !fixed ? FromQColor(pal.color(QPalette::HighlightedText)) : grid->Font().Color;
+    grid->DrawCell(c, r, info);
+    p->save();
+    p->fillRect(option.rect, ToQColor(info.Background));
+    p->setPen(ToQColor(info.TextColor));
+    p->setFont(option.font);
+    QRect tr = option.rect.adjusted(info.TextDx, info.TextDy, 0, 0);
+    p->drawText(tr, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, ToQt(info.Text));
+    p->restore();
+  }
+
+ private:
+  GridModel* model_;
+};
+
+class GridView : public ViewBase {
+ public:
+  GridView(StringGrid& g, QWidget* parent) : ViewBase(g, new QTableView(parent)) {
+    auto* w = Table();
+    model_ = new GridModel(&g, w);
+    delegate_ = new GridDelegate(model_, w);
+    delegate_->grid = &g;
+    w->setModel(model_);
+    w->setItemDelegate(delegate_);
+    w->setWordWrap(false);
+    w->horizontalHeader()->setMinimumSectionSize(1);
+    w->verticalHeader()->setMinimumSectionSize(1);
+    w->horizontalHeader()->setHighlightSections(false);
+    w->verticalHeader()->setHighlightSections(false);
+    w->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    w->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    FilterInput(w);
+    FilterInput(w->viewport());
+    if (auto* corner = w->findChild<QAbstractButton*>()) {
+      corner_ = corner;
+      corner->installEventFilter(this);
+    }
+    Connect();
+  }
+  ~GridView() override {
+    if (model_) model_->Forget();
+    if (delegate_) delegate_->grid = nullptr;
+  }
+  QTableView* Table() const { return static_cast<QTableView*>(widget_.data()); }
+  StringGrid* Grid() const { return static_cast<StringGrid*>(comp_); }
+
+  void Detached(Component& c) override {
+    if (model_) model_->Forget();
+    if (delegate_) delegate_->grid = nullptr;
+    ViewBase::Detached(c);
+  }
+
+ protected:
+  void Connect() {
+    auto* w = Table();
+    QObject::connect(w->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                     [this](const QModelIndex& cur, const QModelIndex&) {
+                       if (!comp_ || syncing_ || !cur.isValid()) return;
+                       int c = model_->GridCol(cur.column()), r = model_->GridRow(cur.row());
+                       if (c == Grid()->Col() && r == Grid()->Row()) return;
+                       Grid()->UserSelectCell(c, r);
+                       if (comp_) SyncCurrent();
+                     });
+    QObject::connect(w->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                     [this](const QItemSelection&, const QItemSelection&) {
+                       if (!comp_ || syncing_ || !Grid()->HasOption(goRangeSelect)) return;
+                       QModelIndexList sel = Table()->selectionModel()->selectedIndexes();
+                       if (sel.size() < 2) return;
+                       GridRect r{INT32_MAX, INT32_MAX, -1, -1};
+                       for (const QModelIndex& i : sel) {
+                         r.Left = std::min(r.Left, model_->GridCol(i.column()));
+                         r.Right = std::max(r.Right, model_->GridCol(i.column()));
+                         r.Top = std::min(r.Top, model_->GridRow(i.row()));
+                         r.Bottom = std::max(r.Bottom, model_->GridRow(i.row()));
+                       }
+                       bool was = syncing_;
+                       syncing_ = true;
+                       // The current cell is the end the user dragged to; the anchor the other.
+                       QModelIndex cur = Table()->selectionModel()->currentIndex();
+                       int cc = cur.isValid() ? model_->GridCol(cur.column()) : r.Right;
+                       int cr = cur.isValid() ? model_->GridRow(cur.row()) : r.Bottom;
+                       Grid()->UserSelectRange(cc == r.Left ? r.Right : r.Left, cr == r.Top ? r.Bottom : r.Top,
+                                               cc, cr);
+                       syncing_ = was;
+                     });
+    QObject::connect(w->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
+      if (!comp_ || syncing_) return;
+      bool was = syncing_;
+      syncing_ = true;
+      Grid()->SetColWidths(model_->GridCol(s), size);
+      syncing_ = was;
+    });
+    QObject::connect(w->verticalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
+      if (!comp_ || syncing_) return;
+      bool was = syncing_;
+      syncing_ = true;
+      Grid()->SetRowHeights(model_->GridRow(s), size);
+      syncing_ = was;
+    });
+    QObject::connect(w->horizontalHeader(), &QHeaderView::sectionMoved, this, [this](int, int from, int to) {
+      if (!comp_ || syncing_) return;
+      Revert(Table()->horizontalHeader(), from, to);
+      Grid()->UserMoveColumn(from + model_->HeaderCols(), to + model_->HeaderCols());
+    });
+    QObject::connect(w->verticalHeader(), &QHeaderView::sectionMoved, this, [this](int, int from, int to) {
+      if (!comp_ || syncing_) return;
+      Revert(Table()->verticalHeader(), from, to);
+      Grid()->UserMoveRow(from + model_->HeaderRows(), to + model_->HeaderRows());
+    });
+    auto scrolled = [this](int) {
+      if (!comp_ || syncing_) return;
+      int c = Table()->columnAt(0), r = Table()->rowAt(0);
+      int left = c < 0 ? Grid()->LeftCol() : model_->GridCol(c);
+      int top = r < 0 ? Grid()->TopRow() : model_->GridRow(r);
+      if (left == Grid()->LeftCol() && top == Grid()->TopRow()) return;
+      bool was = syncing_;
+      syncing_ = true;
+      Grid()->UserScroll(left, top);
+      syncing_ = was;
+    };
+    QObject::connect(w->horizontalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
+    QObject::connect(w->verticalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
+  }
+  void Revert(QHeaderView* h, int from, int to) {
+    bool was = syncing_;
+    syncing_ = true;
+    h->moveSection(to, from);
+    syncing_ = was;
+  }
+  void Geometry() {
+    StringGrid* g = Grid();
+    auto* w = Table();
+    bool hr = model_->HeaderRows(), hc = model_->HeaderCols();
+    w->horizontalHeader()->setVisible(hr);
+    w->verticalHeader()->setVisible(hc);
+    w->horizontalHeader()->setSectionsMovable(g->HasOption(goColMoving));
+    w->verticalHeader()->setSectionsMovable(g->HasOption(goRowMoving));
+    w->horizontalHeader()->setSectionResizeMode(g->HasOption(goColSizing) ? QHeaderView::Interactive
+                                                                           : QHeaderView::Fixed);
+    w->verticalHeader()->setSectionResizeMode(g->HasOption(goRowSizing) ? QHeaderView::Interactive
+                                                                         : QHeaderView::Fixed);
+    w->verticalHeader()->setDefaultSectionSize(g->DefaultRowHeight());
+    for (int c = 0; c < model_->columnCount({}); ++c) w->setColumnWidth(c, g->ColWidths(model_->GridCol(c)));
+    for (int r = 0; r < model_->rowCount({}); ++r) {
+      int h = g->RowHeights(model_->GridRow(r));
+      if (w->rowHeight(r) != h) w->setRowHeight(r, h);
+    }
+    if (hc) w->verticalHeader()->setFixedWidth(g->ColWidths(0));
+    if (hr) w->horizontalHeader()->setFixedHeight(g->RowHeights(0));
+    w->setShowGrid(g->HasOption(goVertLine) || g->HasOption(goHorzLine));
+    w->setSelectionBehavior(g->HasOption(goRowSelect) ? QAbstractItemView::SelectRows
+                                                      : QAbstractItemView::SelectItems);
+    w->setSelectionMode(g->HasOption(goRangeSelect) && !g->HasOption(goRowSelect)
+                            ? QAbstractItemView::ContiguousSelection
+                            : QAbstractItemView::SingleSelection);
+    QAbstractItemView::EditTriggers t = QAbstractItemView::NoEditTriggers;
+    if (g->HasOption(goEditing)) {
+      t = QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+          QAbstractItemView::AnyKeyPressed;
+      if (g->HasOption(goAlwaysShowEditor)) t |= QAbstractItemView::CurrentChanged;
+    }
+    w->setEditTriggers(t);
+  }
+  void SyncCurrent() {
+    StringGrid* g = Grid();
+    auto* w = Table();
+    bool was = syncing_;
+    syncing_ = true;
+    QModelIndex cur = model_->index(g->Row() - model_->HeaderRows(), g->Col() - model_->HeaderCols());
+    const GridRect& s = g->Selection();
+    QModelIndex a = model_->index(s.Top - model_->HeaderRows(), s.Left - model_->HeaderCols());
+    QModelIndex b = model_->index(s.Bottom - model_->HeaderRows(), s.Right - model_->HeaderCols());
+    if (cur.isValid()) w->selectionModel()->setCurrentIndex(cur, QItemSelectionModel::NoUpdate);
+    if (a.isValid() && b.isValid())
+      w->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect |
+                                                            (g->HasOption(goRowSelect) ? QItemSelectionModel::Rows
+                                                                                       : QItemSelectionModel::NoUpdate));
+    syncing_ = was;
+  }
+  void Scroll() {
+    StringGrid* g = Grid();
+    QModelIndex i = model_->index(std::max(0, g->TopRow() - model_->HeaderRows()),
+                                  std::max(0, g->LeftCol() - model_->HeaderCols()));
+    if (i.isValid()) Table()->scrollTo(i, QAbstractItemView::PositionAtTop);
+  }
+  void ApplyCell(int col, int row) override { model_->CellChanged(col, row); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    switch (what) {
+      case Property::ColCount:
+      case Property::RowCount:
+      case Property::FixedCols:
+      case Property::FixedRows:
+        model_->Reset();
+        Geometry();
+        SyncCurrent();
+        break;
+      case Property::Cells:
+        model_->AllChanged();
+        Geometry();
+        break;
+      case Property::ColWidths:
+      case Property::RowHeights:
+      case Property::DefaultColWidth:
+      case Property::DefaultRowHeight:
+      case Property::Options:
+        Geometry();
+        break;
+      case Property::Color:
+      case Property::Font:
+        Table()->viewport()->update();
+        break;
+      case Property::CurrentCell:
+      case Property::Selection: SyncCurrent(); break;
+      case Property::ScrollPosition: Scroll(); break;
+      case Property::Style:
+        if (Grid()->EditorMode() && Table()->currentIndex().isValid()) Table()->edit(Table()->currentIndex());
+        break;
+      default: break;
+    }
+  }
+  // The component's cell geometry: a point in a Qt cell lands in the same cell of the grid.
+  QPoint MapMouse(QObject* watched, const QPoint& pos) override {
+    auto* w = Table();
+    if (watched == w->viewport()) {
+      QModelIndex i = w->indexAt(pos);
+      if (i.isValid()) {
+        Rect cr = Grid()->CellRect(model_->GridCol(i.column()), model_->GridRow(i.row()));
+        QRect vr = w->visualRect(i);
+        if (cr.Width() > 0 && cr.Height() > 0)
+          return QPoint(cr.Left + std::min(pos.x() - vr.left(), cr.Width() - 1),
+                        cr.Top + std::min(pos.y() - vr.top(), cr.Height() - 1));
+      }
+    }
+    return ViewBase::MapMouse(watched, pos);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == corner_ && event->type() == QEvent::Paint && comp_) {
+      auto* button = static_cast<QAbstractButton*>(watched);
+      QStyleOptionHeader opt;
+      opt.initFrom(button);
+      opt.rect = button->rect();
+      opt.position = QStyleOptionHeader::OnlyOneSection;
+      opt.text = ToQt(Grid()->Cells(0, 0));
+      opt.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+      QStylePainter painter(button);
+      painter.drawControl(QStyle::CE_Header, opt);
+      return true;
+    }
+    return ViewBase::eventFilter(watched, event);
+  }
+
+  QPointer<GridModel> model_;
+  QPointer<GridDelegate> delegate_;
+  QPointer<QObject> corner_;  // compared only (no cast while it is being destroyed)
+};
+
+}  // namespace
+
+ViewBase* CreateItemView(Component& c, QWidget* parent) {
+  if (auto* lv = dynamic_cast<ListView*>(&c)) return new ListViewView(*lv, parent);
+  if (auto* g = dynamic_cast<StringGrid*>(&c)) return new GridView(*g, parent);
+  return nullptr;
+}
+
+}  // namespace gui
