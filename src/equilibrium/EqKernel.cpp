@@ -213,6 +213,9 @@ void EqlSolver::ReadCriteria(const SystemConditions& conditions) {
   if (std::isnan(c.ignoreThreshold) || c.ignoreThreshold < 0) c.ignoreThreshold = 1e-23L;
   if (c.ignoreThreshold > 1) c.ignoreThreshold = 1;
   if (c.phaseCheckPasses < 1) c.phaseCheckPasses = 1;
+  // The pressure at which the caller evaluated the gas rows. Kept apart from the system
+  // pressure, which the constant-volume mode replaces by its estimate during a call.
+  evaluationPressure_ = conditions_.pressure > 0 ? conditions_.pressure : 1;
 }
 
 // ------------------------------------------------------------------------------------------
@@ -800,9 +803,8 @@ void EqlSolver::DistributeProducts() {
         const Extended a = MatrixEntry(j, k);
         if (a > 0) o += product_[j] * a;
       }
-      if (o == 0) {
-        PostLogMessage(LevelCritical, 1398, "Auto correctur caused error");
-      } else if (std::fabs(1 - o / b_[k]) > Criteria.precision) {
+      if (o == 0) PostLogMessage(LevelCritical, 1398, "Auto correctur caused error");
+      if (std::fabs(1 - o / b_[k]) > Criteria.precision) {
         PostLogMessage(LevelCritical, 1402, "Possibily not exact mass distrubution (" + ComponentLabel(k) + ")");
       }
     }
@@ -900,6 +902,9 @@ int EqlSolver::CalcEquilibrium() {
   }
   const Extended RT = SolverGasConstant * conditions_.temperature;
   const int ns = speciesCount_;
+  // G of the standard state, which the iteration and the result accessors use with the
+  // activities (fugacities in bar for a gas).
+  for (int j = 1; j <= ns; ++j) g0std_[j] = StandardG0(j);
 
   // 2. slot bookkeeping
   slotEnd_[0] = 0;
@@ -959,7 +964,7 @@ int EqlSolver::CalcEquilibrium() {
     }
   }
   if (!noValues.empty()) {
-    noValues.resize(noValues.size() - 2);
+    noValues.erase(noValues.size() - 2, 1);  // the last comma; its blank stays
     PostLogMessage(LevelImportant, 1196, "No values for :" + noValues);
   }
   nzComponent_.clear();
@@ -1035,6 +1040,15 @@ int EqlSolver::CalcEquilibrium() {
       for (int j = 1; j <= ns; ++j) y_[j] = 0;
       DistributeProducts();
       for (int j = 1; j <= ns; ++j) y_[j] = moleFraction_[j];
+      // A gas activity is its fugacity in bar: the mole fraction times the gas pressure, in
+      // the constant-volume mode the ideal-gas pressure of the gas amounts in the volume.
+      for (int p = 1; p <= 2; ++p) {
+        Extended pressure = conditions_.pressure;
+        if (conditions_.mode != 0) {
+          pressure = conditions_.volume > 0 ? slotTotal_[p] * RT / conditions_.volume / 100000.0L : 0;
+        }
+        for (int j = SlotFirst(p); j <= SlotLast(p); ++j) y_[j] *= pressure;
+      }
       failureText_.clear();
       return 1;
     }
@@ -1042,14 +1056,12 @@ int EqlSolver::CalcEquilibrium() {
   }
 
   // 8. weights
-  evaluationPressure_ = conditions_.pressure > 0 ? conditions_.pressure : 1;
   for (int j = 1; j <= ns; ++j) {
     const Extended g = -g0_[j] / RT;
     if (g > 5000 || std::isnan(g)) {
       failureText_ = "Free energy -G(" + namesPh_[j] + ")=" + FormatExtended(g0_[j]) + ",  is unusual heigh ";
       return -1;
     }
-    g0std_[j] = StandardG0(j);
     lnw_[j] = -g0std_[j] / RT;
     weight_[j] = std::exp(lnw_[j]);
     RefreshSpeciesFactors(j);
@@ -1162,7 +1174,9 @@ int EqlSolver::CalcEquilibrium() {
         candidate_[normalisingSlot_] = 1;
       }
     }
-    candidateSlot = normalisingSlot_;
+    // The hints of step j concern the slot chosen as a candidate; the constant-volume mode
+    // chooses none.
+    candidateSlot = conditions_.mode == 0 ? normalisingSlot_ : 0;
     const Extended target = conditions_.mode == 0 ? pressureEstimate_ : conditions_.volume;
 
     // c. the iteration
@@ -1187,44 +1201,28 @@ int EqlSolver::CalcEquilibrium() {
                        namesPh_[j] + "- formation may be inpossible in system. The formation is forced.");
       }
     }
-    const Extended settleTolerance = std::min<Extended>(0.1L, 5 * Criteria.precision);
+    // Every round holds each forced species at unit activity for the amount it has now and
+    // solves again, so the amounts and the unit activities converge together; the rounds end
+    // when no species is forced any more or after the last round. (Stopping as soon as the
+    // activities lie within a few Precisions of 1 leaves a decomposition pressure several
+    // per cent off its equilibrium constant at the default Precision.)
     for (int round = 0; round < kForcedRounds; ++round) {
       forcedFlag_ = false;
-      bool settled = true;
       for (int j = 1; j <= ns; ++j) {
         if (!forced_[j]) continue;
         if (gamma_[j] > kForcedDrop) {
           forced_[j] = 0;
           active_[j] = -1;
-          settled = false;
         } else if (y_[j] < 1e-308L) {
           forced_[j] = 0;
           active_[j] = 0;
-          settled = false;
         } else {
+          gamma_[j] = 1 / (scale_[j] * y_[j]);
+          RefreshSpeciesFactors(j);
           forcedFlag_ = true;
-          const Extended a = SpeciesActivity(j);
-          // Settled: at unit activity within the balance noise, or below unit activity while
-          // it holds less than Precision of each of its elements (it is as good as absent,
-          // and a phase below unit activity is rightly absent).
-          Extended share = 0;
-          for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) {
-            const int k = nzComponent_[n];
-            if (output_[k] > 0) share = std::max(share, y_[j] * nzValue_[n] / output_[k]);
-          }
-          const bool atUnity = std::fabs(a - 1) <= settleTolerance;
-          const bool vanishing = a < 1 && share < Criteria.precision;
-          if (!atUnity && !vanishing) settled = false;
         }
       }
       if (!forcedFlag_) break;
-      // Every forced species has settled: a further round changes nothing.
-      if (settled) break;
-      for (int j = 1; j <= ns; ++j) {
-        if (!forced_[j]) continue;
-        gamma_[j] = 1 / (scale_[j] * y_[j]);
-        RefreshSpeciesFactors(j);
-      }
       r = solve();
       if (r == 0) goto restart;
       if (r < 0) return -32;

@@ -299,10 +299,28 @@ class GridDelegate : public QStyledItemDelegate {
   GridModel* model_;
 };
 
+// A table that tells its view when it has been shown: Qt then scrolls to its current cell, and
+// the grid's own scroll position must be put back.
+class GridTable : public QTableView {
+ public:
+  using QTableView::QTableView;
+  std::function<void()> AfterShow;
+
+ protected:
+  bool event(QEvent* e) override {
+    const bool r = QTableView::event(e);
+    if (e->type() == QEvent::Show && AfterShow) AfterShow();
+    return r;
+  }
+};
+
 class GridView : public ViewBase {
  public:
-  GridView(StringGrid& g, QWidget* parent) : ViewBase(g, new QTableView(parent)) {
+  GridView(StringGrid& g, QWidget* parent) : ViewBase(g, new GridTable(parent)) {
     auto* w = Table();
+    static_cast<GridTable*>(w)->AfterShow = [this] {
+      if (comp_) Scroll();
+    };
     model_ = new GridModel(&g, w);
     delegate_ = new GridDelegate(model_, w);
     delegate_->grid = &g;
@@ -456,7 +474,12 @@ class GridView : public ViewBase {
     const GridRect& s = g->Selection();
     QModelIndex a = model_->index(s.Top - model_->HeaderRows(), s.Left - model_->HeaderCols());
     QModelIndex b = model_->index(s.Bottom - model_->HeaderRows(), s.Right - model_->HeaderCols());
+    // Moving Qt's current index scrolls the view; the grid's own LeftCol and TopRow say where
+    // it stands, so a program's change of the current cell leaves the scroll position alone.
+    const int hs = w->horizontalScrollBar()->value(), vs = w->verticalScrollBar()->value();
     if (cur.isValid()) w->selectionModel()->setCurrentIndex(cur, QItemSelectionModel::NoUpdate);
+    w->horizontalScrollBar()->setValue(hs);
+    w->verticalScrollBar()->setValue(vs);
     if (a.isValid() && b.isValid())
       w->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect |
                                                             (g->HasOption(goRowSelect) ? QItemSelectionModel::Rows

@@ -363,7 +363,9 @@ void StringGrid::UserSetEditText(int col, int row, std::string_view text) {
   if (!(options_ & goEditing)) return;
   if (col < 0 || row < 0 || col >= col_count_ || row >= row_count_) return;
   SetCells(col, row, text);
-  if (OnSetEditText) OnSetEditText(this, col, row, Cells(col, row));
+  // The handler gets its own copy: it may resize the grid or rewrite the cell.
+  const std::string edited = Cells(col, row);
+  if (OnSetEditText) OnSetEditText(this, col, row, edited);
 }
 
 void StringGrid::UserMoveColumn(int from, int to) {

@@ -278,11 +278,12 @@ void ListView::UserSelect(ListItem* item) {
   }
   SelectOnly(item);
   if (OnSelectItem) {
-    // The item that lost the selection first, then the one that got it.
+    // The item that lost the selection first, then the one that got it. A handler may delete
+    // items: only those still in the list are reported.
     for (auto& [it, s] : changes)
-      if (!s) OnSelectItem(this, it, false);
+      if (!s && OnSelectItem && IndexOf(it) >= 0) OnSelectItem(this, it, false);
     for (auto& [it, s] : changes)
-      if (s) OnSelectItem(this, it, true);
+      if (s && OnSelectItem && IndexOf(it) >= 0) OnSelectItem(this, it, true);
   }
   if (OnClick) OnClick(this);
 }

@@ -937,8 +937,14 @@ void TPSubstWnd::CbxTPChange(platform::Component* sender) {
 
 void TPSubstWnd::TemperatureClick(platform::Component* sender) {
   const bool wasCelsius = MnuTempC->Checked();
+  const double oldOffset = wasCelsius ? 273.15 : 0;
   bool celsius = wasCelsius;
   if (sender) celsius = sender->Tag() == 1;
+  // With the temperature held constant, the constant is the user's temperature: it is shown
+  // in the new unit, not replaced by the start of the other mode's range.
+  double constantT = 0;
+  const bool keepConstantT =
+      CbxTP->ItemIndex() == 1 && TryTextToDouble(Trim(ETP->Text()), constantT) && std::isfinite(constantT);
   MnuTempC->SetChecked(celsius);
   MnuTempK->SetChecked(!celsius);
   TemperatureOffset = celsius ? 273.15 : 0;
@@ -954,6 +960,7 @@ void TPSubstWnd::TemperatureClick(platform::Component* sender) {
   CbxTP->Items().Assign({"P [bar]", celsius ? "T [ C ]" : "T [ K ]"});
   CbxTP->SetItemIndex(index);
   CbxTPChange(nullptr);
+  if (keepConstantT) ETP->SetText(FloatToShortText(constantT + oldOffset - TemperatureOffset));
   if (sender && ErrorState == 0) ButtonUpdateClick(nullptr);
 }
 

@@ -125,8 +125,10 @@ TAplMsgWnd::TAplMsgWnd(Component* owner) : Form(owner, "AplMsgWnd") {
   SetFilter(LevelImportant);
   FormResize(nullptr);
 
-  if (!AplMsgWnd) AplMsgWnd = this;
+  // The global reference is the window that receives the posts: the newest one.
+  AplMsgWnd = this;
   previous_sink_ = SetLogSink(this);
+  RegisterLogSinkSlot(&previous_sink_);
   // What was posted before the window existed, in its order and with its own time.
   for (const EarlyLogMessage& early : TakeEarlyLogMessages()) {
     const LoggedMessage& m = early.message;
@@ -141,8 +143,10 @@ TAplMsgWnd::TAplMsgWnd(Component* owner) : Form(owner, "AplMsgWnd") {
 
 TAplMsgWnd::~TAplMsgWnd() {
   DoDestroy();
-  if (CurrentLogSink() == this) SetLogSink(previous_sink_ == this ? nullptr : previous_sink_);
-  if (AplMsgWnd == this) AplMsgWnd = nullptr;
+  UnregisterLogSinkSlot(&previous_sink_);
+  RetireLogSink(this, previous_sink_);
+  // Another log window that still lives takes over the global reference.
+  if (AplMsgWnd == this) AplMsgWnd = dynamic_cast<TAplMsgWnd*>(CurrentLogSink());
 }
 
 // --- posting ---

@@ -47,6 +47,14 @@ class LogSink {
 LogSink* SetLogSink(LogSink* sink);
 LogSink* CurrentLogSink();
 
+// Sinks that put their predecessor back when they go (the log window, ScopedLogRecorder) keep
+// it in a registered slot. A sink that goes away calls RetireLogSink: where it is installed, or
+// held in a slot, its own predecessor takes its place, so no pointer to it survives, whatever
+// order the sinks die in.
+void RegisterLogSinkSlot(LogSink** slot);
+void UnregisterLogSinkSlot(LogSink** slot);
+void RetireLogSink(LogSink* dying, LogSink* replacement);
+
 // A sink that records everything posted, for tests and for the time before the window exists.
 struct LoggedMessage {
   int level = 0;
@@ -69,8 +77,11 @@ class RecordingLogSink : public LogSink {
 // Installs a RecordingLogSink for the lifetime of the object (tests).
 class ScopedLogRecorder {
  public:
-  ScopedLogRecorder() : previous_(SetLogSink(&sink)) {}
-  ~ScopedLogRecorder() { SetLogSink(previous_); }
+  ScopedLogRecorder() : previous_(SetLogSink(&sink)) { RegisterLogSinkSlot(&previous_); }
+  ~ScopedLogRecorder() {
+    UnregisterLogSinkSlot(&previous_);
+    RetireLogSink(&sink, previous_);
+  }
   ScopedLogRecorder(const ScopedLogRecorder&) = delete;
   ScopedLogRecorder& operator=(const ScopedLogRecorder&) = delete;
   RecordingLogSink sink;

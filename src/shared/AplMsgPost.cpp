@@ -54,6 +54,30 @@ LogSink* SetLogSink(LogSink* sink) {
   return previous;
 }
 
+namespace {
+std::vector<LogSink**>& SinkSlots() {
+  static std::vector<LogSink**> slots;
+  return slots;
+}
+}  // namespace
+
+void RegisterLogSinkSlot(LogSink** slot) {
+  if (slot) SinkSlots().push_back(slot);
+}
+
+void UnregisterLogSinkSlot(LogSink** slot) {
+  auto& slots = SinkSlots();
+  slots.erase(std::remove(slots.begin(), slots.end(), slot), slots.end());
+}
+
+void RetireLogSink(LogSink* dying, LogSink* replacement) {
+  if (!dying) return;
+  if (replacement == dying) replacement = nullptr;
+  if (g_sink == dying) g_sink = replacement;
+  for (LogSink** slot : SinkSlots())
+    if (*slot == dying) *slot = replacement;
+}
+
 std::vector<EarlyLogMessage> TakeEarlyLogMessages() { return DefaultSink().Take(); }
 
 LogSink* CurrentLogSink() { return g_sink ? g_sink : &DefaultSink(); }

@@ -196,7 +196,11 @@ int TagValueInt(std::string_view tag, std::string_view text) {
   if (tag.empty()) return 0;
   auto p = text.find(tag);
   if (p == std::string_view::npos) return 0;
-  if (p > 0 && std::isalpha(static_cast<unsigned char>(text[p - 1]))) return 0;
+  // Only the ASCII letters count (not the locale's letters among the bytes above 127).
+  if (p > 0) {
+    const char before = text[p - 1];
+    if ((before >= 'A' && before <= 'Z') || (before >= 'a' && before <= 'z')) return 0;
+  }
   int v = 0;
   return TryTextToInt(TagValueText(tag, text), v) ? v : 0;
 }

@@ -33,7 +33,10 @@ struct TestRow {
 
 struct TestSystem {
   Extended T = 1000;
-  Extended P = 1;       // bar; in the constant-volume mode the rows are evaluated at 1 bar
+  Extended P = 1;       // bar
+  // The pressure at which the gas rows of the constant-volume mode are evaluated (bar); the
+  // constant-pressure mode evaluates them at P.
+  Extended evaluationP = 1;
   int mode = 0;
   Extended V = 0;       // m3
   Extended precision = 1e-6L;
@@ -47,7 +50,7 @@ inline bool IsGas(int slot) { return slot == 1 || slot == 2; }
 inline Extended RowG0(const TestSystem& s, const TestRow& r) {
   const Extended RT = quorel::SolverGasConstant * s.T;
   Extended g = r.gOverRT * RT;
-  if (IsGas(r.slot) && s.mode == 0) g += RT * std::log(s.P);
+  if (IsGas(r.slot)) g += RT * std::log(s.mode == 0 ? s.P : s.evaluationP);
   return g;
 }
 
@@ -68,7 +71,7 @@ inline int Load(quorel::EqlSolver& solver, const TestSystem& s) {
   quorel::SystemConditions c;
   c.mode = s.mode;
   c.temperature = s.T;
-  c.pressure = s.mode == 0 ? s.P : 1;
+  c.pressure = s.mode == 0 ? s.P : s.evaluationP;
   c.volume = s.V;
   solver.Criteria.precision = s.precision;
   solver.ReadCriteria(c);

@@ -308,6 +308,44 @@ TEST(FailurePaths, NoValidInputFailsUnlessPartOfTheInputDoesNotReact) {
   }
 }
 
+// Only part of the input reacts and nothing of it is valid: the unreacted rows are the
+// products, and a gas among them stands at its fugacity in bar (mole fraction x P), so that
+// its Gibbs energy is that of the row (G at P) + R T ln x.
+TEST(FailurePaths, UnreactedInputAtTenBarKeepsItsFugacities) {
+  ScopedLogRecorder log;
+  TestSystem s;
+  s.P = 10;
+  s.rows = {Row(1, "A", "Ar1", 1, -2), Row(1, "B", "Ar2", 3, -5)};
+  s.rows[0].fraction = 0;
+  s.rows[1].fraction = 0;
+  EqlSolver solver;
+  ASSERT_EQ(Solve(solver, s), 1);
+  EXPECT_TRUE(log.sink.Has(1004));
+  EXPECT_NEAR(double(Activity(solver, "A")), 2.5, 1e-12);
+  EXPECT_NEAR(double(solver.PhaseActivitySum(1)), 10, 1e-12);
+  solver.CalcEnthalpyBalance();
+  const double RT = double(quorel::SolverGasConstant) * 1000;
+  const double G = 1 * (RowG0(s, s.rows[0]) + RT * std::log(0.25)) + 3 * (RowG0(s, s.rows[1]) + RT * std::log(0.75));
+  EXPECT_NEAR(double(solver.ProductsGibbsEnergy()), G, 1e-9 * std::fabs(G));
+}
+
+// An element of the selection without input is named in the message, the last comma removed.
+TEST(Messages, ElementsWithoutInputAreListed) {
+  ScopedLogRecorder log;
+  TestSystem s;
+  s.rows = {Row(1, "Ar", "Ar1", 1, 0), Row(1, "H2", "H2", 0, 0), Row(1, "Ne", "Ne1", 0, 0)};
+  EqlSolver solver;
+  ASSERT_EQ(Solve(solver, s), 1) << solver.FailureText();
+  bool found = false;
+  for (const auto& m : log.sink.messages) {
+    if (m.id != 1196) continue;
+    found = true;
+    EXPECT_EQ(m.level, 4);
+    EXPECT_EQ(m.text, "No values for :H, Ne ");
+  }
+  EXPECT_TRUE(found);
+}
+
 TEST(StatusText, StepsOfTheEstimateTheFinalLoopAndTheNormalisation) {
   ScopedLogRecorder log;
   EqlSolver solver;
@@ -364,6 +402,23 @@ TEST(Corrections, ElementWithoutOutputIsNotBalanced) {
     EXPECT_FALSE(solver.FailureText().empty());
   }
   EXPECT_GT(Amount(solver, "N") + (r == 1 ? 0 : 1), 0);
+}
+
+// A ratio exactly on the edge of the band (1 + Precision): two monatomic gases of equal G at
+// equal potentials give r = 1.25 at Precision 0.25. It is balanced; were the balanced band
+// open at the top while the update band starts above it, nothing would move and the estimate
+// would spin to its limit.
+TEST(Corrections, RatioOnTheEdgeOfTheBandIsBalanced) {
+  ScopedLogRecorder log;
+  TestSystem s;
+  s.precision = 0.25L;
+  s.rows = {Row(1, "Ar", "Ar1", 1.25L, 0), Row(1, "Ne", "Ne1", 1, 0)};
+  EqlSolver solver;
+  Load(solver, s);
+  solver.Criteria.iterationLimit = 2000;
+  EXPECT_EQ(solver.CalcEquilibrium(), 1) << solver.FailureText();
+  EXPECT_FALSE(log.sink.Has(916));
+  EXPECT_EQ(solver.Counters().I, 0);
 }
 
 TEST(Corrections, ReferenceIsTheLargestInputAlsoWhenTheFirstElementHasNone) {

@@ -97,19 +97,25 @@ TEST(LunettaGuiTest, WaterTableInTheFrame) {
   fs::remove_all(home);
 }
 
-TEST(LunettaGuiTest, WithoutADisplayTheProgramSaysSoAndEnds) {
-  const std::string program = QUOREL_BUILD_DIR "/lunetta";
-  if (!platform::FileExists(program)) GTEST_SKIP() << "the program is not built: " << program;
-  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[256];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  const int status = pclose(pipe);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_NE(output.find("lunetta: no display"), std::string::npos) << output;
+TEST(ProgramStartTest, WithoutADisplayEachProgramSaysSoAndEnds) {
+  for (const std::string name : {"orvanto", "lunetta"}) {
+    SCOPED_TRACE(name);
+    const std::string program = QUOREL_BUILD_DIR "/" + name;
+    if (!platform::FileExists(program)) {
+      ADD_FAILURE() << "the program is not built: " << program;
+      continue;
+    }
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    const int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(output.find(name + ": no display"), std::string::npos) << output;
+  }
 }
 
 }  // namespace

@@ -249,6 +249,22 @@ TEST(StringGrid, EditsReachTheCellOnlyWithEditingOn) {
   EXPECT_EQ(edits[0], "1,1=7");
 }
 
+// A handler that widens the grid (or drops the edited row) while it reads the edited text: the
+// text it was given must stay readable.
+TEST(StringGrid, EditHandlerMayResizeTheGrid) {
+  StringGrid g;
+  g.SetOptions(g.Options() | goEditing);
+  std::vector<std::string> seen;
+  g.OnSetEditText = [&](Component*, int, int, const std::string& t) {
+    g.SetColCount(g.ColCount() + 40);  // moves every cell of every row
+    g.SetRowCount(1);                  // drops the edited row
+    seen.push_back(t);
+  };
+  g.UserSetEditText(1, 3, "a text longer than any short-string buffer");
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], "a text longer than any short-string buffer");
+}
+
 TEST(StringGrid, UserMovesNeedTheOptionAndReportFromAndTo) {
   StringGrid g;
   FillGrid(g, 4, 4);
@@ -550,6 +566,21 @@ TEST(ListView, SingleSelectionAndSelectEvents) {
   lv.Delete(b);
   EXPECT_EQ(lv.Selected(), nullptr);
   EXPECT_EQ(lv.Count(), 1);
+}
+
+TEST(ListView, SelectHandlerThatEmptiesTheListEndsTheReports) {
+  ListView lv;
+  ListItem* a = lv.Add();
+  lv.Add();
+  lv.SetSelected(a);
+  std::vector<bool> reports;
+  lv.OnSelectItem = [&](Component*, ListItem*, bool s) {
+    reports.push_back(s);
+    lv.Clear();  // the item about to be reported as selected is gone
+  };
+  lv.UserSelect(lv.Items(1));
+  EXPECT_EQ(reports, (std::vector<bool>{false}));
+  EXPECT_EQ(lv.Count(), 0);
 }
 
 TEST(ListView, ColumnClickReportsTheColumn) {

@@ -68,6 +68,51 @@ TEST_F(StablePhaseTest, RangesAndEnergiesDecide) {
   }
 }
 
+// The passes of the decision where the ranges, not the energies, decide. Every liquid here
+// has a far lower G than its gas (-50 kJ/mol in H0, about -85 kJ/mol against -52 kJ/mol at
+// 350 K), so a gas result always comes from the ranges or Tc.
+TEST_F(StablePhaseTest, DecisionTable) {
+  const std::string gas = "(g)", liquid = "(l)", solid = "(s)";
+  auto g = [](const std::string& n, double lo, double hi) { return Row(n, "(g)", lo, hi, 0, 150, 30, 0, 0, "", "C1"); };
+  auto l = [](const std::string& n, double lo, double hi, double tc) {
+    return Row(n, "(l)", lo, hi, -50000, 100, 30, tc, tc > 0 ? 50 : 0, "", "C1");
+  };
+  Load(g("A", 200, 1000) + l("A", 200, 340, 345) +  // liquid above its range and above its Tc
+       g("B", 200, 1000) + l("B", 200, 340, 400) +  // liquid above its range, below its Tc
+       g("C", 400, 1000) + l("C", 400, 1000, 500) +  // both below their ranges, T < Tcl
+       g("D", 400, 1000) + l("D", 400, 1000, 0) +    // both below their ranges, no Tcl
+       l("E", 400, 1000, 0) +                        // a liquid alone below its range
+       g("F", 400, 1000) + l("F", 200, 250, 0) +     // gas below, liquid above its range
+       g("G", 200, 1000) + Row("G", "(s)", 100, 400, -60000, 50, 30, 0, 0, "", "C1") +  // no liquid
+       l("H", 200, 1000, 300));                      // inside its range although above its Tc
+  struct {
+    const char* name;
+    double T;
+    const std::string& phase;
+    const char* why;
+  } cases[] = {
+      {"A", 350, gas, "a liquid above its range and its Tc never wins over the gas"},
+      {"B", 350, liquid, "above its range, below Tc, Gl < Gg: the liquid with extrapolation"},
+      {"C", 300, liquid, "second pass: the liquid below its Tc replaces the gas"},
+      {"D", 300, gas, "second pass: without Tc the gas stays"},
+      {"E", 300, liquid, "second pass: a liquid below its range is taken when nothing else is"},
+      {"F", 300, gas, "second pass: the gas below its range before a liquid above its range"},
+      {"G", 350, solid, "no liquid dataset: the solid inside its range with the lowest G"},
+      {"H", 350, liquid, "the first pass knows no Tc: a liquid inside its range wins"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    ASSERT_GT(Stable(c.name, 1.0, c.T), 0);
+    EXPECT_EQ(SelectedDataset.Name, c.name);
+    EXPECT_EQ(SelectedDataset.Phase, c.phase);
+  }
+  // The phase without a dataset is absent from the state.
+  Stable("G", 1.0, 350);
+  EXPECT_EQ(PhaseDatasets[PhaseLiquid].Row, 0);
+  EXPECT_GT(PhaseDatasets[PhaseGas].Row, 0);
+  EXPECT_GT(PhaseDatasets[PhaseSolid].Row, 0);
+}
+
 TEST_F(StablePhaseTest, LiquidAboveItsRangeWinsOnlyWithExtrapolation) {
   Load(kGas + kLiquidShort);
   // At 350 K the liquid (range up to 340 K) lies above its range, below Tc, and Gl < Gg.

@@ -264,6 +264,24 @@ TEST_F(SubstWindowTest, ErrorsStopTheRunWithTheirMessageAndState) {
   EXPECT_EQ(w->ColumnHeader(ColH), "H [kJ/mol]");
 }
 
+TEST_F(SubstWindowTest, ADatasetWithoutAUsableRangeStopsTheRun) {
+  // A broken dataset whose range starts below 0 K gives no temperature interval.
+  Load(kArgon + Row("Bad", "(g)", -5, 1000, 0, 150, 29, 0, 0, "", "N2"));
+  Run("Ar(g)", "1", "0", "25", "100");
+  ASSERT_EQ(DataRows(), 5);
+  Run("Bad(g)", "1", "0", "25", "100");
+  const LoggedMessage* m = Message(994);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->level, 0);
+  EXPECT_EQ(m->text, "Access to Database fails");
+  // The run stops after the captions; the table is emptied and the state stays good.
+  EXPECT_EQ(w->ErrorState, 0);
+  EXPECT_EQ(w->Caption(), "Bad(g)");
+  EXPECT_FALSE(w->Calculated);
+  EXPECT_FALSE(log.sink.Has(1016));
+  for (int r = 1; r < w->SGT->RowCount(); ++r) EXPECT_EQ(Cell(ColPhase, r), "");
+}
+
 TEST_F(SubstWindowTest, AGoodRunPostsItsSteps) {
   Load(kArgon + Row("Ar", "(l)", 84, 150, -6000, 50, 45, 150.7, 48.6, "0"));
   Run("Ar", "1", "25", "25", "100");
@@ -471,6 +489,22 @@ TEST_F(SubstWindowTest, UnitSwitchesScaleEveryColumn) {
   EXPECT_EQ(w->ColumnHeader(ColCp), "Cp [J/mol K]");
   EXPECT_EQ(w->CbxTP->Items()[1], "T [ K ]");
   EXPECT_EQ(w->Label1->Caption(), "T1 [K]");
+}
+
+TEST_F(SubstWindowTest, ATemperatureUnitSwitchKeepsTheConstantTemperature) {
+  Load(kArgon);
+  ConstantTemperature();
+  Run("Ar(g)", "100", "1", "1", "2");
+  ASSERT_EQ(DataRows(), 2);
+  const double G = Number(ColG, 1);
+  // The same state in kelvin: 100 C is 373.15 K, whatever the range of the other mode holds.
+  w->MnuTempK->Click();
+  EXPECT_EQ(w->ETP->Text(), "373.15");
+  EXPECT_DOUBLE_EQ(w->CurrentT, 373.15);
+  EXPECT_NEAR(Number(ColG, 1), G, 1e-6 * std::fabs(G));
+  w->MnuTempC->Click();
+  EXPECT_EQ(w->ETP->Text(), "100");
+  EXPECT_NEAR(Number(ColG, 1), G, 1e-6 * std::fabs(G));
 }
 
 TEST_F(SubstWindowTest, MovedColumnsKeepTheirValues) {

@@ -323,4 +323,40 @@ TEST(MessageLogStartTest, WindowHandsTheSinkBackWhenDestroyed) {
   EXPECT_TRUE(rec.sink.Has(8));
 }
 
+// Windows and recorders that do not die in the reverse order of their making: posts never reach
+// a destroyed sink (the sanitizer build catches a stale one), and a living window keeps its posts.
+TEST(MessageLogStartTest, SinksMayDieInAnyOrder) {
+  platform::HeadlessSession session;
+  TakeEarlyLogMessages();
+  auto first = std::make_unique<TAplMsgWnd>();
+  auto second = std::make_unique<TAplMsgWnd>();  // a window made again, as a reassignment does
+  EXPECT_EQ(AplMsgWnd, second.get());
+  first.reset();
+  EXPECT_EQ(AplMsgWnd, second.get());
+  PostLogMessage(4, 1, "to the second window");
+  EXPECT_EQ(second->LV->Count(), 1);
+  second.reset();
+  EXPECT_EQ(AplMsgWnd, nullptr);
+  PostLogMessage(4, 2, "kept until a window exists");
+  EXPECT_EQ(TakeEarlyLogMessages().size(), 1u);
+
+  auto wnd = std::make_unique<TAplMsgWnd>();
+  {
+    auto rec = std::make_unique<ScopedLogRecorder>();
+    wnd.reset();  // the window the recorder would hand back goes first
+    PostLogMessage(4, 3, "to the recorder");
+    EXPECT_TRUE(rec->sink.Has(3));
+  }
+  PostLogMessage(4, 4, "after both");
+  EXPECT_EQ(TakeEarlyLogMessages().size(), 1u);
+
+  auto rec = std::make_unique<ScopedLogRecorder>();
+  wnd = std::make_unique<TAplMsgWnd>();
+  rec.reset();  // a recorder made before the window does not take the window's posts away
+  PostLogMessage(4, 5, "to the window");
+  EXPECT_EQ(wnd->LV->Count(), 1);
+  wnd.reset();
+  TakeEarlyLogMessages();
+}
+
 }  // namespace

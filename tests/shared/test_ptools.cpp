@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -147,6 +148,26 @@ TEST(PToolsTags, TagValues) {
   EXPECT_EQ(TagValueText("Z:", "Idx:12;"), "");
   EXPECT_DOUBLE_EQ(TagValueFloat("T:", "XT:1,5;"), 1.5);  // no letter test for floats
   EXPECT_DOUBLE_EQ(TagValueFloat("Q:", "T:1;"), 0.0);
+}
+
+// Under a single-byte locale some bytes above 127 are letters to isalpha; the letter test before
+// a tag knows only A-Z and a-z ("\xB0" is the degree sign, "\xE9" an e with an accent).
+TEST(PToolsTags, LetterTestIgnoresTheLocale) {
+  const std::string dir = std::string(QUOREL_BUILD_DIR) + "/locale";
+  const std::string name = "de_DE.ISO-8859-1";
+  if (!std::filesystem::exists(dir + "/" + name)) {
+    std::filesystem::create_directories(dir);
+    std::string cmd = "localedef -i de_DE -f ISO-8859-1 '" + dir + "/" + name + "' >/dev/null 2>&1";
+    (void)std::system(cmd.c_str());
+  }
+  setenv("LOCPATH", dir.c_str(), 1);
+  if (!std::setlocale(LC_CTYPE, name.c_str())) GTEST_SKIP() << "no single-byte locale can be made here";
+  const bool accentIsLetter = std::isalpha(0xE9) != 0;
+  EXPECT_EQ(TagValueInt("Idx:", "\xE9Idx:12;"), 12);
+  EXPECT_EQ(TagValueInt("Idx:", "\xB0Idx:12;"), 12);
+  EXPECT_EQ(TagValueInt("Idx:", "xIdx:12;"), 0);
+  std::setlocale(LC_CTYPE, "C");
+  if (!accentIsLetter) GTEST_SKIP() << "the locale made no letters of the high bytes";
 }
 
 TEST(PToolsPaths, ExpandProgramPath) {

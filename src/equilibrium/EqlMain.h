@@ -1,0 +1,259 @@
+// Orvanto's main window "Equilibrium", its start-up and the calculation run.
+//
+// The main window holds the system conditions (temperature, pressure or volume), the eight
+// phase windows, the settings of the program (section "MainWnd" of the user settings file) and
+// runs one calculation at a time: the data check reads every phase grid into the solver,
+// converting each amount to mol, the solver computes the equilibrium, and the write-back puts
+// amounts, fractions, activities, totals and volumes into the grids and the status bars.
+//
+// Run state: CalculationRunState (Phase.h) is DataCheck, then Solving, then Idle again. While
+// it is not Idle every command that would change or free what the run reads or writes is
+// refused with a message, the edits and grids are read-only, closing a window is refused, and
+// a second press of "Calculation" only sets the solver's break flag.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "equilibrium/Phase.h"
+#include "platform/Components.h"
+
+namespace quorel {
+
+class TEqlKernel;
+class TAplStgsWnd;
+class TAplMsgWnd;
+class TInfoDlg;
+class TTDynOprtWnd;
+class TElementsDlg;
+class TUnitCnvDlg;
+
+using Extended = long double;
+
+// Message IDs of this window beyond those of the calculation road.
+constexpr int SystemFileUnreadableId = 1605;
+constexpr int AdiabaticUnavailableId = 1365;
+constexpr int SettingsNotSavedId = 1607;
+constexpr int RelationUnavailableId = 1310;
+
+// Sums of one phase slot after the last calculation.
+struct PhaseTotal {
+  Extended InAmount = 0;    // mol
+  Extended InMass = 0;      // g
+  Extended InEnthalpy = 0;  // J
+  Extended OutAmount = 0;   // mol
+  Extended OutMass = 0;     // g
+  Extended InVolume = 0;    // m3, gas slots
+  Extended OutVolume = 0;   // m3, gas slots
+  Extended Fugacity = 0;    // bar, gas slots
+};
+
+// Windows that join the program later reach the run through these; each is tested first.
+struct OrvantoHooks {
+  // The system file reader and writer: true / >= 1 on success.
+  std::function<bool(const std::string& path)> ReadSystemFile;
+  std::function<int(const std::string& path)> WriteSystemFile;
+  // Record variables: how many are defined, and append one record row for the last result.
+  std::function<int()> RecordVariableCount;
+  std::function<void()> EvaluateRecordVariables;
+  // The chart's X column of the record table (0 none), the sort of the table by it and the
+  // chart refresh from the record table (row > 0 the newest row, <= 0 all).
+  std::function<int()> ChartXColumn;
+  std::function<void(int column)> SortRecords;
+  std::function<void(int row)> ChartFromRecords;
+  // The value of an activity-coefficient relation "[n]" for the x cell text at T [K].
+  std::function<bool(const std::string& relation, const std::string& x, double T, double& value)> RelationValue;
+};
+extern OrvantoHooks EqlMainHooks;
+
+class TEqlMainWnd : public platform::Form, public PhaseHost {
+ public:
+  explicit TEqlMainWnd(platform::Component* owner = nullptr);
+  ~TEqlMainWnd() override;
+
+  // --- components ---
+  platform::CoolBar* CoolBar1 = nullptr;
+  platform::ToolBar* ToolBar1 = nullptr;
+  platform::ToolButton* BtnOpen = nullptr;
+  platform::ToolButton* BtnSave = nullptr;
+  platform::ToolButton* BtnSaveAs = nullptr;
+  platform::ToolButton* BtnElements = nullptr;
+  platform::ToolButton* BtnComp = nullptr;
+  platform::ToolButton* ToolButton2 = nullptr;
+  platform::ToolButton* BtnRecordVar = nullptr;
+  platform::ToolButton* BtnRecords = nullptr;
+  platform::ToolButton* BtnGrfVar = nullptr;
+  platform::ToolButton* BtnGraphic = nullptr;
+  platform::ToolButton* BtnSearch = nullptr;
+  platform::ToolButton* BtnMemo = nullptr;
+  platform::ToolButton* BtnMsg = nullptr;
+  platform::ToolButton* BtnHelp = nullptr;
+  platform::Panel* Panel1 = nullptr;
+  platform::Label* LabelT = nullptr;
+  platform::Edit* EditTsys = nullptr;
+  platform::ComboBox* CbxPV = nullptr;
+  platform::Label* LabelPV = nullptr;
+  platform::Edit* EditPVsys = nullptr;
+  platform::Button* BtnCalc = nullptr;
+  platform::StatusBar* StBar = nullptr;
+
+  platform::MainMenu* MainMenu1 = nullptr;
+  platform::MenuItem* MnuFile = nullptr;
+  platform::MenuItem* MnuFileOpen = nullptr;
+  platform::MenuItem* MnuFileSave = nullptr;
+  platform::MenuItem* MnuFileSaveAs = nullptr;
+  platform::MenuItem* MnuReopen = nullptr;
+  platform::MenuItem* MnuClose = nullptr;
+  platform::MenuItem* MnuExit = nullptr;
+  platform::MenuItem* MnuSystem = nullptr;
+  platform::MenuItem* MnuElements = nullptr;
+  platform::MenuItem* MnuNewPhase = nullptr;
+  platform::MenuItem* MnuNewGas = nullptr;
+  platform::MenuItem* MnuNewLiquid = nullptr;
+  platform::MenuItem* MnuNewSolid = nullptr;
+  platform::MenuItem* MnuCompunds = nullptr;
+  platform::MenuItem* MnuEnvironment = nullptr;
+  platform::MenuItem* MnuIsotherm = nullptr;
+  platform::MenuItem* MnuAdiabatic = nullptr;
+  platform::MenuItem* MnuTemperature = nullptr;
+  platform::MenuItem* MnuTempC = nullptr;
+  platform::MenuItem* MnuTempK = nullptr;
+  platform::MenuItem* MnuExtrapolation = nullptr;
+  platform::MenuItem* MnuBehaviour = nullptr;
+  platform::MenuItem* MnuExtOptions = nullptr;
+  platform::MenuItem* Calculation1 = nullptr;
+  platform::MenuItem* MnuMonitoring = nullptr;
+  platform::MenuItem* MnuWindow = nullptr;
+  std::array<platform::MenuItem*, 9> MnuWindowPhase{};  // by slot 1..8
+  platform::MenuItem* MnuCascade = nullptr;
+  platform::MenuItem* MnuTileHor = nullptr;
+  platform::MenuItem* MnuTileVer = nullptr;
+  platform::MenuItem* MnuSettings = nullptr;
+  platform::MenuItem* MnuShowCaption = nullptr;
+  platform::MenuItem* MnuToolBars = nullptr;
+  platform::MenuItem* MnuFixCol = nullptr;
+  platform::MenuItem* MnuEditEnable = nullptr;
+  platform::MenuItem* MnuSaveNow = nullptr;
+  platform::MenuItem* MnuSaveByExit = nullptr;
+  platform::MenuItem* MnuInformation = nullptr;
+  platform::MenuItem* MenHelp = nullptr;
+  platform::MenuItem* MnuMessage = nullptr;
+  platform::MenuItem* MnuAbout = nullptr;
+
+  platform::PopupMenu* PopupEdits = nullptr;
+  platform::MenuItem* PopMnuCopy = nullptr;
+  platform::MenuItem* PopMnuPaste = nullptr;
+  platform::MenuItem* PopMnuTempC = nullptr;
+  platform::MenuItem* PopMnuTempK = nullptr;
+  platform::PopupMenu* PopupPhase = nullptr;
+  std::array<platform::MenuItem*, 9> PopPhase{};  // by slot 1..8
+
+  // --- state ---
+  std::string CurrentSystemPath;
+  bool SystemChangedFlag = false;
+  bool CalculationReady = false;
+  bool ResultsValidFlag = false;
+  bool ElementValuesWanted = true;
+  int SpeciesTotal = 0;     // species rows read in this run
+  int SpeciesRead = 0;      // running number of rows read
+  // System conditions of the run.
+  double T = 298.15;        // K
+  double P = 1.0;           // bar (1 in the constant-volume mode)
+  double V = 0;             // m3
+  int PVMode = 0;           // 0 constant pressure, 1 or 2 the gas slot whose volume is held
+  std::chrono::steady_clock::time_point StartTime{};
+  std::chrono::steady_clock::duration Duration{};
+  std::string MessageText;
+  std::array<PhaseTotal, PhaseSlotCount + 1> PhaseTotals{};
+  Extended InputEnthalpyTotal = 0;
+  std::vector<Extended> ElementTotals;                                   // by component 1..
+  std::vector<std::array<Extended, PhaseSlotCount + 1>> ElementSlotTotals;  // by component, slot
+  // The gas slot of each CbxPV item (0 for "P Const.").
+  std::vector<int> PVItemSlots{0};
+  bool BreakRequested = false;
+
+  // --- start-up, settings, closing ---
+  void FormCreate();
+  void StartUp();
+  void ReadMainSettings();
+  // Rewrites the user settings file; 1 written, -1 failed.
+  int MnuSaveNowClick();
+  int AskSaveChanges();
+  void FormCloseQuery(bool& canClose);
+  void DropFiles(const std::vector<std::string>& files);
+  // Reads a system file (reported as not readable while no reader exists); true when read.
+  bool OpenSystemFile(const std::string& path);
+  void EditTsysChange();
+  void MnuTempClick(platform::Component* sender);
+  void MnuEnvClick(platform::Component* sender);
+  void CbxPVChange();
+  void FormResize();
+  void MnuToolBarsClick(platform::Component* sender);
+  void MnuShowCaptionClick(platform::Component* sender);
+  void MnuFixColClick();
+  void MnuSaveByExitClick(platform::Component* sender);
+  bool TempInCelsius() const;
+
+  // --- phase windows ---
+  int CreatePhaseWindow(int slot);
+  void ClosePhaseWindow(int slot) override;
+  void RefreshPhaseMenus();
+  void NewPhaseClick(int group);
+  TPhaseWnd* PhaseWindow(int slot) const { return PhaseSlotTable[slot].Window; }
+
+  // --- the calculation road ---
+  void BtnCalculationClick(platform::Component* sender);
+  void CalcIsothermal();
+  void CheckSystemData();
+  bool ReadSystemConditions();
+  bool ReadPhaseIntoSolver(platform::StringGrid& grid);
+  void FinishCalculation();
+  void WritePhaseResults(platform::StringGrid& grid) override;
+  void UpdateChartFromRecords(int row);
+
+  // --- PhaseHost ---
+  bool ResultsValid() const override { return ResultsValidFlag; }
+  void SetResultsValid(bool valid) override { ResultsValidFlag = valid; }
+  void ReportRecordUnable(int slot, int row) override;
+  void CompoundsCommand() override;
+  void ShowPropertyColumn(int slot, int property) override;
+  bool ToolBarsShown() const override;
+  bool ButtonCaptionsShown() const override;
+  std::string SystemFolder() const override;
+
+  // Wraps the commands of a window so that they are refused while a calculation runs.
+  void GuardCommands(platform::Component& root);
+
+ private:
+  void LockForRun(bool lock);
+  void PostStatus(const std::string& text) { StBar->SetPanelText(3, text); }
+  std::array<std::unique_ptr<TPhaseWnd>, PhaseSlotCount + 1> phaseWindows_{};
+  std::vector<std::unique_ptr<TPhaseWnd>> retired_;
+  std::vector<std::pair<platform::StringGrid*, platform::GridOptions>> lockedGrids_;
+};
+
+extern TEqlMainWnd* EqlMainWnd;
+
+// The windows of one run of Orvanto, made in the start-up order (the main window first) and
+// destroyed in the opposite order.
+struct OrvantoWindows {
+  OrvantoWindows();
+  ~OrvantoWindows();
+  OrvantoWindows(const OrvantoWindows&) = delete;
+  OrvantoWindows& operator=(const OrvantoWindows&) = delete;
+
+  std::unique_ptr<TEqlMainWnd> Main;
+  std::unique_ptr<TAplStgsWnd> Settings;
+  std::unique_ptr<TInfoDlg> About;
+  std::unique_ptr<TAplMsgWnd> Messages;
+  std::unique_ptr<TTDynOprtWnd> Behaviour;
+  std::unique_ptr<TElementsDlg> Elements;
+  std::unique_ptr<TUnitCnvDlg> Conversion;
+  std::unique_ptr<TEqlKernel> Kernel;
+};
+
+}  // namespace quorel

@@ -1,0 +1,441 @@
+// The main window of Orvanto on the headless platform: start-up and settings, the reading of
+// the phase grids into the solver, the write-back of the results, the run state and its break.
+//
+// Reference values used below:
+// - Standard atomic weights (IUPAC 2013, CIAAW): Ar 39.948, H 1.008, O 15.999, N 14.007.
+// - The molar volume of an ideal gas at 273.15 K and 101.325 kPa, 22.413969 l/mol (CODATA 2018).
+// - Argon is a monatomic ideal gas: Cp = 5/2 R, so H(T) - H(298.15 K) = 5/2 R (T - 298.15 K).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "equilibrium/Compounds.h"
+#include "orvanto_support.h"
+#include "shared/Elements.h"
+#include "shared/TDynOprt.h"
+
+using namespace quorel;
+using orvtest::OrvantoTest;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kAr = 39.948;
+constexpr double kWater = 2 * 1.008 + 15.999;
+
+double R() { return GasConstant(); }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+TEST_F(OrvantoTest, StartUpOpensGasLiquidAndSolidWithTheDatabase) {
+  EXPECT_EQ(session.application.title, "Quorel Equilibrium");
+  EXPECT_GT(DatasetCount(), 1000);
+  for (int s = 1; s <= 8; ++s) EXPECT_EQ(PhaseSlotTable[s].Window != nullptr, s == 1 || s == 3 || s == 6) << s;
+  EXPECT_EQ(Phase(1).Caption(), "Gas.1");
+  EXPECT_EQ(Phase(3).Caption(), "Liq.1");
+  EXPECT_EQ(Grid(6).Name(), "Solid1");
+  EXPECT_EQ(Grid(1).Cells(ColActivity, 0), "f");
+  EXPECT_EQ(Grid(3).Cells(ColCoefficient, 0), "a.c.");
+  EXPECT_EQ(AplMsgWnd->Caption(), "Equilibrium - Messages");
+  EXPECT_EQ(SelectedElements, &ElementsDlg->SelectedElements);
+  // The P/V list: one V item per open gas phase.
+  ASSERT_EQ(m->CbxPV->Items().Count(), 2);
+  EXPECT_EQ(m->CbxPV->Items()[1], "V Const.(Gas.1)");
+  EXPECT_EQ(SettingsStore().UserSettingsFile.rfind(home.string(), 0), 0u);
+}
+
+TEST_F(OrvantoTest, AnEqlArgumentIsReportedWhileNoReaderExists) {
+  const std::string file = (home / "system.eql").string();
+  std::ofstream(file) << "[Gas1]\r\n";
+  Stop();
+  session.application.arguments = {file};
+  Start();
+  EXPECT_TRUE(Logged(SystemFileUnreadableId));
+  EXPECT_NE(Text(SystemFileUnreadableId).find("system.eql"), std::string::npos);
+  // A dropped one too.
+  log->sink.Clear();
+  m->UserDropFiles({file, (home / "notes.txt").string()});
+  EXPECT_EQ(log->sink.Count(SystemFileUnreadableId), 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings
+
+TEST_F(OrvantoTest, MainWindowSettingsRoundTrip) {
+  m->EditTsys->SetText("1234");
+  m->EditPVsys->SetText("5");
+  m->MnuTempK->Click();
+  m->MnuFixCol->Click();
+  m->MnuToolBars->Click();
+  m->MnuShowCaption->Click();
+  AplMsgWnd->SetFilter(2);
+  ASSERT_EQ(m->MnuSaveNowClick(), 1);
+  const std::string text = ReadFile(SettingsStore().UserSettingsFile);
+  EXPECT_NE(text.find("[MainWnd]\r\n  T=1234\r\n  P=5\r\n  Temp=T[ K ]\r\n  SaveByExit=1\r\n  MsgFilter=2\r\n"
+                      "  FixCol=1\r\n  ToolBars=0\r\n  ShowCaption=0\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("[Gas1]"), std::string::npos);
+  EXPECT_NE(text.find("[Liquid3]"), std::string::npos);
+  EXPECT_NE(text.find("[Solid6]"), std::string::npos);
+  Stop();
+  Start();
+  EXPECT_EQ(m->EditTsys->Text(), "1234");
+  EXPECT_EQ(m->EditPVsys->Text(), "5");
+  EXPECT_TRUE(m->MnuTempK->Checked());
+  EXPECT_FALSE(m->MnuTempC->Checked());
+  EXPECT_EQ(m->LabelT->Caption(), "T[ K ]");
+  EXPECT_TRUE(m->MnuFixCol->Checked());
+  EXPECT_EQ(Grid(1).FixedCols(), 1);
+  EXPECT_FALSE(m->MnuToolBars->Checked());
+  EXPECT_FALSE(Phase(1).ToolBar1->Visible());
+  EXPECT_FALSE(m->MnuShowCaption->Checked());
+  EXPECT_EQ(AplMsgWnd->Filter(), 2);
+  EXPECT_EQ(m->StBar->PanelText(0), "T[C]960.85");
+}
+
+TEST_F(OrvantoTest, EmptyTemperatureGives350AndNoTempKeyGivesKelvin) {
+  Stop();
+  fs::create_directories(home / ".Quorel");
+  std::ofstream(home / ".Quorel" / "orvanto.usr") << "[MainWnd]\r\n  T=\r\n  P=2\r\n";
+  Start();
+  EXPECT_EQ(m->EditTsys->Text(), "350");
+  EXPECT_EQ(m->EditPVsys->Text(), "2");
+  EXPECT_TRUE(m->MnuTempK->Checked());
+  EXPECT_EQ(m->LabelT->Caption(), "T[ K ]");
+}
+
+TEST_F(OrvantoTest, AFailedSaveOfTheSettingsAtExitIsPosted) {
+  // The settings file's place is taken by a folder: the save cannot succeed.
+  fs::create_directories(SettingsStore().UserSettingsFile);
+  ASSERT_TRUE(m->MnuSaveByExit->Checked());
+  bool canClose = false;
+  m->FormCloseQuery(canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_TRUE(Logged(SettingsNotSavedId));
+  ASSERT_FALSE(session.dialogs.messages.empty());
+  EXPECT_NE(session.dialogs.messages.back().text.find("could not be saved"), std::string::npos);
+}
+
+TEST_F(OrvantoTest, StatusPanelsAndLabels) {
+  struct Case { int width; int panel; } cases[] = {{480, 62}, {800, 95}, {1200, 128}};
+  for (const auto& c : cases) {
+    m->SetWidth(c.width);
+    m->FormResize();
+    EXPECT_EQ(m->StBar->PanelWidth(0), c.panel) << c.width;
+  }
+  m->MnuTempC->Click();
+  m->EditTsys->UserSetText("25");
+  EXPECT_EQ(m->StBar->PanelText(0), "T[K]298.15");
+  EXPECT_EQ(m->LabelT->Caption(), "T[ C ]");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Conditions
+
+TEST_F(OrvantoTest, SystemConditionsAreChecked) {
+  struct Case { bool celsius; const char* t; const char* p; int id; double T; } cases[] = {
+      {true, "25", "1", 0, 298.15},
+      {true, "-300", "1", 1472, 0},
+      {false, "abc", "1", 1462, 0},
+      {false, "1000", "", 1481, 0},
+      {false, "1000", "0", 1481, 0},
+  };
+  Fill(1, {{"Ar (g)", "1"}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.t) + " / " + c.p);
+    (c.celsius ? m->MnuTempC : m->MnuTempK)->Click();
+    m->EditTsys->SetText(c.t);
+    m->EditPVsys->SetText(c.p);
+    log->sink.Clear();
+    const size_t boxes = session.dialogs.messages.size();
+    m->BtnCalc->Click();
+    if (c.id == 0) {
+      EXPECT_TRUE(m->ResultsValidFlag);
+      EXPECT_NEAR(m->T, c.T, 1e-9);
+    } else {
+      EXPECT_TRUE(Logged(c.id));
+      EXPECT_FALSE(m->ResultsValidFlag);
+      EXPECT_EQ(session.dialogs.messages.size(), boxes + 1);
+      EXPECT_EQ(m->StBar->PanelText(3), "");
+    }
+    EXPECT_EQ(m->BtnCalc->Caption(), "Calculation");
+    EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
+  }
+}
+
+TEST_F(OrvantoTest, TheVolumeItemCarriesItsGasSlot) {
+  m->NewPhaseClick(1);
+  ASSERT_NE(PhaseSlotTable[2].Window, nullptr);
+  EXPECT_FALSE(m->MnuNewGas->Enabled());
+  ASSERT_EQ(m->CbxPV->Items().Count(), 3);
+  // Gas.1 is empty: closing it gives its slot back; only Gas.2 stays.
+  Phase(1).Close();
+  ASSERT_EQ(PhaseSlotTable[1].Window, nullptr);
+  ASSERT_EQ(m->CbxPV->Items().Count(), 2);
+  EXPECT_EQ(m->CbxPV->Items()[1], "V Const.(Gas.2)");
+  m->CbxPV->UserSelect(1);
+  EXPECT_EQ(m->LabelPV->Caption(), "V [m3]");
+  // 1 mol of argon in 8.3143e-2 m3 at 1000 K: 1 bar.
+  Fill(2, {{"Ar (g)", "1"}});
+  const double volume = R() * 1000 / 1e5;
+  Calculate("1000", FloatToShortText(volume));
+  ASSERT_TRUE(m->ResultsValidFlag) << Text(1570);
+  EXPECT_EQ(m->PVMode, 2);
+  EXPECT_DOUBLE_EQ(m->P, 1.0);  // the solver is given 1 bar in the V-const mode
+  EXPECT_NEAR(Cell(2, ColActivity, 1), 1.0, 2e-3);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading the phase grids
+
+TEST_F(OrvantoTest, InputAmountsAreConvertedToMol) {
+  struct Case { const char* key; const char* in; int dim; double T; double mol; const char* why; } cases[] = {
+      {"Ar (g)", "2", DimMol, 1000, 2, "plain mol"},
+      {"Ar", "2", DimMol, 1000, 2, "no phase tag: the slot's phase"},
+      {"Ar (g)", "39.948 g", DimMol, 1000, 1, "the text carries its unit"},
+      {"Ar (g)", "2", DimKilogram, 1000, 2000 / kAr, "the column's unit"},
+      {"Ar (g)", "1", DimPound, 1000, 453.59 / kAr, "pound"},
+      {"Ar (g)", "1 l", DimMol, 1000, 1e5 * 1e-3 / (8.3143 * 1000), "litre at T and P"},
+      {"Ar (g)", "1", DimCubicMetre, 500, 1e5 / (8.3143 * 500), "cubic metre at T and P"},
+      {"Ar (g)", "1", DimNormalCubicMetre, 1000, 1000 / 22.413969, "normal cubic metre"},
+      {"Ar (g)", "1 Nm3", DimMol, 1000, 1000 / 22.413969, "normal cubic metre in the text"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    PhaseDimensionTable.InDimension[1] = c.dim;
+    Fill(1, {{c.key, c.in}});
+    Calculate(FloatToShortText(c.T));
+    ASSERT_TRUE(m->ResultsValidFlag) << Text(1134);
+    EXPECT_NEAR(double(EqlKernel->InputAmount(1)), c.mol, 2e-3 * c.mol);
+    EXPECT_NEAR(double(m->PhaseTotals[1].InAmount), c.mol, 2e-3 * c.mol);
+  }
+}
+
+TEST_F(OrvantoTest, RowsThatCannotBeReadStopTheRun) {
+  struct Case {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<int> answers;
+    int id;
+    int alsoId;
+    const char* why;
+  } cases[] = {
+      {{{"Ar (g)", "1"}, {"", "1"}}, {}, 1982, 0, "blank key in row 2"},
+      {{{"Ar (g)", "abc"}}, {}, 1134, 0, "irregular input"},
+      {{{"Ar (g)", "1", "", "", "", "-2"}}, {}, 1121, 0, "negative fugacity coefficient"},
+      {{{"Xyzzy (g)", "1"}, {"Ar (g)", "1"}}, {platform::mrCancel}, 2030, 0, "missing dataset, Cancel"},
+      {{{"Xyzzy (g)", "1"}, {"Ar (g)", "1"}}, {platform::mrOk}, 2030, 1551, "missing dataset, OK"},
+      {{{"Ar (g)", "1", "", "", "", "[1]"}}, {}, RelationUnavailableId, 0, "relation without its window"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Fill(1, c.rows);
+    for (int a : c.answers) session.dialogs.QueueMessageAnswer(a);
+    Calculate("1000");
+    EXPECT_TRUE(Logged(c.id));
+    if (c.alsoId) {
+      EXPECT_TRUE(Logged(c.alsoId));
+    } else {
+      EXPECT_FALSE(Logged(1551));
+    }
+    if (c.id == 1121) {
+      EXPECT_EQ(Text(1121), "Ar (g)Irregular fugacity coefficient");
+    }
+    EXPECT_FALSE(m->ResultsValidFlag);
+    EXPECT_FALSE(Logged(1593));
+    EXPECT_TRUE(session.AllUsed());
+  }
+}
+
+TEST_F(OrvantoTest, AnEmptyPhaseIsSkippedAndASingleLiquidIsPure) {
+  Fill(1, {{"-"}});
+  Fill(3, {{"H2O (l)", "1"}});
+  Calculate("300");
+  ASSERT_TRUE(m->ResultsValidFlag) << Text(1570);
+  EXPECT_FALSE(Logged(1982));
+  EXPECT_TRUE(Logged(2134));
+  EXPECT_EQ(Text(2134), "H2O (l) regarded as pure substance");
+  EXPECT_TRUE(EqlKernel->SpeciesForced(1));
+  EXPECT_NEAR(Cell(3, ColOut, 1), 1.0, 1e-6);
+  EXPECT_EQ(Grid(3).Cells(ColActivity, 0), "a");
+}
+
+TEST_F(OrvantoTest, CoefficientForms) {
+  // Solid carbon and iron beside oxygen: "(1)" and "-1" force a condensed species, a number is
+  // its activity coefficient, an empty cell 1.
+  struct Case { const char* cell; bool forced; double coefficient; } cases[] = {
+      {"", false, 1}, {"(1)", true, 1}, {"-1", true, 1}, {"0.5", false, 0.5}, {"2,5", false, 2.5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cell);
+    Fill(1, {{"O2 (g)", "1"}});
+    Fill(6, {{"Fe (s)", "1", "", "", "", c.cell}, {"C (s)", "1"}});
+    Calculate("1000");
+    const int fe = PhaseSlotTable.SpeciesEnd[5] + 1;
+    ASSERT_EQ(EqlKernel->SpeciesName(fe), "Fe");
+    EXPECT_EQ(EqlKernel->SpeciesForced(fe), c.forced);
+    if (c.forced) {
+      // A forced species is held at unit activity: the solver sets its coefficient to
+      // whatever gives activity 1, so the table's 1 is only its start value.
+      EXPECT_NEAR(double(EqlKernel->SpeciesActivity(fe)), 1, 0.01);  // within Precision
+    } else {
+      EXPECT_NEAR(double(EqlKernel->ActivityCoefficient(fe)), c.coefficient, 1e-12);
+    }
+    EXPECT_FALSE(EqlKernel->SpeciesForced(fe + 1));
+    EXPECT_FALSE(Logged(2134));  // two substances: neither is pure by itself
+  }
+}
+
+TEST_F(OrvantoTest, ARowWhoseEvaluationFailedConvertsAsAnIdealGas) {
+  // A dataset the property evaluation refuses (no usable numbers): Z stays unset there.
+  ASSERT_GT(AppendDatasetLine("9999\tBadGas\t(g)\t200\t6000\tx\tx\tx\tx\t\t\t\t\t\t\t\t\tAr1\tbad\t[1]\t\t"), 0);
+  Fill(1, {{"BadGas (g)", "1 l"}, {"Ar (g)", "1"}});
+  Calculate("1000");
+  EXPECT_TRUE(Logged(2025)) << Text(2025);
+  EXPECT_NEAR(double(EqlKernel->InputAmount(1)), 1e5 * 1e-3 / (R() * 1000), 1e-6);
+  EXPECT_TRUE(std::isfinite(double(m->PhaseTotals[1].InAmount)));
+}
+
+TEST_F(OrvantoTest, AnInputTemperatureSetsTheInputEnthalpyAndVolume) {
+  Fill(1, {{"Ar (g)", "1", "", "", "", "", "", "", "500"}});
+  Calculate("1000");
+  ASSERT_TRUE(m->ResultsValidFlag);
+  const double h500 = 2.5 * 8.3143 * (500 - 298.15);
+  EXPECT_NEAR(double(m->InputEnthalpyTotal), h500, 0.005 * h500);
+  EXPECT_NEAR(double(m->PhaseTotals[1].InEnthalpy), h500, 0.005 * h500);
+  // The input volume at the row's own temperature, the output volume at T.
+  EXPECT_NEAR(double(m->PhaseTotals[1].InVolume), R() * 500 / 1e5, 1e-6);
+  EXPECT_NEAR(double(m->PhaseTotals[1].OutVolume), R() * 1000 / 1e5, 1e-6);
+  // Without T(in) the input enthalpy is that at T.
+  Fill(1, {{"Ar (g)", "1"}});
+  Calculate("1000");
+  const double h1000 = 2.5 * 8.3143 * (1000 - 298.15);
+  EXPECT_NEAR(double(m->InputEnthalpyTotal), h1000, 0.005 * h1000);
+  EXPECT_NEAR(double(m->PhaseTotals[1].InVolume), R() * 1000 / 1e5, 1e-6);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing the results
+
+TEST_F(OrvantoTest, EveryOutputDimensionIsWritten) {
+  struct Case { int slot; const char* key; double T; int dim; const char* header; double value; } cases[] = {
+      {1, "Ar (g)", 1000, DimMol, "out", 1},
+      {1, "Ar (g)", 1000, DimGram, "out [g]", kAr},
+      {1, "Ar (g)", 1000, DimKilogram, "out [kg]", kAr / 1000},
+      {1, "Ar (g)", 1000, DimPound, "out [lb]", kAr / 453.59},
+      {1, "Ar (g)", 1000, DimLitre, "out [l]", 8.3143 * 1000 / 1e5 * 1000},
+      {1, "Ar (g)", 1000, DimCubicMetre, "out [m\xB3]", 8.3143 * 1000 / 1e5},
+      {1, "Ar (g)", 1000, DimCubicFoot, "out [ft\xB3]", 8.3143 * 1000 / 1e5 * 35.316},
+      {1, "Ar (g)", 1000, DimNormalCubicMetre, "out [Nm\xB3]", 22.413969e-3},
+      {3, "H2O (l)", 300, DimPound, "out [lb]", kWater / 453.59},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.header);
+    Fill(1, {{"-"}});
+    Fill(3, {{"-"}});
+    Fill(c.slot, {{c.key, "1"}});
+    PhaseDimensionTable.OutDimension[c.slot] = c.dim;
+    Calculate(FloatToShortText(c.T));
+    ASSERT_TRUE(m->ResultsValidFlag);
+    EXPECT_EQ(Grid(c.slot).Cells(ColOut, 0), c.header);
+    EXPECT_NEAR(Cell(c.slot, ColOut, 1), c.value, 2e-4 * c.value);
+    EXPECT_NEAR(Cell(c.slot, ColConc, 1), 1.0, 1e-9);
+    PhaseDimensionTable.OutDimension[c.slot] = 0;
+  }
+}
+
+TEST_F(OrvantoTest, ConcentrationKindsAndAChangeOfUnitAfterTheRun) {
+  Fill(1, {{"Ar (g)", "1"}, {"N2 (g)", "1"}});
+  Calculate("1000");
+  ASSERT_TRUE(m->ResultsValidFlag);
+  EXPECT_NEAR(Cell(1, ColConc, 1), 0.5, 1e-6);
+  // Fugacities of a nearly ideal mixture at 1 bar (N2 a real gas under the default equation).
+  EXPECT_NEAR(Cell(1, ColActivity, 1) + Cell(1, ColActivity, 2), 1.0, 3e-3);
+  EXPECT_EQ(Grid(1).Cells(ColInfo, 1).substr(0, 1), "1");  // the species' state
+  EXPECT_NE(Phase(1).StBar->PanelText(2).find("S(out)=2"), std::string::npos);
+  const double wAr = kAr / (kAr + 2 * 14.007);
+  // The results are written again in the new unit while they are valid.
+  Phase(1).ConcClick(ConcMassFraction);
+  EXPECT_EQ(Grid(1).Cells(ColConc, 0), "w");
+  EXPECT_NEAR(Cell(1, ColConc, 1), wAr, 1e-4);
+  Phase(1).ConcClick(ConcMassPercent);
+  EXPECT_EQ(Grid(1).Cells(ColConc, 0), "w%");
+  EXPECT_NEAR(Cell(1, ColConc, 1), 100 * wAr, 1e-2);
+  Phase(1).DimOutClick(DimGram);
+  EXPECT_NEAR(Cell(1, ColOut, 1), kAr, 1e-3);
+  // After an edit of the phase the grid no longer matches: nothing is rewritten.
+  Grid(1).SetEditorMode(false);
+  Phase(1).GridSetEditText(ColIn, 1, "3");
+  Phase(1).DimOutClick(DimKilogram);
+  EXPECT_NEAR(Cell(1, ColOut, 1), kAr, 1e-3);
+}
+
+// ---------------------------------------------------------------------------------------------
+// One calculation at a time
+
+TEST_F(OrvantoTest, ASecondPressDuringTheSolveBreaksIt) {
+  const char* species[] = {"CH4", "O2", "CO2", "H2O", "CO", "H2", "OH", "H", "O"};
+  std::vector<std::vector<std::string>> rows;
+  for (const char* s : species) rows.push_back({std::string(s) + " (g)", s == std::string("CH4") ? "1" : (s == std::string("O2") ? "2" : "")});
+  Fill(1, rows);
+  windows->Kernel->EditPrec->SetText("1E-12");
+  // Data check: pump 1. During the solve: the user tries other commands, closes windows, then
+  // presses "Calculation" again.
+  bool refusedClose = false, refusedPhaseClose = false;
+  session.application.AtPump(2, [&] {
+    EXPECT_EQ(CalculationRunState, CalculationRun::Solving);
+    EXPECT_EQ(m->BtnCalc->Caption(), "Cancel");
+    m->MnuNewGas->Click();
+    Grid(1).UserSetEditText(ColIn, 1, "5");
+    TDynOprtWnd->RGgrl->UserSelect(0);
+    Phase(1).EditRel->KeyDown('R', platform::ssCtrl);
+    refusedPhaseClose = !Phase(1).Close();
+    refusedClose = !m->Close();
+    m->BtnCalc->Click();
+  });
+  Calculate("3000");
+  EXPECT_TRUE(refusedClose);
+  EXPECT_TRUE(refusedPhaseClose);
+  EXPECT_EQ(PhaseSlotTable[2].Window, nullptr);
+  EXPECT_EQ(Grid(1).Cells(ColIn, 1), "1");
+  EXPECT_EQ(Grid(1).Cells(ColRel, 1), "");
+  EXPECT_EQ(EosType, DefaultEosType);
+  EXPECT_EQ(TDynOprtWnd->RGgrl->ItemIndex(), DefaultEosType);
+  EXPECT_TRUE(Logged(CommandRefusedId));
+  EXPECT_TRUE(Logged(1570));
+  EXPECT_EQ(Text(1570), "Breaking calculation! ");
+  EXPECT_FALSE(m->ResultsValidFlag);
+  EXPECT_FALSE(Logged(1593));
+  EXPECT_TRUE(PhasesChangedFlag);
+  EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
+  EXPECT_EQ(session.application.run_state, platform::RunState::Idle);
+  EXPECT_EQ(m->BtnCalc->Caption(), "Calculation");
+  EXPECT_FALSE(session.application.terminated);
+  // Afterwards everything works again.
+  windows->Kernel->EditPrec->SetText("0.01");
+  Calculate("3000");
+  EXPECT_TRUE(m->ResultsValidFlag) << Text(1570);
+  m->MnuNewGas->Click();
+  EXPECT_NE(PhaseSlotTable[2].Window, nullptr);
+}
+
+TEST_F(OrvantoTest, AdiabaticIsReportedAsNotAvailable) {
+  Fill(1, {{"Ar (g)", "1"}});
+  m->MnuAdiabatic->Click();
+  EXPECT_TRUE(m->MnuAdiabatic->Checked());
+  EXPECT_FALSE(m->MnuIsotherm->Checked());
+  Calculate("1000");
+  EXPECT_TRUE(Logged(AdiabaticUnavailableId));
+  EXPECT_FALSE(m->ResultsValidFlag);
+}
+
+}  // namespace
