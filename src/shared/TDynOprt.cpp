@@ -16,16 +16,6 @@ TTDynOprtWnd* TDynOprtWnd = nullptr;
 
 namespace {
 
-const char* const kEosCaptions[EosTypeCount] = {
-    "Ideal Gas - Clapeyron, 1834",
-    "van der Waals, 1873",
-    "Redlich Kwong, 1949",
-    "Generalized Redlich Kwong, 1949",
-    "Redlich-Kwong, Vap.Liq.Eql., 1949",
-    "Soave-Redlich-Kwong, Vap. Liq. Eql., 1972",
-    "Peng-Robinson, Vap. Liq. Eql., 1976",
-};
-
 bool BeginsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
@@ -111,7 +101,7 @@ TTDynOprtWnd::TTDynOprtWnd(platform::Component* owner) : platform::Form(owner, "
   RGgrl->SetCaption("Behaviour of Fluids");
   RGgrl->SetAlign(Align::Client);
   RGgrl->SetBounds(0, 0, 400, 210);
-  for (const char* caption : kEosCaptions) RGgrl->Items().Add(caption);
+  for (int eos = 0; eos < EosTypeCount; ++eos) RGgrl->Items().Add(std::string(EosCaption(eos)));
   RGgrl->SetItemIndex(DefaultEosType);
   EosType = DefaultEosType;
 
