@@ -68,11 +68,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   ToolBar1 = Make<ToolBar>(CoolBar1, "ToolBar1");
   ToolBar1->SetAlign(Align::Top);
   auto tool = [this](const char* name, const char* caption, const char* hint) {
-    auto* b = Make<ToolButton>(ToolBar1, name);
-    b->SetCaption(caption);
-    b->SetHint(hint);
-    b->SetShowHint(true);
-    return b;
+    return MakeToolButton(ToolBar1, name, caption, hint);
   };
   BtnOpen = tool("BtnOpen", "Open", "Open Equilibrium File");
   BtnSave = tool("BtnSave", "Save", "Save Equilibrium File");

@@ -81,6 +81,14 @@ bool GridHoldsSubstance(const StringGrid& grid) {
   return false;
 }
 
+ToolButton* MakeToolButton(ToolBar* bar, const char* name, const char* caption, const char* hint) {
+  auto* b = Make<ToolButton>(bar, name);
+  b->SetCaption(caption);
+  b->SetHint(hint);
+  b->SetShowHint(true);
+  return b;
+}
+
 bool RefuseDuringCalculation(std::string_view command) {
   if (!CalculationUnderWay()) return false;
   PostLogMessage(LevelImportant, CommandRefusedId,
@@ -98,11 +106,7 @@ TPhaseWnd::TPhaseWnd(Component* owner) : Form(owner, "GasWnd1") {
   ToolBar1 = Make<ToolBar>(this, "ToolBar1");
   ToolBar1->SetAlign(Align::Top);
   auto tool = [this](const char* name, const char* caption, const char* hint) {
-    auto* b = Make<ToolButton>(ToolBar1, name);
-    b->SetCaption(caption);
-    b->SetHint(hint);
-    b->SetShowHint(true);
-    return b;
+    return MakeToolButton(ToolBar1, name, caption, hint);
   };
   ToolBtnCompounds = tool("ToolBtnCompounds", "Comp.", "Select Compunds of the Phase");
   ToolBtnInDim = tool("ToolBtnInDim", "In [dim]", "Select Input Dimensions , Default [mol]");

@@ -41,11 +41,8 @@ Qt::Alignment ToQtAlign(TextAlign a) {
   }
 }
 
-QIcon IconOf(ImageList* images, int index) {
-  if (!images) return QIcon();
-  std::shared_ptr<Picture> p = images->Get(index);
-  return p ? QIcon(QPixmap::fromImage(ToQImage(*p))) : QIcon();
-}
+// A component's MaxLength (0: no limit) as a line edit's, whose own default is 32767.
+int QtMaxLength(int maxLength) { return maxLength > 0 ? maxLength : 32767; }
 
 void SetBackground(QWidget* w, TColor c, TColor normal) {
   if (c == normal) return;
@@ -97,12 +94,10 @@ class SpeedButtonView : public ViewBase {
   void Sync() {
     auto* b = static_cast<SpeedButton*>(comp_);
     auto* w = static_cast<QToolButton*>(widget_.data());
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     w->setCheckable(b->GroupIndex() > 0);
     w->setChecked(b->Down());
     w->setAutoRaise(b->Flat());
-    syncing_ = was;
   }
   void ApplyText() override { static_cast<QToolButton*>(widget_.data())->setText(ToQt(comp_->Caption())); }
   void Apply(Property what) override {
@@ -140,8 +135,7 @@ class ToolButtonView : public ViewBase {
   void Sync() {
     auto* b = static_cast<ToolButton*>(comp_);
     auto* w = static_cast<QToolButton*>(widget_.data());
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     bool sep = b->Style() == ToolButtonStyle::Separator || b->Style() == ToolButtonStyle::Divider;
     w->setEnabled(!sep && b->Enabled());
     w->setCheckable(b->Style() == ToolButtonStyle::Check);
@@ -158,7 +152,6 @@ class ToolButtonView : public ViewBase {
     w->setIcon(icon);
     if (icon.isNull()) w->setToolButtonStyle(Qt::ToolButtonTextOnly);
     w->setText(sep ? QString() : ToQt(b->Caption()));
-    syncing_ = was;
   }
   void ApplyText() override { Sync(); }
   void Apply(Property what) override {
@@ -234,13 +227,11 @@ class CheckBoxView : public ViewBase {
     if (what == Property::Checked || what == Property::Style) {
       auto* c = static_cast<CheckBox*>(comp_);
       auto* w = static_cast<QCheckBox*>(widget_.data());
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       w->setTristate(c->AllowGrayed() || c->State() == CheckState::Grayed);
       w->setCheckState(c->State() == CheckState::Checked   ? Qt::Checked
                        : c->State() == CheckState::Grayed ? Qt::PartiallyChecked
                                                           : Qt::Unchecked);
-      syncing_ = was;
     }
     if (what == Property::Alignment)
       static_cast<QCheckBox*>(widget_.data())
@@ -268,10 +259,8 @@ class RadioButtonView : public ViewBase {
   void Apply(Property what) override {
     ViewBase::Apply(what);
     if (what == Property::Checked) {
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       static_cast<QRadioButton*>(widget_.data())->setChecked(static_cast<RadioButton*>(comp_)->Checked());
-      syncing_ = was;
     }
   }
 };
@@ -311,11 +300,9 @@ class RadioGroupView : public ViewBase {
     Check();
   }
   void Check() {
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     int idx = static_cast<RadioGroup*>(comp_)->ItemIndex();
     for (int i = 0; i < int(buttons_.size()); ++i) buttons_[std::size_t(i)]->setChecked(i == idx);
-    syncing_ = was;
   }
   void ApplyText() override { static_cast<QGroupBox*>(widget_.data())->setTitle(StripMnemonic(comp_->Caption())); }
   void Apply(Property what) override {
@@ -342,10 +329,8 @@ class EditView : public ViewBase {
       if (!comp_ || syncing_) return;
       auto* le = static_cast<QLineEdit*>(widget_.data());
       int start = le->hasSelectedText() ? le->selectionStart() : le->cursorPosition();
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       static_cast<Edit*>(comp_)->SetSelection(start, int(FromQt(le->selectedText()).size()));
-      syncing_ = was;
     });
   }
 
@@ -361,7 +346,7 @@ class EditView : public ViewBase {
     auto* w = static_cast<QLineEdit*>(widget_.data());
     switch (what) {
       case Property::ReadOnly: w->setReadOnly(e->ReadOnly()); break;
-      case Property::MaxLength: w->setMaxLength(e->MaxLength() > 0 ? e->MaxLength() : 32767); break;
+      case Property::MaxLength: w->setMaxLength(QtMaxLength(e->MaxLength())); break;
       case Property::Style: w->setEchoMode(e->PasswordChar() ? QLineEdit::Password : QLineEdit::Normal); break;
       case Property::Alignment: w->setAlignment(ToQtAlign(e->Alignment())); break;
       case Property::Color: SetBackground(w, e->Color(), clBtnFace); break;
@@ -406,10 +391,8 @@ class MemoView : public ViewBase {
     FilterInput(w->viewport());
     QObject::connect(w, &QPlainTextEdit::textChanged, this, [this] {
       if (!comp_ || syncing_) return;
-      bool was = syncing_;
-      syncing_ = true;  // the widget already shows the text
+      SyncGuard guard(*this);  // the widget already shows the text
       static_cast<Memo*>(comp_)->UserSetText(QtToCrLf(static_cast<QPlainTextEdit*>(widget_.data())->toPlainText()));
-      syncing_ = was;
     });
   }
 
@@ -505,11 +488,9 @@ class ComboBoxView : public ViewBase {
   void SyncAll() {
     auto* cb = static_cast<ComboBox*>(comp_);
     auto* w = static_cast<ComboWidget*>(widget_.data());
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     w->setCurrentIndex(cb->ItemIndex());
     if (w->isEditable() && w->lineEdit()->text() != ToQt(cb->Text())) w->setEditText(ToQt(cb->Text()));
-    syncing_ = was;
   }
   void ApplyStyle() {
     auto* cb = static_cast<ComboBox*>(comp_);
@@ -520,10 +501,8 @@ class ComboBoxView : public ViewBase {
     if (editable) {
       QObject::connect(w->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
         if (!comp_ || syncing_) return;
-        bool was = syncing_;
-        syncing_ = true;
+        SyncGuard guard(*this);
         static_cast<ComboBox*>(comp_)->UserSetText(FromQt(text));
-        syncing_ = was;
       });
     }
   }
@@ -542,7 +521,7 @@ class ComboBoxView : public ViewBase {
       }
       case Property::ItemIndex: SyncAll(); break;
       case Property::MaxLength:
-        if (w->lineEdit()) w->lineEdit()->setMaxLength(cb->MaxLength() > 0 ? cb->MaxLength() : 32767);
+        if (w->lineEdit()) w->lineEdit()->setMaxLength(QtMaxLength(cb->MaxLength()));
         break;
       default: break;
     }
@@ -567,11 +546,9 @@ class ListBoxView : public ViewBase {
   void Select() {
     auto* lb = static_cast<ListBox*>(comp_);
     auto* w = static_cast<QListWidget*>(widget_.data());
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     for (int i = 0; i < w->count(); ++i) w->item(i)->setSelected(lb->Selected(i) || i == lb->ItemIndex());
     if (lb->ItemIndex() >= 0) w->setCurrentRow(lb->ItemIndex(), QItemSelectionModel::NoUpdate);
-    syncing_ = was;
   }
   void Apply(Property what) override {
     ViewBase::Apply(what);
@@ -666,15 +643,12 @@ class PageControlView : public ViewBase {
   // A page's widget joins the tabs (in page order).
   void AddPage(TabSheet& sheet, QWidget* page) {
     int index = sheet.PageIndex();
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     Tabs()->insertTab(std::min(index, Tabs()->count()), page, StripMnemonic(sheet.Caption()));
-    syncing_ = was;
   }
   void Select() {
     auto* pc = static_cast<PageControl*>(comp_);
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     for (int i = 0; i < pc->PageCount(); ++i) {
       ViewBase* v = ViewOf(pc->Pages(i));
       if (!v) continue;
@@ -684,7 +658,6 @@ class PageControlView : public ViewBase {
       Tabs()->setTabText(ti, StripMnemonic(pc->Pages(i)->Caption()));
       if (pc->Pages(i) == pc->ActivePage()) Tabs()->setCurrentIndex(ti);
     }
-    syncing_ = was;
   }
 
  protected:
@@ -934,29 +907,27 @@ class ImageBoxView : public ViewBase {
 
 // --- bars ---
 
-template <class C, class QtWidget>
+template <class QtWidget>
 class RangeView : public ViewBase {
  public:
-  RangeView(C& c, QWidget* parent) : ViewBase(c, new QtWidget(parent)) {
+  RangeView(RangeControl& c, QWidget* parent) : ViewBase(c, new QtWidget(parent)) {
     auto* w = static_cast<QtWidget*>(widget_.data());
     FilterInput(w);
     QObject::connect(w, &QAbstractSlider::valueChanged, this, [this](int v) {
       if (!comp_ || syncing_) return;
-      static_cast<C*>(comp_)->UserSetPosition(v);
+      static_cast<RangeControl*>(comp_)->UserSetPosition(v);
       if (comp_) SyncValue();
     });
   }
 
  protected:
   void SyncValue() {
-    auto* c = static_cast<C*>(comp_);
+    auto* c = static_cast<RangeControl*>(comp_);
     auto* w = static_cast<QtWidget*>(widget_.data());
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     w->setOrientation(c->GetOrientation() == platform::Orientation::Vertical ? Qt::Vertical : Qt::Horizontal);
     w->setRange(c->Min(), c->Max());
     w->setValue(c->Position());
-    syncing_ = was;
   }
   void Apply(Property what) override {
     ViewBase::Apply(what);
@@ -994,8 +965,8 @@ ViewBase* CreateControlView(Component& c, QWidget* parent) {
   if (auto* s = dynamic_cast<Splitter*>(&c)) return new SplitterView(*s, parent);
   if (auto* p = dynamic_cast<PaintBox*>(&c)) return new PaintBoxView(*p, parent);
   if (auto* i = dynamic_cast<ImageBox*>(&c)) return new ImageBoxView(*i, parent);
-  if (auto* s = dynamic_cast<ScrollBar*>(&c)) return new RangeView<ScrollBar, QScrollBar>(*s, parent);
-  if (auto* t = dynamic_cast<TrackBar*>(&c)) return new RangeView<TrackBar, QSlider>(*t, parent);
+  if (auto* s = dynamic_cast<ScrollBar*>(&c)) return new RangeView<QScrollBar>(*s, parent);
+  if (auto* t = dynamic_cast<TrackBar*>(&c)) return new RangeView<QSlider>(*t, parent);
   return nullptr;  // image lists, dialog components: nothing to show
 }
 

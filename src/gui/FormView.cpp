@@ -88,11 +88,9 @@ class FormView : public ViewBase {
     };
     w->on_move = [this] {
       if (!comp_ || syncing_ || Frm()->GetFormStyle() == FormStyle::MDIChild) return;
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       QPoint p = Window()->pos();
       Frm()->SetBounds(p.x(), p.y(), Frm()->Width(), Frm()->Height());
-      syncing_ = was;
     };
     w->on_activate = [this] {
       if (comp_ && Frm()->Visible()) Frm()->Activate();
@@ -100,12 +98,10 @@ class FormView : public ViewBase {
     w->on_state = [this] {
       if (!comp_ || syncing_) return;
       Qt::WindowStates s = Window()->windowState();
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       Frm()->SetWindowState(s & Qt::WindowMinimized   ? WindowState::Minimized
                             : s & Qt::WindowMaximized ? WindowState::Maximized
                                                       : WindowState::Normal);
-      syncing_ = was;
     };
     w->on_drop = [this](const std::vector<std::string>& files) {
       if (comp_) Frm()->UserDropFiles(files);
@@ -207,7 +203,10 @@ class FormView : public ViewBase {
     Qt::WindowStates s = Qt::WindowNoState;
     if (Frm()->GetWindowState() == WindowState::Minimized) s = Qt::WindowMinimized;
     if (Frm()->GetWindowState() == WindowState::Maximized) s = Qt::WindowMaximized;
-    if (w->windowState() != s) w->setWindowState(s);
+    // An MDI sub-window counts being active as part of its state; only the size state is ours
+    // (clearing the active flag makes Qt restore the sub-window's geometry of its creation).
+    const Qt::WindowStates active = w->windowState() & Qt::WindowActive;
+    if ((w->windowState() & ~Qt::WindowActive) != s) w->setWindowState(s | active);
   }
   void ApplyText() override { Window()->setWindowTitle(ToQt(comp_->Caption())); }
   void ApplyGeometry() override {

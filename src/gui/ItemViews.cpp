@@ -67,10 +67,8 @@ class ListViewView : public ViewBase {
     });
     QObject::connect(w->header(), &QHeaderView::sectionResized, this, [this](int c, int, int size) {
       if (!comp_ || syncing_) return;
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       static_cast<ListView*>(comp_)->SetColumnWidth(c, size);
-      syncing_ = was;
     });
   }
   QTreeWidget* Tree() const { return static_cast<QTreeWidget*>(widget_.data()); }
@@ -81,10 +79,7 @@ class ListViewView : public ViewBase {
     auto* list = static_cast<ListView*>(comp_);
     int cols = std::max(1, list->ColumnCount());
     for (int c = 0; c < cols; ++c) qi->setText(c, ToQt(item.ColumnText(c)));
-    QIcon icon;
-    if (ImageList* il = list->SmallImages())
-      if (auto p = il->Get(item.ImageIndex())) icon = QIcon(QPixmap::fromImage(ToQImage(*p)));
-    qi->setIcon(0, icon);
+    qi->setIcon(0, IconOf(list->SmallImages(), item.ImageIndex()));
     if (list->Checkboxes()) qi->setCheckState(0, item.Checked() ? Qt::Checked : Qt::Unchecked);
     else qi->setData(0, Qt::CheckStateRole, QVariant());
   }
@@ -138,13 +133,11 @@ class ListViewView : public ViewBase {
   void SyncSelection() {
     auto* list = static_cast<ListView*>(comp_);
     auto* w = Tree();
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     for (int i = 0; i < list->Count() && i < w->topLevelItemCount(); ++i)
       w->topLevelItem(i)->setSelected(list->Items(i)->Selected());
     if (ListItem* f = list->ItemFocused(); f && f->Index() >= 0 && f->Index() < w->topLevelItemCount())
       w->setCurrentItem(w->topLevelItem(f->Index()), 0, QItemSelectionModel::NoUpdate);
-    syncing_ = was;
   }
   void Columns() {
     auto* list = static_cast<ListView*>(comp_);
@@ -377,29 +370,23 @@ class GridView : public ViewBase {
                          r.Top = std::min(r.Top, model_->GridRow(i.row()));
                          r.Bottom = std::max(r.Bottom, model_->GridRow(i.row()));
                        }
-                       bool was = syncing_;
-                       syncing_ = true;
+                       SyncGuard guard(*this);
                        // The current cell is the end the user dragged to; the anchor the other.
                        QModelIndex cur = Table()->selectionModel()->currentIndex();
                        int cc = cur.isValid() ? model_->GridCol(cur.column()) : r.Right;
                        int cr = cur.isValid() ? model_->GridRow(cur.row()) : r.Bottom;
                        Grid()->UserSelectRange(cc == r.Left ? r.Right : r.Left, cr == r.Top ? r.Bottom : r.Top,
                                                cc, cr);
-                       syncing_ = was;
                      });
     QObject::connect(w->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
       if (!comp_ || syncing_) return;
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       Grid()->SetColWidths(model_->GridCol(s), size);
-      syncing_ = was;
     });
     QObject::connect(w->verticalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
       if (!comp_ || syncing_) return;
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       Grid()->SetRowHeights(model_->GridRow(s), size);
-      syncing_ = was;
     });
     QObject::connect(w->horizontalHeader(), &QHeaderView::sectionMoved, this, [this](int, int from, int to) {
       if (!comp_ || syncing_) return;
@@ -417,19 +404,15 @@ class GridView : public ViewBase {
       int left = c < 0 ? Grid()->LeftCol() : model_->GridCol(c);
       int top = r < 0 ? Grid()->TopRow() : model_->GridRow(r);
       if (left == Grid()->LeftCol() && top == Grid()->TopRow()) return;
-      bool was = syncing_;
-      syncing_ = true;
+      SyncGuard guard(*this);
       Grid()->UserScroll(left, top);
-      syncing_ = was;
     };
     QObject::connect(w->horizontalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
     QObject::connect(w->verticalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
   }
   void Revert(QHeaderView* h, int from, int to) {
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     h->moveSection(to, from);
-    syncing_ = was;
   }
   void Geometry() {
     StringGrid* g = Grid();
@@ -468,8 +451,7 @@ class GridView : public ViewBase {
   void SyncCurrent() {
     StringGrid* g = Grid();
     auto* w = Table();
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     QModelIndex cur = model_->index(g->Row() - model_->HeaderRows(), g->Col() - model_->HeaderCols());
     const GridRect& s = g->Selection();
     QModelIndex a = model_->index(s.Top - model_->HeaderRows(), s.Left - model_->HeaderCols());
@@ -484,7 +466,6 @@ class GridView : public ViewBase {
       w->selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect |
                                                             (g->HasOption(goRowSelect) ? QItemSelectionModel::Rows
                                                                                        : QItemSelectionModel::NoUpdate));
-    syncing_ = was;
   }
   void Scroll() {
     StringGrid* g = Grid();

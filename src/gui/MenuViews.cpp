@@ -75,8 +75,7 @@ class MenuItemView : public MenuHolder {
  protected:
   void Sync() {
     auto* it = static_cast<MenuItem*>(comp_);
-    bool was = syncing_;
-    syncing_ = true;
+    SyncGuard guard(*this);
     action_->setSeparator(it->IsLine());
     QString text = ToQt(it->Caption());
     if (it->GetShortCut()) text += "\t" + ToQt(ShortCutToText(it->GetShortCut()));
@@ -86,12 +85,8 @@ class MenuItemView : public MenuHolder {
     bool checkable = it->Checked() || it->RadioItem() || it->AutoCheck();
     action_->setCheckable(checkable);
     if (checkable) action_->setChecked(it->Checked());
-    QIcon icon;
-    if (ImageList* il = Images())
-      if (auto p = il->Get(it->ImageIndex())) icon = QIcon(QPixmap::fromImage(ToQImage(*p)));
-    action_->setIcon(icon);
+    action_->setIcon(IconOf(Images(), it->ImageIndex()));
     if (it->Hint().size()) action_->setStatusTip(ToQt(it->Hint()));
-    syncing_ = was;
   }
   void Apply(Property what) override {
     switch (what) {

@@ -64,6 +64,12 @@ QImage ToQImage(const platform::Picture& p) {
       .copy();
 }
 
+QIcon IconOf(const platform::ImageList* images, int index) {
+  if (!images) return QIcon();
+  std::shared_ptr<platform::Picture> p = images->Get(index);
+  return p ? QIcon(QPixmap::fromImage(ToQImage(*p))) : QIcon();
+}
+
 platform::Picture FromQImage(const QImage& image) {
   QImage img = image.convertToFormat(QImage::Format_RGB32);
   platform::Picture p(img.width(), img.height());
@@ -147,18 +153,14 @@ ViewBase* ViewBase::ParentView() const {
 
 void ViewBase::Changed(Component&, Property what) {
   if (!comp_) return;
-  bool was = syncing_;
-  syncing_ = true;
+  SyncGuard guard(*this);
   Apply(what);
-  syncing_ = was;
 }
 
 void ViewBase::CellChanged(Component&, int col, int row) {
   if (!comp_) return;
-  bool was = syncing_;
-  syncing_ = true;
+  SyncGuard guard(*this);
   ApplyCell(col, row);
-  syncing_ = was;
 }
 
 void ViewBase::Requested(Component&, platform::Request what, int x, int y) {
@@ -175,12 +177,10 @@ void ViewBase::Detached(Component&) {
 }
 
 void ViewBase::ApplyAll() {
-  bool was = syncing_;
-  syncing_ = true;
+  SyncGuard guard(*this);
   for (int p = int(Property::Name); p <= int(Property::Other); ++p)
     if (Property(p) != Property::Visible) Apply(Property(p));
   Apply(Property::Visible);
-  syncing_ = was;
 }
 
 void ViewBase::Apply(Property what) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -37,6 +38,8 @@ QFont ToQFont(const platform::FontInfo& font);
 platform::FontInfo FromQFont(const QFont& font, platform::TColor color);
 QImage ToQImage(const platform::Picture& picture);
 platform::Picture FromQImage(const QImage& image);
+// The picture at index of the image list as an icon (a null icon without one).
+QIcon IconOf(const platform::ImageList* images, int index);
 // A caption with '&' mnemonics for a widget that shows ampersands literally.
 QString StripMnemonic(std::string_view caption);
 // Qt key code to the platform's virtual key (0 when it has none), and the modifiers.
@@ -88,6 +91,19 @@ class ViewBase : public QObject, public platform::View {
   // Whether a double click is reported by the view's own signal (no generic DblClick).
   virtual bool OwnDoubleClick() const { return false; }
   ViewBase* ParentView() const;
+
+  // Sets syncing_ for its lifetime and then restores the value it had.
+  class SyncGuard {
+   public:
+    explicit SyncGuard(ViewBase& view) : view_(view), was_(view.syncing_) { view.syncing_ = true; }
+    ~SyncGuard() { view_.syncing_ = was_; }
+    SyncGuard(const SyncGuard&) = delete;
+    SyncGuard& operator=(const SyncGuard&) = delete;
+
+   private:
+    ViewBase& view_;
+    bool was_;
+  };
 
   platform::Component* comp_;
   QPointer<QWidget> widget_;

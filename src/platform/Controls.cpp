@@ -748,41 +748,21 @@ void ImageBox::SetPicture(std::shared_ptr<Picture> picture) {
 
 // --- ScrollBar, TrackBar ---
 
-void ScrollBar::SetPosition(int p) {
+void RangeControl::SetPosition(int p) {
   p = std::clamp(p, std::min(min_, max_), std::max(min_, max_));
   if (p == position_) return;
   position_ = p;
   NotifyChanged(Property::Position);
 }
 
-void ScrollBar::SetRange(int min, int max) {
+void RangeControl::SetRange(int min, int max) {
   min_ = min;
   max_ = max;
   NotifyChanged(Property::Range);
   SetPosition(position_);
 }
 
-void ScrollBar::UserSetPosition(int p) {
-  int before = position_;
-  SetPosition(p);
-  if (position_ != before && OnChange) OnChange(this);
-}
-
-void TrackBar::SetPosition(int p) {
-  p = std::clamp(p, std::min(min_, max_), std::max(min_, max_));
-  if (p == position_) return;
-  position_ = p;
-  NotifyChanged(Property::Position);
-}
-
-void TrackBar::SetRange(int min, int max) {
-  min_ = min;
-  max_ = max;
-  NotifyChanged(Property::Range);
-  SetPosition(position_);
-}
-
-void TrackBar::UserSetPosition(int p) {
+void RangeControl::UserSetPosition(int p) {
   int before = position_;
   SetPosition(p);
   if (position_ != before && OnChange) OnChange(this);

@@ -604,10 +604,9 @@ class ImageBox : public Component {
 
 enum class Orientation { Horizontal, Vertical };
 
-class ScrollBar : public Component {
+// What a scroll bar and a track bar share: an orientation and a position within Min..Max.
+class RangeControl : public Component {
  public:
-  using Component::Component;
-  const char* Kind() const override { return "ScrollBar"; }
   Orientation GetOrientation() const { return orientation_; }
   void SetOrientation(Orientation o) { orientation_ = o; NotifyChanged(Property::Style); }
   int Position() const { return position_; }
@@ -615,40 +614,44 @@ class ScrollBar : public Component {
   int Min() const { return min_; }
   int Max() const { return max_; }
   void SetRange(int min, int max);
-  int SmallChange() const { return small_change_; }
-  void SetSmallChange(int v) { small_change_ = v; }
-  int LargeChange() const { return large_change_; }
-  void SetLargeChange(int v) { large_change_ = v; }
   // The user moved the bar: Position := p (clamped), OnChange when it changed.
   void UserSetPosition(int p);
 
   NotifyEvent OnChange;
 
+ protected:
+  RangeControl(Component* owner, std::string name, int max)
+      : Component(owner, std::move(name)), max_(max) {}
+
  private:
   Orientation orientation_ = Orientation::Horizontal;
-  int position_ = 0, min_ = 0, max_ = 100, small_change_ = 1, large_change_ = 1;
+  int position_ = 0, min_ = 0, max_;
 };
 
-class TrackBar : public Component {
+class ScrollBar : public RangeControl {
  public:
-  using Component::Component;
-  const char* Kind() const override { return "TrackBar"; }
-  Orientation GetOrientation() const { return orientation_; }
-  void SetOrientation(Orientation o) { orientation_ = o; NotifyChanged(Property::Style); }
-  int Position() const { return position_; }
-  void SetPosition(int p);  // clamped to Min..Max
-  int Min() const { return min_; }
-  int Max() const { return max_; }
-  void SetRange(int min, int max);
-  int Frequency() const { return frequency_; }
-  void SetFrequency(int f) { frequency_ = f; NotifyChanged(Property::Style); }
-  void UserSetPosition(int p);  // OnChange when it changed
-
-  NotifyEvent OnChange;
+  explicit ScrollBar(Component* owner = nullptr, std::string name = {})
+      : RangeControl(owner, std::move(name), 100) {}
+  const char* Kind() const override { return "ScrollBar"; }
+  int SmallChange() const { return small_change_; }
+  void SetSmallChange(int v) { small_change_ = v; }
+  int LargeChange() const { return large_change_; }
+  void SetLargeChange(int v) { large_change_ = v; }
 
  private:
-  Orientation orientation_ = Orientation::Horizontal;
-  int position_ = 0, min_ = 0, max_ = 10, frequency_ = 1;
+  int small_change_ = 1, large_change_ = 1;
+};
+
+class TrackBar : public RangeControl {
+ public:
+  explicit TrackBar(Component* owner = nullptr, std::string name = {})
+      : RangeControl(owner, std::move(name), 10) {}
+  const char* Kind() const override { return "TrackBar"; }
+  int Frequency() const { return frequency_; }
+  void SetFrequency(int f) { frequency_ = f; NotifyChanged(Property::Style); }
+
+ private:
+  int frequency_ = 1;
 };
 
 // A numbered set of equally sized pictures (icons of list views, tool bars and buttons).

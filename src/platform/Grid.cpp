@@ -5,8 +5,18 @@
 namespace platform {
 
 namespace {
+
 const std::string kEmpty;
+
+// Where index i stands after the column (row) at `from` moved to `to`.
+int AfterMove(int i, int from, int to) {
+  if (i == from) return to;
+  if (from < to && i > from && i <= to) return i - 1;
+  if (from > to && i >= to && i < from) return i + 1;
+  return i;
 }
+
+}  // namespace
 
 StringGrid::StringGrid(Component* owner, std::string name) : Component(owner, std::move(name)) {
   SetBounds(0, 0, 320, 120);
@@ -304,13 +314,7 @@ void StringGrid::MoveColumn(int from, int to) {
   col_widths_.erase(col_widths_.begin() + from);
   col_widths_.insert(col_widths_.begin() + to, w);
   // The current column follows the cells it was on.
-  auto follow = [&](int c) {
-    if (c == from) return to;
-    if (from < to && c > from && c <= to) return c - 1;
-    if (from > to && c >= to && c < from) return c + 1;
-    return c;
-  };
-  col_ = follow(col_);
+  col_ = AfterMove(col_, from, to);
   selection_.Left = selection_.Right = col_;
   selection_.Top = selection_.Bottom = row_;
   ClampState();
@@ -327,13 +331,7 @@ void StringGrid::MoveRow(int from, int to) {
   int h = row_heights_[std::size_t(from)];
   row_heights_.erase(row_heights_.begin() + from);
   row_heights_.insert(row_heights_.begin() + to, h);
-  auto follow = [&](int r) {
-    if (r == from) return to;
-    if (from < to && r > from && r <= to) return r - 1;
-    if (from > to && r >= to && r < from) return r + 1;
-    return r;
-  };
-  row_ = follow(row_);
+  row_ = AfterMove(row_, from, to);
   selection_.Left = selection_.Right = col_;
   selection_.Top = selection_.Bottom = row_;
   ClampState();

@@ -1,6 +1,7 @@
 #include "platform/Headless.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Controls.h"
 #include "platform/Form.h"
@@ -42,15 +43,25 @@ void HeadlessClipboard::Clear() {
 
 // --- dialogs ---
 
-int HeadlessDialogs::MessageBox(std::string_view text, std::string_view caption, MsgFlags flags) {
-  int answer;
-  if (message_answers.empty()) {
+namespace {
+
+// Takes the next queued answer; an empty queue counts as one more unanswered question.
+template <class Answer>
+bool TakeAnswer(std::deque<Answer>& answers, int& unanswered, Answer& answer) {
+  if (answers.empty()) {
     ++unanswered;
-    answer = MsgDefaultAnswer(flags);
-  } else {
-    answer = message_answers.front();
-    message_answers.pop_front();
+    return false;
   }
+  answer = std::move(answers.front());
+  answers.pop_front();
+  return true;
+}
+
+}  // namespace
+
+int HeadlessDialogs::MessageBox(std::string_view text, std::string_view caption, MsgFlags flags) {
+  int answer = 0;
+  if (!TakeAnswer(message_answers, unanswered, answer)) answer = MsgDefaultAnswer(flags);
   messages.push_back(MessageCall{std::string(text), std::string(caption), flags, answer});
   return answer;
 }
@@ -67,13 +78,8 @@ void HeadlessDialogs::QueueFileCancel() { file_answers.push_back(FileAnswer{}); 
 
 bool HeadlessDialogs::FileDialog(FileDialogRequest& request) {
   file_requests.push_back(request);
-  if (file_answers.empty()) {
-    ++unanswered;
-    return false;
-  }
-  FileAnswer a = std::move(file_answers.front());
-  file_answers.pop_front();
-  if (!a.accept || a.files.empty()) return false;
+  FileAnswer a;
+  if (!TakeAnswer(file_answers, unanswered, a) || !a.accept || a.files.empty()) return false;
   request.Files.clear();
   for (const auto& f : a.files) request.Files.push_back(ApplyDefaultExt(f, request.DefaultExt));
   request.FileName = request.Files.front();
@@ -86,13 +92,8 @@ void HeadlessDialogs::QueueFontCancel() { font_answers.push_back(FontAnswer{}); 
 
 bool HeadlessDialogs::FontDialog(FontInfo& font) {
   font_requests.push_back(font);
-  if (font_answers.empty()) {
-    ++unanswered;
-    return false;
-  }
-  FontAnswer a = font_answers.front();
-  font_answers.pop_front();
-  if (!a.accept) return false;
+  FontAnswer a;
+  if (!TakeAnswer(font_answers, unanswered, a) || !a.accept) return false;
   font = a.font;
   return true;
 }
@@ -102,13 +103,8 @@ void HeadlessDialogs::QueueColorCancel() { color_answers.push_back(ColorAnswer{}
 
 bool HeadlessDialogs::ColorDialog(TColor& color) {
   color_requests.push_back(color);
-  if (color_answers.empty()) {
-    ++unanswered;
-    return false;
-  }
-  ColorAnswer a = color_answers.front();
-  color_answers.pop_front();
-  if (!a.accept) return false;
+  ColorAnswer a;
+  if (!TakeAnswer(color_answers, unanswered, a) || !a.accept) return false;
   color = a.color;
   return true;
 }
@@ -120,12 +116,10 @@ void HeadlessModalLoop::RunModal(Form& form) {
   ++depth;
   for (int round = 0;; ++round) {
     if (form.GetModalResult() == mrNone) {
-      if (!handlers.empty()) {
-        auto handler = std::move(handlers.front());
-        handlers.pop_front();
+      std::function<void(Form&)> handler;
+      if (TakeAnswer(handlers, unanswered, handler)) {
         if (handler) handler(form);
       } else {
-        ++unanswered;
         form.SetModalResult(mrCancel);
       }
     }

@@ -21,6 +21,16 @@ MenuItem* ItemAt(const Component& c, int i) {
   return nullptr;
 }
 
+int ItemIndex(const Component& c, const MenuItem* item) {
+  int n = 0;
+  for (const auto& ch : c.Children())
+    if (auto* m = dynamic_cast<MenuItem*>(ch.get())) {
+      if (m == item) return n;
+      ++n;
+    }
+  return -1;
+}
+
 MenuItem* FindShortCutIn(const Component& c, ShortCutValue sc) {
   for (const auto& ch : c.Children()) {
     auto* m = dynamic_cast<MenuItem*>(ch.get());
@@ -70,15 +80,7 @@ void MenuItem::SetImageIndex(int i) {
 int MenuItem::Count() const { return ItemCount(*this); }
 MenuItem* MenuItem::Items(int i) const { return ItemAt(*this, i); }
 
-int MenuItem::IndexOf(const MenuItem* item) const {
-  int n = 0;
-  for (const auto& ch : Children())
-    if (auto* m = dynamic_cast<MenuItem*>(ch.get())) {
-      if (m == item) return n;
-      ++n;
-    }
-  return -1;
-}
+int MenuItem::IndexOf(const MenuItem* item) const { return ItemIndex(*this, item); }
 
 MenuItem* MenuItem::Add(std::string name, std::string_view caption) {
   auto* m = Make<MenuItem>(this, std::move(name));
@@ -91,16 +93,7 @@ MenuItem* MenuItem::AddSeparator(std::string name) { return Add(std::move(name),
 
 MenuItem* MenuItem::ParentItem() const { return dynamic_cast<MenuItem*>(Owner()); }
 
-int MenuItem::MenuIndex() const {
-  if (!Owner()) return -1;
-  int n = 0;
-  for (const auto& ch : Owner()->Children())
-    if (auto* m = dynamic_cast<MenuItem*>(ch.get())) {
-      if (m == this) return n;
-      ++n;
-    }
-  return -1;
-}
+int MenuItem::MenuIndex() const { return Owner() ? ItemIndex(*Owner(), this) : -1; }
 
 void MenuItem::Click() {
   if (auto_check_) SetChecked(radio_item_ ? true : !checked_);

@@ -85,10 +85,6 @@ std::int64_t FileSize(const fs::path& native) {
   return ec ? -1 : static_cast<std::int64_t>(n);
 }
 
-bool BeginsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // The value of "key=value" when the trimmed line begins with key + "=".
 bool MatchKey(std::string_view line, std::string_view key, std::string* value) {
   std::string t = SettingsTrim(line);
@@ -183,27 +179,26 @@ void SettingsReader::BackupFile(const std::string& path) const {
   platform::CopyFile(path, BackupFileName(path), true);
 }
 
-namespace {
-// Writes bytes to a temporary file beside the target and renames it over the target, so the
-// old file stays whole until the new one is complete. Keeps the old file's permissions.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return false;
   std::error_code ec;
   fs::path target(platform::NativePath(path));
   if (fs::is_symlink(target, ec)) {
     fs::path resolved = fs::weakly_canonical(target, ec);
     if (!ec) target = resolved;
   }
-  if (fs::is_directory(target, ec)) return false;
+  struct stat st {};
+  const bool existed = ::stat(target.c_str(), &st) == 0;
+  if (existed && !S_ISREG(st.st_mode)) return false;
   std::string tmpl = target.string() + ".~tmpXXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
   if (fd < 0) return false;
-  std::string tmp(name.data());
+  const std::string tmp(name.data());
 
-  struct stat st {};
   mode_t mode;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (existed) {
     mode = st.st_mode & 07777;
   } else {
     mode_t mask = ::umask(0);
@@ -214,7 +209,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
   bool ok = true;
   const char* p = bytes.data();
   size_t left = bytes.size();
-  while (ok && left > 0) {
+  while (left > 0) {
     ssize_t n = ::write(fd, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -230,14 +225,11 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
   if (!ok) ::unlink(tmp.c_str());
   return ok;
 }
-}  // namespace
 
 int SettingsReader::SaveSettingsFile(const std::string& path) {
   bool refused = readFailed_ && path == cachedFileName_;
-  if (!refused) {
-    if (platform::FileExists(path)) BackupFile(path);
-  }
-  if (refused || path.empty() || !ReplaceFileContents(path, JoinSettingsLines(fileLines_))) {
+  if (!refused) BackupFile(path);
+  if (refused || !ReplaceFileContents(path, JoinSettingsLines(fileLines_))) {
     PostLogMessage(LevelError, 241, path + " can not be saved !");
     return -1;
   }
@@ -260,7 +252,7 @@ int SettingsReader::SelectSection(const std::string& name) {
   enum { CopyAll, Copying, Searching } state = name == "*" ? CopyAll : name.empty() ? Copying : Searching;
   for (const auto& line : fileLines_) {
     if (state == Copying && IsSectionHeaderLine(line)) return static_cast<int>(sectionLines_.size());
-    if (state == Searching && BeginsWith(SettingsTrim(line), header)) state = Copying;
+    if (state == Searching && SettingsTrim(line).starts_with(header)) state = Copying;
     if (state != Searching) sectionLines_.push_back(line);
   }
   if (state != Searching) return static_cast<int>(sectionLines_.size());
@@ -302,7 +294,7 @@ SectionRange SettingsReader::FindSectionRange(std::string_view name) const {
   } else {
     const std::string header = "[" + std::string(name) + "]";
     for (int i = 0; i < n; ++i) {
-      if (BeginsWith(SettingsTrim(fileLines_[i]), header)) {
+      if (SettingsTrim(fileLines_[i]).starts_with(header)) {
         r.first = i;
         break;
       }
@@ -326,7 +318,7 @@ void SettingsReader::WriteSection(std::string_view name) {
   prepared.reserve(sectionLines_.size());
   for (size_t i = 0; i < sectionLines_.size(); ++i) {
     const std::string& l = sectionLines_[i];
-    if (i == 0 || BeginsWith(l, "  "))
+    if (i == 0 || l.starts_with("  "))
       prepared.push_back(l);
     else
       prepared.push_back("  " + l);

@@ -40,6 +40,11 @@ std::string JoinSettingsLines(const std::vector<std::string>& lines);
 // The backup name of a file: "~" after the dot of the extension ("x.sys" -> "x.~sys");
 // ".~" replaces an extension shorter than two characters ("x" -> "x.~", "x." -> "x.~").
 std::string BackupFileName(std::string_view path);
+// Writes bytes to a temporary file beside the target and renames it over the target, so the
+// old file stays whole until the new one is complete; keeps the old file's permissions. Through
+// a symbolic link the file it points to is replaced. False (and nothing changed) for an empty
+// path, a target that exists but is no regular file (a folder), or any failure to write.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // The modification stamp used by the cache (nanoseconds since the epoch); 0 when missing.
 std::int64_t FileAge(const std::string& path);
 

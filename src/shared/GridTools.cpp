@@ -1,12 +1,6 @@
 #include "shared/GridTools.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -26,49 +20,6 @@ namespace {
 
 int LastCol(const StringGrid& grid) { return grid.ColCount() - 1; }
 int LastRow(const StringGrid& grid) { return grid.RowCount() - 1; }
-
-// Writes bytes to a temporary file beside the target and renames it over the target; the old
-// file stays whole until the new one is complete. Keeps the old file's permissions.
-bool WriteFileThroughTemporary(const std::string& path, const std::string& bytes) {
-  if (path.empty()) return false;
-  const std::string target = platform::NativePath(path);
-  struct stat st {};
-  bool existed = ::stat(target.c_str(), &st) == 0;
-  if (existed && !S_ISREG(st.st_mode)) return false;
-  std::string tmpl = target + ".~tmpXXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  const std::string tmp(name.data());
-  mode_t mode;
-  if (existed) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  (void)::fchmod(fd, mode);
-  bool ok = true;
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
-}
 
 // Cuts one line at TAB characters: a cell ends at each TAB and at the line end, but a line end
 // right after a TAB (or an empty line) adds no cell.
@@ -133,8 +84,8 @@ std::string GridToTableText(const StringGrid& grid) {
 }
 
 int SaveGridText(const StringGrid& grid, const std::string& path) {
-  if (platform::FileExists(path)) SettingsStore().BackupFile(platform::NativePath(path));
-  if (!WriteFileThroughTemporary(path, GridToTableText(grid))) {
+  SettingsStore().BackupFile(path);
+  if (!ReplaceFileContents(path, GridToTableText(grid))) {
     platform::MessageBox("File can not be saved", "Table",
                          platform::mbOk | platform::mbIconExclamation);
     return -1;

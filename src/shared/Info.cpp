@@ -13,9 +13,6 @@ namespace quorel {
 TInfoDlg* InfoDlg = nullptr;
 
 namespace {
-bool BeginsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
 // "C:" of "C:\x" (upper-cased), "" for a path without a drive.
 std::string DriveOf(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':' &&
@@ -176,7 +173,7 @@ std::string TInfoDlg::TranslateText(std::string_view text) const {
   if (LanguageCode == "44" || !TranslationListsExist) return result;
   const std::string key = LowerCase(text) + "=";
   for (const auto& line : TranslationLines) {
-    if (BeginsWith(LowerCase(SettingsTrim(line)), key)) {
+    if (LowerCase(SettingsTrim(line)).starts_with(key)) {
       size_t eq = line.find('=');
       return line.substr(eq + 1);
     }
@@ -189,7 +186,7 @@ std::string TInfoDlg::TranslateMessageId(std::string_view key, std::string_view 
   if (!TranslationListsExist) return result;
   const std::string prefix = std::string(key) + "=";
   for (const auto& line : TranslationLines) {
-    if (BeginsWith(line, prefix)) {
+    if (line.starts_with(prefix)) {
       std::string t = SettingsTrim(line);
       size_t eq = t.find('=');
       return eq == std::string::npos ? std::string() : t.substr(eq + 1);

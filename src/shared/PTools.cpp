@@ -18,7 +18,8 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
-// Strict decimal grammar: [+-] digits [. digits] [(e|E) [+-] digits], at least one mantissa digit.
+}  // namespace
+
 // Refuses "nan", "inf", hexadecimal and anything else from_chars would otherwise accept.
 bool IsDecimalNumber(std::string_view s) {
   size_t i = 0;
@@ -39,6 +40,8 @@ bool IsDecimalNumber(std::string_view s) {
   }
   return i == s.size();
 }
+
+namespace {
 
 // Reads a text that passed IsDecimalNumber; values beyond the double range are unreadable,
 // values too small for it read as their extended value (0 for a double).

@@ -26,6 +26,10 @@ bool TryTextToFloat(std::string_view text, long double& value);  // false when u
 bool TryTextToDouble(std::string_view text, double& value);
 bool TryTextToInt(std::string_view text, int& value);  // trims; decimal integer
 int TextToInt(std::string_view text);                  // 0 when unreadable
+// The strict decimal grammar every reader checks first: [+-] digits [. digits] [(e|E) [+-]
+// digits] with at least one mantissa digit; the point may lead (".5") or trail ("7."). No
+// blanks, no ',' and nothing else.
+bool IsDecimalNumber(std::string_view text);
 // Hexadecimal text, optional "0x" prefix; other characters count as 0. Computed in 32 bits
 // unsigned, so eight hex digits (a stored colour) never overflow.
 std::uint32_t HexToInt(std::string_view text);

@@ -38,27 +38,6 @@ std::string_view TrimField(std::string_view s) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Decimal grammar: [+-] digits [. digits] [(e|E) [+-] digits], at least one mantissa digit;
-// the point may lead (".5") or trail ("7.").
-bool IsDecimal(std::string_view s) {
-  size_t i = 0, digits = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t exp = 0;
-    while (i < s.size() && IsDigit(s[i])) ++i, ++exp;
-    if (exp == 0) return false;
-  }
-  return i == s.size();
-}
-
 // Reads a decimal number without allocating (the evaluation reads field 16 this way).
 // allCommas: every ',' is a point, else only the first. Values beyond the double range fail;
 // values too small for it read as 0.
@@ -75,7 +54,7 @@ bool ReadDecimal(std::string_view text, bool allCommas, double& value) {
     buf[n++] = c;
   }
   std::string_view s(buf, n);
-  if (!IsDecimal(s)) return false;
+  if (!IsDecimalNumber(s)) return false;
   const char* b = buf;
   const char* e = buf + n;
   bool negative = false;
@@ -288,6 +267,27 @@ int RealRoots(const CubicPolynomial& p, double roots[3]) {
 
 // Deviation measure of the fixed-point loops: |x/x_old - x_old/x|.
 double Deviation(double x, double old) { return std::fabs(x / old - old / x); }
+
+// The bookkeeping of one fixed-point loop: the iterate, and the value reached with the smallest
+// deviation so far (the answer when the loop does not settle).
+struct FixedPoint {
+  double x;
+  double best;
+  double bestDeviation = std::numeric_limits<double>::infinity();
+
+  // Takes next as the new iterate; true when it and the previous iterate are positive and
+  // finite and they differ by less than tolerance.
+  bool Step(double next, double tolerance) {
+    if (!(next > 0) || !std::isfinite(next) || !(x > 0)) {
+      x = next;
+      return false;
+    }
+    const double dev = Deviation(next, x);
+    if (dev < bestDeviation) bestDeviation = dev, best = next;
+    x = next;
+    return dev < tolerance;
+  }
+};
 
 bool AllFinite(const PropertyResult& r) {
   return std::isfinite(r.Z) && std::isfinite(r.Cp) && std::isfinite(r.H) && std::isfinite(r.S) &&
@@ -639,27 +639,20 @@ bool CompressibilityFactor(int eosType, double Pc, double P, double Tc, double T
   };
   auto toZ = [&](double x) { return eosType == EosGeneralizedRedlichKwong ? x : PPa * x / (R * T); };
 
-  double x = eosType == EosGeneralizedRedlichKwong ? 1.0 : R * T / PPa;
-  double best = x;
-  double bestDeviation = std::numeric_limits<double>::infinity();
+  const double start = eosType == EosGeneralizedRedlichKwong ? 1.0 : R * T / PPa;
+  FixedPoint fp{start, start};
   for (int i = 0; i < 255; ++i) {
-    const double next = step(x);
+    const double next = step(fp.x);
     if (!(next > 0) || !std::isfinite(next)) {
-      x *= 10;  // a non-positive iterate: try ten times the previous value
+      fp.x *= 10;  // a non-positive iterate: try ten times the previous value
       continue;
     }
-    const double dev = Deviation(next, x);
-    if (dev < bestDeviation) {
-      bestDeviation = dev;
-      best = next;
-    }
-    x = next;
-    if (dev < 1e-4) {
-      Z = toZ(x);
+    if (fp.Step(next, 1e-4)) {
+      Z = toZ(fp.x);
       return std::isfinite(Z);
     }
   }
-  Z = toZ(best);
+  Z = toZ(fp.best);
   if (!std::isfinite(Z)) Z = 1;
   return false;
 }
@@ -754,24 +747,14 @@ bool CubicResiduals(int eosType, double Pc, double P, double Tc, double T, doubl
   double Z = 0;
   if (phase == CubicPhase::Gas) {
     // Vapour root by successive substitution from Z = 1.
-    double z = 1, best = 1, bestDeviation = std::numeric_limits<double>::infinity();
+    FixedPoint fp{1, 1};
     bool converged = false;
-    for (int i = 0; i < 255; ++i) {
-      const double next = 1 + beta - q * beta * (z - beta) / ((z + eb) * (z + sb));
-      if (next > 0 && std::isfinite(next) && z > 0) {
-        const double dev = Deviation(next, z);
-        if (dev < bestDeviation) bestDeviation = dev, best = next;
-        z = next;
-        if (dev < 0.01) {
-          converged = true;
-          break;
-        }
-      } else {
-        z = next;
-      }
+    for (int i = 0; i < 255 && !converged; ++i) {
+      const double z = fp.x;
+      converged = fp.Step(1 + beta - q * beta * (z - beta) / ((z + eb) * (z + sb)), 0.01);
     }
     if (converged) {
-      Z = nearestRoot(z);
+      Z = nearestRoot(fp.x);
     } else {
       // The substitution does not settle (dense supercritical states): the largest real root
       // of the cubic is the vapour-like root.
@@ -781,7 +764,7 @@ bool CubicResiduals(int eosType, double Pc, double P, double Tc, double T, doubl
         converged = true;
       }
     }
-    out.VapourZ = converged ? Z : best;
+    out.VapourZ = converged ? Z : fp.best;
     out.Converged = converged;
     if (!converged) Z = 1;  // residuals of the ideal-gas start
   } else {
@@ -790,37 +773,28 @@ bool CubicResiduals(int eosType, double Pc, double P, double Tc, double T, doubl
       start = LiquidStartZ(Pr, Tr, w);
       if (!(start > 0) || !std::isfinite(start)) start = 0.001;
     }
-    double z = start, best = 0, bestDeviation = std::numeric_limits<double>::infinity();
+    FixedPoint fp{start, 0};
     bool converged = false;
     const double qb = q * beta;
-    for (int i = 1; i <= 255 && qb > 0; ++i) {
-      double next = beta + (z + eb) * (z + sb) * (1 + beta - z) / qb;
+    for (int i = 1; i <= 255 && qb > 0 && !converged; ++i) {
+      const double z = fp.x;
+      const double next = beta + (z + eb) * (z + sb) * (1 + beta - z) / qb;
       if (!std::isfinite(next)) break;
       if (next < 0) {
-        z = 1.0 / i;  // restart
+        fp.x = 1.0 / i;  // restart
         continue;
       }
-      if (next > 0 && z > 0) {
-        const double dev = Deviation(next, z);
-        if (dev < bestDeviation) bestDeviation = dev, best = next;
-        z = next;
-        if (dev < 1e-4) {
-          converged = true;
-          break;
-        }
-      } else {
-        z = next;
-      }
+      converged = fp.Step(next, 1e-4);
     }
     if (converged) {
-      Z = nearestRoot(z);
+      Z = nearestRoot(fp.x);
     } else if (realRoots() == 3 && roots[0] > beta) {
       // Where the substitution does not settle but the cubic has three real roots, the
       // smallest is the liquid root.
       Z = roots[0];
       converged = true;
     }
-    out.LiquidZ = converged ? Z : best;
+    out.LiquidZ = converged ? Z : fp.best;
     if (!converged || !(Z > beta)) {
       // No liquid root at (P, T): the liquid is not evaluated here (no residuals, no volume),
       // rather than with residuals of the start value.
@@ -878,7 +852,7 @@ bool IdealPart(int row, double P, double T, bool gas, PropertyResult& result) {
       !std::isfinite(e) || !std::isfinite(f))
     return false;
   const std::string& refs = t.Text(row, FieldReferences);
-  if (std::string_view(refs).substr(0, HgFormMarker.size()) == HgFormMarker) {
+  if (refs.starts_with(HgFormMarker)) {
     // H/G form: H = a + b T + c T^2, G = d + e T + f T^2.
     result.H = a + b * T + c * T * T;
     result.Cp = b + 2 * c * T;
@@ -908,7 +882,7 @@ bool BadArguments(int row, double P, double T) {
 
 bool IsHgForm(int row) {
   const std::string& refs = DatasetTable.Text(row, FieldReferences);
-  return std::string_view(refs).substr(0, HgFormMarker.size()) == HgFormMarker;
+  return refs.starts_with(HgFormMarker);
 }
 
 }  // namespace

@@ -16,10 +16,6 @@ TTDynOprtWnd* TDynOprtWnd = nullptr;
 
 namespace {
 
-bool BeginsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // Folder part of a path (without the separator); "" when there is none.
 std::string FolderOf(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
@@ -38,7 +34,7 @@ std::string JoinPath(std::string folder, const std::string& name) {
 
 bool IsWebAddress(std::string_view text) {
   std::string lower = LowerCase(Trim(text));
-  return BeginsWith(lower, "http://") || BeginsWith(lower, "https://");
+  return lower.starts_with("http://") || lower.starts_with("https://");
 }
 
 }  // namespace
@@ -315,7 +311,7 @@ const std::string& TTDynOprtWnd::ReferenceText(int n) {
     if (close == std::string::npos) break;
     const std::string mark = field.substr(open, close - open + 1);
     for (const auto& entry : ReferenceList) {
-      if (BeginsWith(entry, mark)) {
+      if (entry.starts_with(mark)) {
         ReferenceTextValue += entry + "; ";
         break;
       }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,15 +57,14 @@ TEST(LunettaGuiTest, WaterTableInTheFrame) {
     EXPECT_EQ(SettingsStore().UserSettingsFile.rfind(home.string(), 0), 0u);
     EXPECT_GT(DatasetCount(), 1000);
 
-    // As the program does: bind both windows, put the menu bars on them, show the frame.
-    for (platform::Form* form : {static_cast<platform::Form*>(windows.Frame.get()),
-                                 static_cast<platform::Form*>(&w)}) {
-      gui::Bind(form);
-      form->SetMenu(form->Menu());
-    }
+    // As the program does: show the frame; the substance window gets its widgets with the rest.
     windows.Frame->SetBounds(0, 0, 1280, 680);
     gui::Show(windows.Frame.get());
     gui::Sync();
+    // It comes up in its designed size inside the frame that is on screen.
+    ASSERT_NE(gui::WidgetOf(&w), nullptr);
+    ASSERT_NE(gui::WidgetOf(&w)->parentWidget(), nullptr);
+    EXPECT_EQ(gui::WidgetOf(&w)->parentWidget()->size(), QSize(w.Width(), w.Height()));
     w.SetBounds(0, 0, 1250, 600);
     ASSERT_NE(gui::WidgetOf(&w), nullptr);
     ASSERT_NE(gui::WidgetOf(w.SGT), nullptr);

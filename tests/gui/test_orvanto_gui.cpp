@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QWidget>
 
 #include <cmath>
 #include <cstdio>
@@ -86,6 +87,14 @@ TEST(OrvantoGuiTest, MethaneBurnsInGas1AtThreeThousandKelvin) {
     TPhaseWnd* gas = PhaseSlotTable[1].Window;
     ASSERT_NE(gas, nullptr);
     ASSERT_NE(gui::WidgetOf(gas->SGPhase), nullptr);
+    // The phase windows come up in their designed size inside the frame that is on screen.
+    for (int slot : {1, 3, 6}) {
+      TPhaseWnd* w = PhaseSlotTable[slot].Window;
+      ASSERT_NE(w, nullptr) << slot;
+      QWidget* frame = gui::WidgetOf(w)->parentWidget();
+      ASSERT_NE(frame, nullptr) << slot;
+      EXPECT_EQ(frame->size(), QSize(w->Width(), w->Height())) << w->Caption();
+    }
     if (TPhaseWnd* liq = PhaseSlotTable[3].Window) liq->SetBounds(660, 420, 500, 160);
     if (TPhaseWnd* sol = PhaseSlotTable[6].Window) sol->SetBounds(660, 240, 500, 160);
     gas->SetBounds(0, 0, 980, 300);

@@ -955,6 +955,28 @@ TEST(Controls, UpDownWritesItsEditAndReadsItBack) {
   EXPECT_EQ(ud->Position(), 4);
 }
 
+TEST(Controls, ScrollAndTrackBarsClampTheirPositionAndReportOnlyTheUsersChanges) {
+  Form f;
+  auto* scroll = Make<ScrollBar>(&f, "ScrollTemperature");
+  auto* track = Make<TrackBar>(&f, "TrackPressure");
+  EXPECT_EQ(scroll->Max(), 100);
+  EXPECT_EQ(track->Max(), 10);
+  int changes = 0;
+  track->OnChange = [&](Component*) { ++changes; };
+  track->UserSetPosition(25);
+  EXPECT_EQ(track->Position(), 10);
+  EXPECT_EQ(changes, 1);
+  track->UserSetPosition(12);
+  EXPECT_EQ(changes, 1);
+  track->SetRange(0, 4);
+  EXPECT_EQ(track->Position(), 4);
+  EXPECT_EQ(changes, 1);
+  scroll->SetPosition(-3);
+  EXPECT_EQ(scroll->Position(), 0);
+  scroll->SetPosition(60);
+  EXPECT_EQ(scroll->Position(), 60);
+}
+
 TEST(Controls, StatusBarPanels) {
   StatusBar sb;
   for (int i = 0; i < 4; ++i) sb.AddPanel(128);
