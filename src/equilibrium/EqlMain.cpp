@@ -29,13 +29,6 @@ namespace {
 
 constexpr double kCelsius = 273.15;
 
-std::string LowerExtension(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return LowerCase(path.substr(dot));
-}
-
 std::string FormatDuration(std::chrono::steady_clock::duration d) {
   using namespace std::chrono;
   const long long ms = duration_cast<milliseconds>(d).count();

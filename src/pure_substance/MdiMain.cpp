@@ -122,17 +122,6 @@ LunettaWindows::~LunettaWindows() {
   Frame.reset();
 }
 
-namespace {
-
-std::string LowerExtension(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return LowerCase(path.substr(dot));
-}
-
-}  // namespace
-
 void StartSubstanceWindow(TPSubstWnd& w) {
   // The database, once.
   if (TDynOprtWnd && !TDynOprtWnd->DatabaseStarted) {

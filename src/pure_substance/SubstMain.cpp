@@ -77,21 +77,6 @@ int PhaseSlotOfCode(char code) {
   }
 }
 
-// Lowest Tmin and highest Tmax of the datasets of exactly that name and phase; their count.
-int PhaseTemperatureRange(const std::string& name, const std::string& phase, double& tmin, double& tmax) {
-  if (TDynOprtWnd) return TDynOprtWnd->DatasetTemperatureRange(name, phase, tmin, tmax);
-  tmin = tmax = -1;
-  int count = 0;
-  for (int row = 1; row < DatasetTable.RowCount; ++row) {
-    if (DatasetTable.Text(row, FieldName) != name || DatasetTable.Text(row, FieldPhase) != phase) continue;
-    const double lo = DatasetTable.Value(row, FieldTmin), hi = DatasetTable.Value(row, FieldTmax);
-    if (count == 0 || lo < tmin) tmin = lo;
-    if (count == 0 || hi > tmax) tmax = hi;
-    ++count;
-  }
-  return count;
-}
-
 std::string ReferencesOf(int row) {
   return TDynOprtWnd ? TDynOprtWnd->ReferenceText(row) : std::string();
 }
@@ -744,7 +729,7 @@ void TPSubstWnd::UpdateRun() {
   for (int p : {int(PhaseGas), int(PhaseLiquid), int(PhaseSolid)}) {
     if (!PhaseEnabled[p]) continue;
     double tmin, tmax;
-    if (PhaseTemperatureRange(PhaseDatasets[p].Record.Name, std::string(SubstancePhaseKeys[p]), tmin, tmax) <= 0)
+    if (TTDynOprtWnd::DatasetTemperatureRange(PhaseDatasets[p].Record.Name, std::string(SubstancePhaseKeys[p]), tmin, tmax) <= 0)
       continue;
     if (p == PhaseGas) {
       PhaseInterval = {tmin, tmax};

@@ -300,6 +300,13 @@ std::string LowerCase(std::string_view text) {
   return s;
 }
 
+std::string LowerExtension(std::string_view path) {
+  const size_t slash = path.find_last_of("/\\");
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
+  return LowerCase(path.substr(dot));
+}
+
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

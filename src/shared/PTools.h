@@ -60,5 +60,8 @@ std::string Trim(std::string_view text);
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive
+// The extension of a file name with its dot, in lower case ("" when the name has none); both
+// separators end a folder name.
+std::string LowerExtension(std::string_view path);
 
 }  // namespace quorel

@@ -75,7 +75,8 @@ class TTDynOprtWnd : public platform::Form {
   double SubstanceAmountToMol(std::string_view amount, int n);
   // Number of datasets of exactly that name and phase; their lowest Tmin and highest Tmax
   // (both -1 when there is none).
-  int DatasetTemperatureRange(std::string_view name, std::string_view phase, double& tmin, double& tmax);
+  // Reads only the loaded table, so it also serves while the window does not exist.
+  static int DatasetTemperatureRange(std::string_view name, std::string_view phase, double& tmin, double& tmax);
   // FindDataset; when it finds nothing the name's datasets of every phase are added to the
   // candidates and it is asked again.
   int FindDatasetAnyPhase(std::string_view name, std::string_view phase, double T);

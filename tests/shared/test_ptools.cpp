@@ -170,6 +170,14 @@ TEST(PToolsTags, LetterTestIgnoresTheLocale) {
   if (!accentIsLetter) GTEST_SKIP() << "the locale made no letters of the high bytes";
 }
 
+TEST(PToolsPaths, LowerExtension) {
+  // Stored Windows paths and our own: a dot in a folder name is no extension.
+  struct Case { const char* path; const char* ext; } cases[] = {
+      {"System.EQL", ".eql"}, {"..\\data.d\\Water.Sub", ".sub"}, {"/home/u/runs.v2/flame", ""},
+      {"C:\\old.dir\\noext", ""}, {"a.b.eql", ".eql"}, {"", ""}};
+  for (const auto& c : cases) EXPECT_EQ(LowerExtension(c.path), c.ext) << c.path;
+}
+
 TEST(PToolsPaths, ExpandProgramPath) {
   namespace fs = std::filesystem;
   const auto cwd = fs::current_path();
