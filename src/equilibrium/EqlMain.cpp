@@ -29,15 +29,6 @@ namespace {
 
 constexpr double kCelsius = 273.15;
 
-std::string FormatDuration(std::chrono::steady_clock::duration d) {
-  using namespace std::chrono;
-  const long long ms = duration_cast<milliseconds>(d).count();
-  char text[48];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld:%03lld", ms / 3600000, (ms / 60000) % 60, (ms / 1000) % 60,
-                ms % 1000);
-  return text;
-}
-
 // Z of a gas row from its dataset; 1 when the dataset or the equation gives nothing usable.
 double GasZ(int row, double P, double T) {
   if (row < 1) return 1.0;
@@ -47,6 +38,15 @@ double GasZ(int row, double P, double T) {
 }
 
 }  // namespace
+
+std::string FormatRunDuration(std::chrono::steady_clock::duration d) {
+  using namespace std::chrono;
+  const long long ms = std::max<long long>(duration_cast<milliseconds>(d).count(), 0);
+  char text[48];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%lld", ms / 3600000, (ms / 60000) % 60, (ms / 1000) % 60,
+                ms % 1000);
+  return text;
+}
 
 // ---------------------------------------------------------------------------------------------
 // The window
@@ -423,10 +423,8 @@ void TEqlMainWnd::StartUp() {
   EditTsysChange();
   // 9. A system file named on the command line.
   const std::vector<std::string> args = Application().Arguments();
-  if (!args.empty() && LowerExtension(args[0]) == ".eql") {
-    if (FileExists(args[0])) OpenSystemFile(args[0]);
-    else PostLogMessage(LevelCritical, SystemFileUnreadableId, args[0] + ": file does not exist");
-  }
+  // Anything else on the command line is ignored without a word.
+  if (!args.empty() && LowerExtension(args[0]) == ".eql" && FileExists(args[0])) OpenSystemFile(args[0]);
 }
 
 void TEqlMainWnd::ReadMainSettings() {
@@ -900,8 +898,9 @@ void TEqlMainWnd::CalcIsothermal() {
     const int r = EqlKernel->CalcEquilibrium();
     ResultsValidFlag = r == 1;
     if (r != 1) {
+      // The solver's own text, a break by the user included ("Break by user !").
       if (MessageText.empty()) MessageText = EqlKernel->FailureText();
-      if (MessageText.empty() || EqlKernel->SolverBreakFlag) MessageText = "Breaking calculation! ";
+      if (MessageText.empty()) MessageText = "Breaking calculation! ";
       PostLogMessage(LevelError, 1570, MessageText);
       PhasesChangedFlag = true;
     }
@@ -1165,7 +1164,7 @@ void TEqlMainWnd::FinishCalculation() {
       if (g && PhaseSlotTable.SpeciesEnd[s] > PhaseSlotTable.SpeciesEnd[s - 1]) WritePhaseResults(*g);
     }
     Duration = std::chrono::steady_clock::now() - StartTime;
-    PostStatus("Calculation success, dt: " + FormatDuration(Duration));
+    PostStatus("Calculation success, dt: " + FormatRunDuration(Duration));
     if (EqlMainHooks.RecordVariableCount && EqlMainHooks.RecordVariableCount() > 0 && EqlMainHooks.EvaluateRecordVariables)
       EqlMainHooks.EvaluateRecordVariables();
     PostLogMessage(LevelInfo, 1591, "Steps: " + EqlKernel->StatusText());

@@ -40,6 +40,10 @@ constexpr int AdiabaticUnavailableId = 1365;
 constexpr int SettingsNotSavedId = 1607;
 constexpr int RelationUnavailableId = 1310;
 
+// The duration of a calculation as the status bar shows it: hours, minutes and seconds as two
+// digits each, then the milliseconds without leading zeros ("00:01:05:7").
+std::string FormatRunDuration(std::chrono::steady_clock::duration d);
+
 // Sums of one phase slot after the last calculation.
 struct PhaseTotal {
   Extended InAmount = 0;    // mol

@@ -927,12 +927,10 @@ void LoadPhaseWindowSettings(TPhaseWnd& w, int slot) {
   }
   store.ReadGridLayout(w.SGPhase, section);
   store.SelectSection(section);
-  int color = 0;
   const std::string value = store.GetKeyValue("Color");
   if (!value.empty()) {
     long long c = std::atoll(value.c_str());
     if (c >= 0) w.SGPhase->SetColor(TColor(c));
-    (void)color;
   }
 }
 

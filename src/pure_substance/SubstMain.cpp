@@ -545,11 +545,13 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
   // A gas that could not be evaluated at all is reported once per run.
   if (wanted[PhaseGas] && !evaluated[PhaseGas] && PhaseResults[PhaseGas].status == StatusBadInput &&
       w.NoPhaseText.empty()) {
+    // The equation's name as the Behaviour window lists it; none for the ideal gas or for an
+    // equation the list does not hold. Without the window, the equation's own caption.
     std::string eos;
-    if (EosType > 0 && TDynOprtWnd && EosType < TDynOprtWnd->RGgrl->Items().Count())
-      eos = TDynOprtWnd->RGgrl->Items()[EosType];
-    else if (EosType > 0)
+    if (EosType > 0 && !TDynOprtWnd)
       eos = std::string(EosCaption(EosType));
+    else if (EosType > 0 && EosType < TDynOprtWnd->RGgrl->Items().Count())
+      eos = TDynOprtWnd->RGgrl->Items()[EosType];
     w.NoPhaseText = "Calculation in Table corresponding to \"" + eos + "\" no possible  at: " + " T=" +
                     FloatToShortText(T) + "[K]; " + " P=" + FloatToShortText(P) + "[bar]";
     PostLogMessage(LevelCritical, 1125, w.NoPhaseText);

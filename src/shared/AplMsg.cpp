@@ -115,7 +115,8 @@ TAplMsgWnd::TAplMsgWnd(Component* owner) : Form(owner, "AplMsgWnd") {
   LV->OnDblClick = [this](Component* s) { LVDblClick(s); };
   LV->OnColumnClick = [this](Component* s, int column) { LVColumnClick(s, column); };
 
-  for (Component* c : std::initializer_list<Component*>{LV, ButtonClose, ButtonReset, ChkOntop})
+  // The keys act in the list and on the two buttons; the check box keeps its own keys.
+  for (Component* c : std::initializer_list<Component*>{LV, ButtonClose, ButtonReset})
     c->OnKeyDown = [this](Component* s, int& key, ShiftState shift) { ControlKeyDown(s, key, shift); };
 
   OnResize = [this](Component* s) { FormResize(s); };

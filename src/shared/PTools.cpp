@@ -68,6 +68,26 @@ bool ParseDecimal(std::string_view s, long double& value) {
   return true;
 }
 
+// The double readers: the range check of ParseDecimal, then the text read straight to the
+// nearest double. Rounding the extended value once more would be off by one unit in the last
+// place for texts just beside the midpoint of two doubles.
+bool ParseDecimalDouble(std::string_view s, double& value) {
+  long double extended = 0;
+  if (!ParseDecimal(s, extended)) return false;
+  const bool negative = !s.empty() && s[0] == '-';
+  std::string_view magnitude = s;
+  if (!magnitude.empty() && (magnitude[0] == '+' || magnitude[0] == '-')) magnitude.remove_prefix(1);
+  double v = 0;
+  const char* end = magnitude.data() + magnitude.size();
+  auto [ptr, ec] = std::from_chars(magnitude.data(), end, v, std::chars_format::general);
+  if (ec != std::errc() || ptr != end) {
+    value = static_cast<double>(extended);  // too small for a double: 0
+    return true;
+  }
+  value = negative ? -v : v;
+  return true;
+}
+
 void FirstCommaToPoint(std::string& s) {
   auto p = s.find(',');
   if (p != std::string::npos) s[p] = '.';
@@ -127,7 +147,10 @@ std::string FloatToTextF(long double value, int precision, int digits) {
 std::string FloatToShortText(long double value) { return FloatToTextF(value, 8, 6); }
 std::string FloatToFullText(long double value) { return FloatToTextF(value, 15, 0); }
 
-double TextToDouble(std::string_view text) { return static_cast<double>(TextToExtended(text)); }
+double TextToDouble(std::string_view text) {
+  double v = 0;
+  return ParseDecimalDouble(PrepareNumberText(text), v) ? v : 0.0;
+}
 
 long double TextToExtended(std::string_view text) {
   long double v = 0;
@@ -144,12 +167,12 @@ bool TryTextToFloat(std::string_view text, long double& value) {
 bool TryTextToDouble(std::string_view text, double& value) {
   std::string s(text);
   FirstCommaToPoint(s);
-  long double v = 0;
-  if (!ParseDecimal(s, v)) {
+  double v = 0;
+  if (!ParseDecimalDouble(s, v)) {
     value = 0;
     return false;
   }
-  value = static_cast<double>(v);
+  value = v;
   return true;
 }
 
@@ -223,6 +246,14 @@ std::string NativeSeparators(std::string_view path) {
 std::string ExpandProgramPath(std::string_view base, std::string_view path) {
   namespace fs = std::filesystem;
   if (path.find(":\\") != std::string_view::npos) return std::string(path);
+  // A drive path stored with '/' ("C:/data/x.tdb") is a drive path all the same: kept, with '\'.
+  const auto asciiLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (path.size() >= 3 && asciiLetter(path[0]) && path[1] == ':' && path[2] == '/') {
+    std::string drive(path);
+    for (char& c : drive)
+      if (c == '/') c = '\\';
+    return drive;
+  }
   fs::path p(NativeSeparators(path));
   if (p.is_absolute()) return p.lexically_normal().string();
   fs::path folder(base.empty() ? ProgramFolder() : NativeSeparators(base));

@@ -40,9 +40,10 @@ int TagValueInt(std::string_view tag, std::string_view text);
 double TagValueFloat(std::string_view tag, std::string_view text);
 
 // Makes a stored path absolute. Accepts '\' and '/' as separators; a path absolute on this
-// platform (or a drive path such as "C:\...") is kept; a relative one is taken relative to
-// base, or to the folder of the running program when base is empty. Returns a path with this
-// platform's separators. Never changes the process's current folder.
+// platform or a drive path ("C:\...", or "C:/..." which comes back as "C:\...") is kept; a
+// relative one is taken relative to base, or to the folder of the running program when base is
+// empty. Returns a path with this platform's separators. Never changes the process's current
+// folder.
 std::string ExpandProgramPath(std::string_view base, std::string_view path);
 // Converts every '\' to '/'.
 std::string NativeSeparators(std::string_view path);

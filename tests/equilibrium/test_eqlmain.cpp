@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "equilibrium/Compounds.h"
@@ -66,6 +67,20 @@ TEST_F(OrvantoTest, AnEqlArgumentIsReportedWhileNoReaderExists) {
   log->sink.Clear();
   m->UserDropFiles({file, (home / "notes.txt").string()});
   EXPECT_EQ(log->sink.Count(SystemFileUnreadableId), 1);
+}
+
+TEST_F(OrvantoTest, ACommandLineArgumentThatIsNoExistingSystemFileIsIgnoredSilently) {
+  std::ofstream(home / "notes.txt") << "text\r\n";
+  const std::vector<std::string> arguments[] = {
+      {(home / "missing.eql").string()}, {(home / "notes.txt").string()}, {(home / "missing.EQL").string()}};
+  for (const auto& args : arguments) {
+    SCOPED_TRACE(args[0]);
+    Stop();
+    session.application.arguments = args;
+    Start();
+    EXPECT_FALSE(Logged(SystemFileUnreadableId)) << Text(SystemFileUnreadableId);
+    for (const auto& e : log->sink.messages) EXPECT_GT(e.level, int(LevelCritical)) << e.id << " " << e.text;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -412,7 +427,9 @@ TEST_F(OrvantoTest, ASecondPressDuringTheSolveBreaksIt) {
   EXPECT_EQ(TDynOprtWnd->RGgrl->ItemIndex(), DefaultEosType);
   EXPECT_TRUE(Logged(CommandRefusedId));
   EXPECT_TRUE(Logged(1570));
-  EXPECT_EQ(Text(1570), "Breaking calculation! ");
+  // The solver's own text of the break, from whichever of its loops saw the press.
+  EXPECT_EQ(Text(1570), EqlKernel->FailureText());
+  EXPECT_EQ(Text(1570).rfind("Break by user", 0), 0u) << Text(1570);
   EXPECT_FALSE(m->ResultsValidFlag);
   EXPECT_FALSE(Logged(1593));
   EXPECT_TRUE(PhasesChangedFlag);
@@ -426,6 +443,22 @@ TEST_F(OrvantoTest, ASecondPressDuringTheSolveBreaksIt) {
   EXPECT_TRUE(m->ResultsValidFlag) << Text(1570);
   m->MnuNewGas->Click();
   EXPECT_NE(PhaseSlotTable[2].Window, nullptr);
+}
+
+TEST_F(OrvantoTest, TheDurationOfARunIsShownWithMilliseconds) {
+  using std::chrono::milliseconds;
+  struct Case { long long ms; const char* text; } cases[] = {
+      {0, "00:00:00:0"},          {7, "00:00:00:7"},          {70, "00:00:00:70"},
+      {1005, "00:00:01:5"},       {65007, "00:01:05:7"},      {3723456, "01:02:03:456"},
+      {36000000, "10:00:00:0"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatRunDuration(milliseconds(c.ms)), c.text) << c.ms;
+  Fill(1, {{"Ar (g)", "1"}});
+  Calculate("1000");
+  ASSERT_TRUE(m->ResultsValidFlag) << Text(1570);
+  const std::string status = m->StBar->PanelText(3);
+  EXPECT_TRUE(std::regex_match(status, std::regex(R"(Calculation success, dt: \d\d:\d\d:\d\d:(0|[1-9]\d{0,2}))")))
+      << status;
 }
 
 TEST_F(OrvantoTest, AdiabaticIsReportedAsNotAvailable) {

@@ -426,6 +426,36 @@ TEST_F(SubstWindowTest, OncePerRunWarnings) {
                            " for R (g), calculations may be unusable, when extrapolation is enabled");
 }
 
+TEST_F(SubstWindowTest, TheFailedGasNamesTheEquationAsTheBehaviourWindowListsIt) {
+  // The gas cannot be evaluated away from 298.15 K (its heat capacity overflows).
+  Load(Row("Q", "(g)", 200, 1000, 0, 150, 1e308, 0, 0, "", "C1") +
+       Row("Q", "(l)", 200, 1000, -50000, 100, 30, 0, 0, "", "C1"));
+  w->MnuTempK->Click();
+  auto behaviour = std::make_unique<TTDynOprtWnd>();
+  const std::vector<std::string> listed = behaviour->RGgrl->Items().All();
+  ASSERT_GT(listed.size(), size_t(EosGeneralizedRedlichKwong));
+  struct Case {
+    int eos;
+    size_t listLength;  // items the Behaviour window lists
+    std::string name;   // between the quotes
+    const char* why;
+  } cases[] = {
+      {EosGeneralizedRedlichKwong, listed.size(), listed[EosGeneralizedRedlichKwong], "the listed item"},
+      {EosIdealGas, listed.size(), "", "the ideal gas is not named"},
+      {EosGeneralizedRedlichKwong, size_t(EosGeneralizedRedlichKwong), "", "an equation the list does not hold"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    behaviour->RGgrl->Items().Assign(std::vector<std::string>(listed.begin(), listed.begin() + c.listLength));
+    EosType = c.eos;
+    Run("Q", "1", "300", "50", "400");
+    EXPECT_EQ(Column(ColPhase), (std::vector<std::string>{"(l)", "(l)", "(l)"}));
+    ASSERT_EQ(log.sink.Count(1125), 1);
+    EXPECT_EQ(Message(1125)->text,
+              "Calculation in Table corresponding to \"" + c.name + "\" no possible  at:  T=300[K];  P=1[bar]");
+  }
+}
+
 TEST_F(SubstWindowTest, TheFirstRunNamesTheIntervalOfItsPhases) {
   Load(kWaterGas + kWaterLiquid);
   EosType = EosIdealGas;
@@ -437,6 +467,86 @@ TEST_F(SubstWindowTest, TheFirstRunNamesTheIntervalOfItsPhases) {
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->text, "T:250 [ K ]; Extrapolation disabled. dataset interval: 273.15 <T  [K]< 1000");
   EXPECT_EQ(Column(ColPhase), (std::vector<std::string>{"(l)", "(l)"}));
+}
+
+TEST_F(SubstWindowTest, TheDatasetListingNamesEveryDatasetAndSumsUpEachPhase) {
+  // Two datasets per phase; the summary takes Tc and Pc of the first one of its phase.
+  Load(Row("S", "(s)", 200, 250, -1000, 30, 25, 280, 40, "", "C1") +
+       Row("S", "(s)", 250, 300, -1000, 30, 25, 290, 41, "0.2", "C1") +
+       Row("S", "(l)", 250, 400, 0, 60, 30, 500, 50, "", "C1") + Row("S", "(l)", 400, 600, 0, 60, 30, 0, 0, "", "C1") +
+       Row("S", "(g)", 200, 1000, 0, 150, 30, 0, 0, "", "C1") +
+       Row("S", "(g)", 1000, 3000, 0, 150, 30, 0, 0, "", "C1"));
+  EosType = EosIdealGas;
+  w->MnuTempK->Click();
+  Run("S(s)", "1", "260", "10", "300");
+  struct Expected {
+    int level, id;
+    LoggedMessage::Kind kind;
+    const char* text;
+  } expected[] = {
+      {6, 728, LoggedMessage::Normal, "Data Check S(s) using "},
+      {4, 636, LoggedMessage::Unique, "S (s): 200 < T[K] < 250; Tc[K]=280; Pc[bar]=40; Ref. "},
+      {4, 636, LoggedMessage::Unique, "S (s): 250 < T[K] < 300; Tc[K]=290; Pc[bar]=41; w=0.2; Ref. "},
+      {6, 643, LoggedMessage::Normal, "S (s): 200 < T[K] < 300; Tc[K]=280; Pc[bar]=40"},
+      {4, 664, LoggedMessage::Unique, "S (l): 250 < T[K] < 400; Tc[K]=500; Pc[bar]=50; Ref. "},
+      {4, 664, LoggedMessage::Unique, "S (l): 400 < T[K] < 600; Ref. "},
+      {6, 676, LoggedMessage::Normal, "S (l): 250 < T[K] < 600; Tc[K]=500; Pc[bar]=50"},
+      {4, 698, LoggedMessage::Unique, "S (g): 200 < T[K] < 1000; Ref.:"},
+      {4, 698, LoggedMessage::Unique, "S (g): 1000 < T[K] < 3000; Ref.:"},
+      {6, 710, LoggedMessage::Normal, "S (g): 200 < T[K] < 3000"},
+      {6, 749, LoggedMessage::Normal, "M [g/mol]: 12.011"},
+      // The solid dataset found at 260 K has its Tc at 290 K: the 300 K row is left out.
+      {4, 899, LoggedMessage::Always, "S (s) can not exist at T  [K]> Tc =290"},
+      {6, 1016, LoggedMessage::Normal, "Calculation end  using "},
+  };
+  ASSERT_EQ(log.sink.messages.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(expected[i].text);
+    const LoggedMessage& m = log.sink.messages[i];
+    EXPECT_EQ(m.level, expected[i].level);
+    EXPECT_EQ(m.id, expected[i].id);
+    EXPECT_EQ(m.kind, expected[i].kind);
+    EXPECT_EQ(m.text.rfind(expected[i].text, 0), 0u);
+  }
+  EXPECT_EQ(Column(ColVariable), (std::vector<std::string>{"260", "270", "280", "290"}));
+  // With Extrapolation unchecked the rows below the solid's datasets are left out as well, with
+  // their own note before the one of the critical temperature.
+  w->CBex->Click();
+  Run("S(s)", "1", "180", "10", "300");
+  EXPECT_EQ(Column(ColVariable), (std::vector<std::string>{"200", "210", "220", "230", "240", "250", "260", "270",
+                                                           "280", "290"}));
+  std::vector<std::string> notes;
+  for (const auto& m : log.sink.messages)
+    if (m.id == 899) notes.push_back(m.text);
+  EXPECT_EQ(notes, (std::vector<std::string>{"Extrapolation disabled. dataset interval:200 <T  [K]< 300",
+                                             "S (s) can not exist at T  [K]> Tc =290"}));
+}
+
+TEST_F(SubstWindowTest, SwitchingTheModeRefillsTheEditsFromTheStoredRange) {
+  Load(kArgon);
+  Run("Ar(g)", "1", "0", "25", "500");
+  ASSERT_EQ(DataRows(), 21);
+  // Temperature constant: the constant is the start of the temperature range, the edits get
+  // the stored pressure range.
+  w->CbxTP->UserSelect(1);
+  EXPECT_EQ(w->ETP->Text(), "0");
+  EXPECT_EQ(w->EditV1->Text(), "1");
+  EXPECT_EQ(w->EditdV->Text(), "0.1");
+  EXPECT_EQ(w->EditV2->Text(), "2");
+  EXPECT_EQ(w->Labeld->Caption(), "dP [bar]");
+  EXPECT_EQ(w->Label2->Caption(), "P2 [bar]");
+  EXPECT_EQ(w->ColumnHeader(ColVariable), "P [bar]");
+  w->ButtonUpdate->Click();
+  EXPECT_EQ(Column(ColVariable), (std::vector<std::string>{"1", "1.1", "1.2", "1.3", "1.4", "1.5", "1.6", "1.7",
+                                                           "1.8", "1.9", "2"}));
+  EXPECT_EQ(w->ChartCaptionText, "Ar(g) ; T=0 [ C ]");
+  // Back to pressure constant: the temperature range as it was given.
+  w->CbxTP->UserSelect(0);
+  EXPECT_EQ(w->EditV1->Text(), "0");
+  EXPECT_EQ(w->EditdV->Text(), "25");
+  EXPECT_EQ(w->EditV2->Text(), "500");
+  EXPECT_EQ(w->Label1->Caption(), "T1 [C]");
+  EXPECT_EQ(w->ColumnHeader(ColVariable), "T  [C]");
 }
 
 // ---------------------------------------------------------------------------------------------

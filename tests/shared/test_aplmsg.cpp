@@ -59,16 +59,17 @@ struct MatrixRow {
   // Whether the entry is listed under the filters 6, 4, 2 and 0, in that order.
   const char* listed;
   bool raises;  // whether a listed entry shows the hidden window
+  bool repeats;  // whether the same post once more lists a second entry
 };
 
 // The behaviour of the three posting operations for every level under every filter.
 const MatrixRow kMatrix[] = {
-    {Fn::Normal, 0, "E:", "1111", true},  {Fn::Normal, 2, "E:", "1110", true},
-    {Fn::Normal, 4, "I:", "1100", false}, {Fn::Normal, 6, "I:", "1000", false},
-    {Fn::Always, 0, "I:", "1111", true},  {Fn::Always, 2, "I:", "1111", true},
-    {Fn::Always, 4, "I:", "1111", true},  {Fn::Always, 6, "I:", "1111", false},
-    {Fn::Unique, 0, "E:", "1111", true},  {Fn::Unique, 2, "E:", "1110", true},
-    {Fn::Unique, 4, "I:", "1100", false}, {Fn::Unique, 6, "I:", "1000", false},
+    {Fn::Normal, 0, "E:", "1111", true, true},   {Fn::Normal, 2, "E:", "1110", true, true},
+    {Fn::Normal, 4, "I:", "1100", false, true},  {Fn::Normal, 6, "I:", "1000", false, true},
+    {Fn::Always, 0, "I:", "1111", true, true},   {Fn::Always, 2, "I:", "1111", true, true},
+    {Fn::Always, 4, "I:", "1111", true, true},   {Fn::Always, 6, "I:", "1111", false, true},
+    {Fn::Unique, 0, "E:", "1111", true, false},  {Fn::Unique, 2, "E:", "1110", true, false},
+    {Fn::Unique, 4, "I:", "1100", false, false}, {Fn::Unique, 6, "I:", "1000", false, false},
 };
 
 TEST_F(MessageLogTest, LevelFilterAndPostingFunctionMatrix) {
@@ -89,6 +90,12 @@ TEST_F(MessageLogTest, LevelFilterAndPostingFunctionMatrix) {
       EXPECT_EQ(item->Caption(), std::string(row.caption) + "526");
       EXPECT_EQ(item->ImageIndex(), row.level);
       EXPECT_EQ(item->SubItem(0), "Text");
+
+      // The same post once more: a suppressed repeat neither lists nor raises anything.
+      wnd->Hide();
+      PostWith(row.fn, row.level, 526, "Text");
+      EXPECT_EQ(lv->Count(), row.repeats ? 2 : 1);
+      EXPECT_EQ(wnd->Visible(), row.repeats && row.raises);
     }
   }
 }
@@ -221,11 +228,26 @@ TEST_F(MessageLogTest, DoubleClickAndKeysMarkEntries) {
 TEST_F(MessageLogTest, KeysOnAnEmptyListAndEscape) {
   EXPECT_EQ(lv->KeyDown('A', platform::ssCtrl), 'A');
   EXPECT_EQ(lv->KeyDown('Q', platform::ssCtrl), 'Q');
-  for (platform::Component* c :
-       std::vector<platform::Component*>{lv, wnd->ButtonClose, wnd->ButtonReset}) {
+  // The keys act in the list and on the two buttons, not on the check box.
+  const struct {
+    platform::Component* control;
+    bool keys;
+  } kControls[] = {
+      {lv, true}, {wnd->ButtonClose, true}, {wnd->ButtonReset, true}, {wnd->ChkOntop, false}};
+  for (const auto& row : kControls) {
+    SCOPED_TRACE(row.control->Name());
+    wnd->Clear();
     wnd->Show();
-    EXPECT_EQ(c->KeyDown(platform::Key::Escape), 0) << c->Name();
-    EXPECT_FALSE(wnd->Visible()) << c->Name();
+    EXPECT_EQ(row.control->KeyDown(platform::Key::Escape), row.keys ? 0 : platform::Key::Escape);
+    EXPECT_EQ(wnd->Visible(), !row.keys);
+
+    PostLogMessage(4, 1, "important");
+    PostLogMessage(2, 2, "critical");
+    lv->UserSelect(lv->Items(1));
+    EXPECT_EQ(row.control->KeyDown('Q', platform::ssCtrl), row.keys ? 0 : 'Q');
+    EXPECT_EQ(Images(), row.keys ? (std::vector<int>{2, 5}) : (std::vector<int>{2, 4}));
+    EXPECT_EQ(row.control->KeyDown('A', platform::ssCtrl), row.keys ? 0 : 'A');
+    EXPECT_EQ(Images(), row.keys ? (std::vector<int>{3, 5}) : (std::vector<int>{2, 4}));
   }
 }
 

@@ -55,6 +55,31 @@ TEST(PToolsRead, TryTextToDoubleNeitherTrimsNorCompletes) {
   }
 }
 
+// The double readers round the text once, straight to the nearest double: each text lies just
+// above the midpoint of two doubles, where a detour through the extended value would round to
+// the midpoint first and then to the even neighbour below.
+TEST(PToolsRead, DoublesAreTheNearestToTheText) {
+  struct {
+    const char* text;
+    double value;
+  } cases[] = {
+      {"9007199254740993.0000000001", 9007199254740994.0},
+      {"-9007199254740993,0000000001", -9007199254740994.0},
+      {"1.000000000000000111022302462515654042363166809082031250001", 1.0000000000000002},
+      {"9007199254740993", 9007199254740992.0},  // the midpoint itself goes to the even one
+      {"0.1", 0.1},
+      {"-0", -0.0},
+      {"1e-400", 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(TextToDouble(c.text), c.value);
+    double v = -99;
+    EXPECT_TRUE(TryTextToDouble(c.text, v));
+    EXPECT_EQ(v, c.value);
+  }
+}
+
 TEST(PToolsRead, Integers) {
   struct {
     const char* text;
@@ -186,6 +211,9 @@ TEST(PToolsPaths, ExpandProgramPath) {
   EXPECT_EQ(ExpandProgramPath("/opt/q/bin", "..\\data\\Quorel.tdb"), "/opt/q/data/Quorel.tdb");
   EXPECT_EQ(ExpandProgramPath("/opt/q/bin", "/etc/Quorel.sys"), "/etc/Quorel.sys");
   EXPECT_EQ(ExpandProgramPath("/opt/q", "C:\\data\\x.tdb"), "C:\\data\\x.tdb");
+  EXPECT_EQ(ExpandProgramPath("/opt/q", "C:/data/x.tdb"), "C:\\data\\x.tdb");  // a drive path either way
+  EXPECT_EQ(ExpandProgramPath("/opt/q", "a:b/c.txt"), "/opt/q/a:b/c.txt");       // no drive
+  EXPECT_EQ(ExpandProgramPath("/opt/q", "/srv/a:/b.txt"), "/srv/a:/b.txt");      // ':' in a folder name
   EXPECT_EQ(ExpandProgramPath("/opt/q/", "./a/./b/../c.txt"), "/opt/q/a/c.txt");
   EXPECT_EQ(fs::current_path(), cwd);  // the current folder never changes
 }
