@@ -863,9 +863,7 @@ void TEqlMainWnd::BtnCalculationClick(Component* sender) {
     if (MnuIsotherm->Checked()) {
       CalcIsothermal();
     } else {
-      PostLogMessage(LevelError, AdiabaticUnavailableId,
-                     "Adiabatic calculation is not available in this version; choose \"Isotherm\"");
-      FinishCalculation();
+      CalcAdiabatic();
     }
     if (EqlKernel->Criteria.elementsAutoSelected && ElementsDlg) {
       EqlKernel->Criteria.elementsAutoSelected = 0;
@@ -908,6 +906,164 @@ void TEqlMainWnd::CalcIsothermal() {
   FinishCalculation();
 }
 
+// The adiabatic search. Every trial solves the system at the trial temperature T with the
+// inputs kept at their own T(in) (the data check wrote the start temperature into every empty
+// T(in) cell); the residual r = H(products) - H(inputs) tells whether T is too high (r > 0) or
+// too low (r < 0). The search first brackets the root, stepping T down by 0.9 or the lower
+// bound up by 1.1, then halves the bracket until it is narrower than 1 K. Each midpoint is
+// solved twice: the first solve of a midpoint only moves T there, the second one narrows the
+// bracket with its residual.
+//
+// A residual that keeps its sign ends the search as a failure once the bracketing has passed the
+// temperature range of the system's datasets (the lower bound above their highest Tmax, or the
+// upper bound below their lowest Tmin), and any search ends after MaxAdiabaticTrials solves.
+void TEqlMainWnd::CalcAdiabatic() {
+  CheckSystemData();
+  if (!CalculationReady) return;  // the data check has already restored the window
+  PostStatus("Calculating Please Wait !  (Max. It.:" + EqlKernel->EditILimit->Text() + ";   Appr. Fac:" +
+             EqlKernel->EditApprFactor->Text() + ")");
+  CalculationRunState = CalculationRun::Solving;
+  if (!SolveAdiabaticTrial(1364)) return;
+
+  // The temperature range over which the system's species have data.
+  double reachLow = -1, reachHigh = -1;
+  for (int j = 1; j <= EqlKernel->SpeciesCount(); ++j) {
+    std::string name, phase;
+    if (!SplitNamePhase(EqlKernel->SpeciesNameWithPhase(j), name, phase)) continue;
+    double tmin = -1, tmax = -1;
+    if (TTDynOprtWnd::DatasetTemperatureRange(name, phase, tmin, tmax) < 1) continue;
+    if (tmin > 0 && (reachLow < 0 || tmin < reachLow)) reachLow = tmin;
+    if (tmax > reachHigh) reachHigh = tmax;
+  }
+  const double c = TempInCelsius() ? kCelsius : 0.0;
+  const auto notFound = [&](const std::string& text) {
+    MessageText = text;
+    PostLogMessage(LevelError, AdiabaticNotFoundId, text);
+    AbandonAdiabaticSearch();
+  };
+
+  double lower = -1.0, upper = -1.0;
+  bool done = false;
+  for (int trials = 1;; ++trials) {
+    Extended r = 0;
+    EqlKernel->CalcEnthalpyBalance();
+    if (MnuAdiabatic->Checked()) r = EqlKernel->ProductsEnthalpy() - InputEnthalpyTotal;
+    // A press of "Calculation" between two solves is seen here.
+    ProcessMessages();
+    if (EqlKernel->SolverBreakFlag || BreakRequested) {
+      AbandonAdiabaticSearch();
+      return;
+    }
+    if (std::abs(upper - lower) < 1 && lower > 0 && upper > 0 && lower <= T && T <= upper) done = true;
+    if (std::abs(r) < 1e-32L) done = true;
+    if (done) break;
+    if (lower > 0 && upper > 0) {
+      const double t0 = T;
+      T = (lower + upper) / 2;
+      if (r < 0 && t0 > lower) lower = t0;
+      if (r > 0 && t0 < upper) upper = t0;
+    } else if (r > 0) {
+      if (!(upper > 0) || T < upper) upper = T;
+      if (!(lower > 0)) {
+        if (reachLow > 0 && upper < reachLow) {
+          notFound("No adiabatic temperature found: the products are still too hot at " +
+                   FloatToShortText(upper - c) + ", below the data range " + FloatToShortText(reachLow - c) +
+                   " to " + FloatToShortText(reachHigh - c));
+          return;
+        }
+        T = T * 0.9;
+      }
+    } else if (r < 0) {
+      if (!(lower > 0) || T > lower) lower = T;
+      if (!(upper > 0)) {
+        if (reachHigh > 0 && lower > reachHigh) {
+          notFound("No adiabatic temperature found: the products are still too cold at " +
+                   FloatToShortText(lower - c) + ", above the data range " + FloatToShortText(reachLow - c) +
+                   " to " + FloatToShortText(reachHigh - c));
+          return;
+        }
+        T = lower * 1.1;
+      }
+    }
+    if (trials >= MaxAdiabaticTrials) {
+      notFound("No adiabatic temperature found after " + std::to_string(trials) + " trials; last bracket " +
+               FloatToShortText(lower - c) + "< T <" + FloatToShortText(upper - c));
+      return;
+    }
+    EditTsys->SetText(FloatToShortText(T - c));
+    if (!ReloadAdiabaticTrial()) {
+      AbandonAdiabaticSearch();
+      return;
+    }
+    if (!SolveAdiabaticTrial(1416)) return;
+  }
+  PostLogMessage(LevelImportant, 1419, FloatToShortText(lower - c) + "< T <" + FloatToShortText(upper - c));
+  FinishCalculation();
+  MessageText = "Calculation success ";
+}
+
+bool TEqlMainWnd::SolveAdiabaticTrial(int failureId) {
+  EqlKernel->ClearFailureText();
+  const int r = EqlKernel->CalcEquilibrium();
+  ResultsValidFlag = r == 1;
+  if (r == 1) return true;
+  if (MessageText.empty()) MessageText = EqlKernel->FailureText();
+  if (MessageText.empty()) MessageText = "Breaking calculation! ";
+  PostLogMessage(LevelError, failureId, MessageText);
+  PhasesChangedFlag = true;
+  FinishCalculation();
+  return false;
+}
+
+SystemConditions TEqlMainWnd::CurrentConditions() const {
+  SystemConditions c;
+  c.mode = PVMode;
+  c.temperature = T;
+  c.pressure = P;
+  c.volume = V;
+  return c;
+}
+
+bool TEqlMainWnd::ReloadAdiabaticTrial() {
+  // The solver is emptied: what it held of the last trial is no result any more.
+  ResultsValidFlag = false;
+  EqlKernel->LoadSystem(ElementSelectionFlags(), 255);
+  EqlKernel->ReadCriteria(CurrentConditions());
+  InputEnthalpyTotal = 0;
+  SpeciesTotal = SpeciesRead = 0;
+  PhaseSlotTable.SpeciesEnd[0] = 0;
+  for (int s = 1; s <= 2; ++s) PhaseTotals[s].InVolume = 0;
+  for (int s = 1; s <= PhaseSlotCount; ++s) {
+    if (StringGrid* g = PhaseSlotTable[s].Grid) {
+      if (!ReadPhaseIntoSolver(*g)) return false;
+    } else {
+      SpeciesTotal += std::max(PhaseSlotTable[s].RowCount, 0);
+    }
+    PhaseSlotTable.SpeciesEnd[s] = EqlKernel->SpeciesCount();
+  }
+  if (SpeciesRead == 0) return false;
+  if (!CalculationReady) {
+    // A row could not be read at this temperature: the trial would solve another system.
+    MessageText = "no calculation because errors";
+    PostLogMessage(LevelError, 1551, MessageText);
+    return false;
+  }
+  return true;
+}
+
+void TEqlMainWnd::AbandonAdiabaticSearch() {
+  ResultsValidFlag = false;
+  PhasesChangedFlag = true;
+  FinishCalculation();
+}
+
+std::vector<std::uint8_t> TEqlMainWnd::ElementSelectionFlags() const {
+  std::vector<std::uint8_t> flags(MaxElementCount, 0);
+  if (ElementsDlg)
+    for (int e = 0; e <= LastElementIndex() && e < MaxElementCount; ++e) flags[e] = ElementsDlg->Selected(e) ? 1 : 0;
+  return flags;
+}
+
 void TEqlMainWnd::CheckSystemData() {
   PVMode = CbxPV->ItemIndex() >= 0 && CbxPV->ItemIndex() < int(PVItemSlots.size()) ? PVItemSlots[CbxPV->ItemIndex()] : 0;
   MessageText.clear();
@@ -920,20 +1076,12 @@ void TEqlMainWnd::CheckSystemData() {
   CalculationReady = true;
   ResultsValidFlag = false;
   InputEnthalpyTotal = 0;
-  std::vector<std::uint8_t> flags(MaxElementCount, 0);
-  if (ElementsDlg)
-    for (int e = 0; e <= LastElementIndex() && e < MaxElementCount; ++e) flags[e] = ElementsDlg->Selected(e) ? 1 : 0;
-  EqlKernel->LoadSystem(flags, 255);
+  EqlKernel->LoadSystem(ElementSelectionFlags(), 255);
   if (!ReadSystemConditions()) {
     FinishCalculation();
     return;
   }
-  SystemConditions c;
-  c.mode = PVMode;
-  c.temperature = T;
-  c.pressure = P;
-  c.volume = V;
-  EqlKernel->ReadCriteria(c);
+  EqlKernel->ReadCriteria(CurrentConditions());
   ProcessMessages();
   StartTime = std::chrono::steady_clock::now();
   SpeciesTotal = SpeciesRead = 0;

@@ -14,11 +14,13 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "equilibrium/EqKernel.h"
 #include "equilibrium/Phase.h"
 #include "platform/Components.h"
 
@@ -36,7 +38,11 @@ using Extended = long double;
 
 // Message IDs of this window beyond those of the calculation road.
 constexpr int SystemFileUnreadableId = 1605;
-constexpr int AdiabaticUnavailableId = 1365;
+// The adiabatic search ended without a temperature: the enthalpy balance kept its sign beyond
+// the temperature range of the system's datasets, or no bracket closed within the trial limit.
+constexpr int AdiabaticNotFoundId = 1417;
+// Solves of one adiabatic search, the start solve included.
+constexpr int MaxAdiabaticTrials = 200;
 constexpr int SettingsNotSavedId = 1607;
 constexpr int RelationUnavailableId = 1310;
 
@@ -212,6 +218,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   // --- the calculation road ---
   void BtnCalculationClick(platform::Component* sender);
   void CalcIsothermal();
+  // Searches the temperature at which the products' enthalpy equals that of the inputs.
+  void CalcAdiabatic();
   void CheckSystemData();
   bool ReadSystemConditions();
   bool ReadPhaseIntoSolver(platform::StringGrid& grid);
@@ -234,6 +242,14 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
 
  private:
   void LockForRun(bool lock);
+  std::vector<std::uint8_t> ElementSelectionFlags() const;
+  SystemConditions CurrentConditions() const;  // mode, T, P and V as the run holds them
+  // One solve of the adiabatic search; false (reported with failureId) when it failed.
+  bool SolveAdiabaticTrial(int failureId);
+  // Reads the phase grids into the solver again at the trial temperature T.
+  bool ReloadAdiabaticTrial();
+  // Ends the search without results: nothing is written and the window returns to idle.
+  void AbandonAdiabaticSearch();
   void PostStatus(const std::string& text) { StBar->SetPanelText(3, text); }
   std::array<std::unique_ptr<TPhaseWnd>, PhaseSlotCount + 1> phaseWindows_{};
   std::vector<std::unique_ptr<TPhaseWnd>> retired_;

@@ -461,14 +461,322 @@ TEST_F(OrvantoTest, TheDurationOfARunIsShownWithMilliseconds) {
       << status;
 }
 
-TEST_F(OrvantoTest, AdiabaticIsReportedAsNotAvailable) {
-  Fill(1, {{"Ar (g)", "1"}});
+// ---------------------------------------------------------------------------------------------
+// The adiabatic search
+
+// Rows of a gas phase: the reactants with their amounts, then the products without.
+std::vector<std::vector<std::string>> GasRows(const std::vector<std::pair<const char*, const char*>>& reactants,
+                                              const std::vector<const char*>& products) {
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& [key, amount] : reactants) rows.push_back({key, amount});
+  for (const char* key : products) rows.push_back({key});
+  return rows;
+}
+
+// "L< T <U" of the bracket message as two numbers.
+bool ParseBracket(const std::string& text, double& lower, double& upper) {
+  std::smatch m;
+  static const std::regex form(R"(^(-?\d+(?:\.\d+)?(?:E-?\d+)?)< T <(-?\d+(?:\.\d+)?(?:E-?\d+)?)$)");
+  if (!std::regex_match(text, m, form)) return false;
+  lower = TextToDouble(m[1].str());
+  upper = TextToDouble(m[2].str());
+  return true;
+}
+
+// Installs an activity-coefficient relation that answers 1 and lets a test see every reading of
+// the phase grids, which happens once per trial of the search at the trial temperature. The
+// relation can be made to fail by returning false from seen.
+struct RelationProbe {
+  explicit RelationProbe(std::function<bool(double T)> seen) {
+    saved = EqlMainHooks.RelationValue;
+    EqlMainHooks.RelationValue = [seen](const std::string&, const std::string&, double T, double& value) {
+      value = 1;
+      return seen(T);
+    };
+  }
+  ~RelationProbe() { EqlMainHooks.RelationValue = saved; }
+  decltype(OrvantoHooks::RelationValue) saved;
+};
+
+// Adiabatic flame temperatures at 1 atm of stoichiometric mixtures taken in at 298.15 K, with
+// dissociation: S. R. Turns, An Introduction to Combustion, 3rd ed., Table 2.1 and Appendix
+// (H2-O2 3079 K, CH4-O2 3054 K, CH4-air 2226 K), which the NASA CEA program gives within a few K.
+// The tolerance covers the 1 K bracket and the differences between the property data sets.
+TEST_F(OrvantoTest, AdiabaticFlameTemperaturesMatchPublishedValues) {
+  const std::vector<const char*> combustion = {"CO2 (g)", "H2O (g)", "CO (g)", "H2 (g)", "OH (g)", "H (g)", "O (g)"};
+  std::vector<const char*> air = combustion;
+  air.insert(air.end(), {"NO (g)", "N (g)"});
+  struct Case {
+    const char* why;
+    std::vector<std::vector<std::string>> rows;
+    double published;  // K
+  } cases[] = {
+      {"H2 + 1/2 O2", GasRows({{"H2 (g)", "1"}, {"O2 (g)", "0.5"}}, {"H2O (g)", "OH (g)", "H (g)", "O (g)"}), 3079},
+      {"CH4 + 2 O2", GasRows({{"CH4 (g)", "1"}, {"O2 (g)", "2"}}, combustion), 3054},
+      {"CH4 + 2 (O2 + 3.76 N2)", GasRows({{"CH4 (g)", "1"}, {"O2 (g)", "2"}, {"N2 (g)", "7.52"}}, air), 2226},
+  };
   m->MnuAdiabatic->Click();
   EXPECT_TRUE(m->MnuAdiabatic->Checked());
   EXPECT_FALSE(m->MnuIsotherm->Checked());
-  Calculate("1000");
-  EXPECT_TRUE(Logged(AdiabaticUnavailableId));
-  EXPECT_FALSE(m->ResultsValidFlag);
+  windows->Kernel->EditPrec->SetText("1E-4");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Fill(1, c.rows);
+    Calculate("298.15", "1.01325");
+    ASSERT_TRUE(m->ResultsValidFlag) << Text(1364) << Text(1416) << Text(AdiabaticNotFoundId);
+    EXPECT_NEAR(m->T, c.published, 15);
+    EXPECT_EQ(m->EditTsys->Text(), FloatToShortText(m->T));
+    double lower = 0, upper = 0;
+    ASSERT_TRUE(ParseBracket(Text(1419), lower, upper)) << Text(1419);
+    EXPECT_LT(upper - lower, 1);
+    EXPECT_LE(lower, m->T);
+    EXPECT_LE(m->T, upper);
+    EXPECT_TRUE(Logged(1593));
+    EXPECT_EQ(m->StBar->PanelText(3).rfind("Calculation success, dt: ", 0), 0u) << m->StBar->PanelText(3);
+    // The reactants are taken in at the start temperature, written into their empty T(in) cells.
+    for (int r = 1; r < Grid(1).RowCount(); ++r)
+      EXPECT_EQ(Grid(1).Cells(ColTin, r), Grid(1).Cells(ColIn, r).empty() ? "" : "298.15") << r;
+    // The products are written at the adiabatic temperature: water is the main one.
+    int water = 1;
+    while (water < Grid(1).RowCount() - 1 && Grid(1).Cells(ColKey, water) != "H2O (g)") ++water;
+    ASSERT_EQ(Grid(1).Cells(ColKey, water), "H2O (g)");
+    EXPECT_GT(Cell(1, ColConc, water), 0.15);
+    EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
+  }
+}
+
+TEST_F(OrvantoTest, TheAdiabaticSearchBracketsThenSolvesEachMidpointTwice) {
+  // Argon taken in at 1000 K: the adiabatic temperature is 1000 K, and the residual is
+  // positive above it and negative below it.
+  struct Case {
+    const char* why;
+    const char* start;                  // K
+    std::vector<double> firstTrials;    // K, up to the first midpoint solved twice
+  } cases[] = {
+      {"too hot first: T, 0.9 T, 0.81 T, ... then the first trial below once more", "2000",
+       {2000, 1800, 1620, 1458, 1312.2, 1180.98, 1062.882, 956.5938, 956.5938, 1009.7379, 1009.7379}},
+      {"too cold first: L := T, then 1.1 L while too cold, then the first trial above once more", "500",
+       {500, 550, 605, 665.5, 732.05, 805.255, 885.7805, 974.35855, 1071.794405, 1071.794405, 1023.0764775,
+        1023.0764775}},
+  };
+  std::vector<double> trials;
+  std::string status;
+  RelationProbe probe([&](double T) {
+    trials.push_back(T);
+    if (trials.size() == 2) status = m->StBar->PanelText(3);
+    return true;
+  });
+  m->MnuAdiabatic->Click();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    trials.clear();
+    Fill(1, {{"Ar (g)", "1", "", "", "", "[1]", "", "", "1000"}});
+    Calculate(c.start);
+    ASSERT_TRUE(m->ResultsValidFlag) << Text(1416);
+    EXPECT_EQ(status, "Calculating Please Wait !  (Max. It.:" + windows->Kernel->EditILimit->Text() +
+                          ";   Appr. Fac:" + windows->Kernel->EditApprFactor->Text() + ")");
+    ASSERT_GE(trials.size(), c.firstTrials.size());
+    for (size_t k = 0; k < c.firstTrials.size(); ++k) EXPECT_NEAR(trials[k], c.firstTrials[k], 1e-7) << k;
+    // Every later midpoint is solved twice in a row, the last one perhaps once.
+    const size_t pairs = c.firstTrials.size() - 2;
+    for (size_t k = pairs; k + 1 < trials.size(); k += 2) EXPECT_EQ(trials[k], trials[k + 1]) << k;
+    EXPECT_LT(trials.size(), 40u);
+    // The search ends when the bracket is narrower than 1 K and holds the last trial, which the
+    // T edit shows.
+    double lower = 0, upper = 0;
+    ASSERT_TRUE(ParseBracket(Text(1419), lower, upper)) << Text(1419);
+    EXPECT_LT(upper - lower, 1);
+    EXPECT_LE(lower, 1000);
+    EXPECT_GE(upper, 1000);
+    EXPECT_LE(lower, trials.back());
+    EXPECT_GE(upper, trials.back());
+    EXPECT_DOUBLE_EQ(m->T, trials.back());
+    EXPECT_EQ(m->EditTsys->Text(), FloatToShortText(trials.back()));
+    EXPECT_EQ(Text(1419), FloatToShortText(lower) + "< T <" + FloatToShortText(upper));
+  }
+}
+
+TEST_F(OrvantoTest, TheBracketIsPostedInTheChosenUnit) {
+  struct Case {
+    bool celsius;
+    const char* start;
+    const char* tin;      // empty: taken in at the start temperature
+    const char* text;     // the exact message; empty: checked against the Kelvin run
+  } cases[] = {
+      // Taken in at the temperature of the products: balanced at once, no bound known.
+      {false, "1000", "", "-1< T <-1"},
+      {true, "726.85", "", "-274.15< T <-274.15"},
+      {false, "2000", "1000", ""},
+      {true, "1726.85", "726.85", ""},
+  };
+  double kelvinLower = 0, kelvinUpper = 0;
+  m->MnuAdiabatic->Click();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.start) + (c.celsius ? " C" : " K"));
+    Fill(1, {{"Ar (g)", "1", "", "", "", "", "", "", c.tin}});
+    (c.celsius ? m->MnuTempC : m->MnuTempK)->Click();
+    m->EditTsys->SetText(c.start);
+    log->sink.Clear();
+    m->BtnCalc->Click();
+    ASSERT_TRUE(m->ResultsValidFlag) << Text(1416);
+    ASSERT_TRUE(Logged(1419));
+    for (const auto& e : log->sink.messages)
+      if (e.id == 1419) {
+        EXPECT_EQ(e.level, int(LevelImportant));
+      }
+    if (*c.text) {
+      EXPECT_EQ(Text(1419), c.text);
+      EXPECT_EQ(m->EditTsys->Text(), c.start);
+      continue;
+    }
+    double lower = 0, upper = 0;
+    ASSERT_TRUE(ParseBracket(Text(1419), lower, upper)) << Text(1419);
+    if (!c.celsius) {
+      kelvinLower = lower;
+      kelvinUpper = upper;
+    } else {
+      EXPECT_NEAR(lower + 273.15, kelvinLower, 1e-4);
+      EXPECT_NEAR(upper + 273.15, kelvinUpper, 1e-4);
+      EXPECT_NEAR(TextToDouble(m->EditTsys->Text()) + 273.15, m->T, 1e-4);
+    }
+  }
+}
+
+// A search that ends without a temperature writes nothing and leaves the window idle.
+void ExpectNoAdiabaticResult(const quorel::TEqlMainWnd& m, const platform::HeadlessSession& session) {
+  EXPECT_FALSE(m.ResultsValidFlag);
+  EXPECT_FALSE(m.CalculationReady);
+  EXPECT_TRUE(PhasesChangedFlag);
+  EXPECT_EQ(m.StBar->PanelText(3), "");
+  EXPECT_EQ(m.BtnCalc->Caption(), "Calculation");
+  EXPECT_EQ(m.Calculation1->Caption(), "Calculation");
+  EXPECT_EQ(m.BtnCalc->Hint(), "Calculation of equilibrium");
+  EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
+  EXPECT_EQ(session.application.run_state, platform::RunState::Idle);
+  EXPECT_FALSE(m.EditTsys->ReadOnly());
+}
+
+TEST_F(OrvantoTest, AFailedOrBrokenAdiabaticSearchWritesNoResults) {
+  const auto methane = GasRows({{"CH4 (g)", "1"}, {"O2 (g)", "2"}}, {"CO2 (g)", "H2O (g)", "CO (g)", "H2 (g)"});
+  const std::vector<std::vector<std::string>> argon = {{"Ar (g)", "1", "7", "", "", "[1]", "", "", "1000"}};
+  int readings = 0;
+  int balanced = 0;
+  std::function<void()> atReading;  // run at the second reading of the grids (the first trial)
+  bool refuse = false;              // the relation fails at the second reading
+  RelationProbe probe([&](double) {
+    if (++readings == 2 && atReading) atReading();
+    return !(readings == 2 && refuse);
+  });
+  const auto press = [&] { m->BtnCalc->Click(); };
+  struct Case {
+    const char* why;
+    std::vector<std::vector<std::string>> rows;
+    std::function<void()> arrange;
+    int id;              // 0: no message at level 0
+    const char* text;    // the start of the message, which is the solver's own text
+  } cases[] = {
+      {"the start solve fails", methane, [&] { windows->Kernel->EditILimit->SetText("2"); }, 1364,
+       "Calculation is broken because error"},
+      {"a press during the start solve", argon, [&] { session.application.AtPump(2, press); }, 1364,
+       "Break by user"},
+      {"a press during a trial solve", argon, [&] { atReading = press; }, 1416, "Break by user"},
+      {"the grids cannot be read at a trial temperature", argon, [&] { refuse = true; }, RelationUnavailableId,
+       "Ar (g): the relation [1] can not be evaluated"},
+      {"a press between two solves", argon,
+       [&] {
+         session.application.on_pump = [&](int) {
+           if (EqlKernel->BalanceComputed() && ++balanced == 3) press();
+         };
+       },
+       0, ""},
+  };
+  m->MnuAdiabatic->Click();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    readings = balanced = 0;
+    atReading = nullptr;
+    refuse = false;
+    session.application.on_pump = nullptr;
+    windows->Kernel->EditILimit->SetText("98000");
+    Fill(1, c.rows);
+    PhasesChangedFlag = false;
+    c.arrange();
+    Calculate("2000");
+    session.application.on_pump = nullptr;
+    if (c.id) {
+      EXPECT_EQ(Text(c.id).rfind(c.text, 0), 0u) << Text(c.id);
+      if (c.id == 1364 || c.id == 1416) {
+        EXPECT_EQ(Text(c.id), EqlKernel->FailureText());
+      }
+    } else {
+      EXPECT_EQ(balanced, 3);
+      for (const auto& e : log->sink.messages) EXPECT_GT(e.level, int(LevelError)) << e.id << " " << e.text;
+    }
+    EXPECT_EQ(c.id == 1364 ? 1 : 0, log->sink.Count(1364));
+    EXPECT_EQ(c.id == 1416 ? 1 : 0, log->sink.Count(1416));
+    EXPECT_FALSE(Logged(1419));
+    EXPECT_FALSE(Logged(1593));
+    EXPECT_FALSE(Logged(1570));
+    EXPECT_EQ(Grid(1).Cells(ColOut, 1), c.rows[0].size() > 2 ? c.rows[0][2] : "");
+    ExpectNoAdiabaticResult(*m, session);
+  }
+  // The window works again afterwards.
+  Fill(1, argon);
+  Calculate("2000");
+  EXPECT_TRUE(m->ResultsValidFlag);
+  EXPECT_NEAR(Cell(1, ColOut, 1), 1, 1e-9);
+}
+
+TEST_F(OrvantoTest, AnAdiabaticSearchWhoseBalanceNeverChangesSignEnds) {
+  // Argon-like gases with a negative heat capacity: their enthalpy falls as T rises, so the
+  // residual keeps the sign of Tin - T and the search runs away from the input temperature,
+  // up for ever or down towards 0 K.
+  ASSERT_GT(AppendDatasetLine("9998\tAntiAr\t(g)\t200\t6000\t298.15\t0\t150\t-20\t0\t0\t0\t0\t0\t\t\t\tAr1\tnegative"
+                              " heat capacity\t[1]\t\t"),
+            0);
+  ASSERT_GT(AppendDatasetLine("9997\tWideAr\t(g)\t0.001\t1E12\t298.15\t0\t150\t-20\t0\t0\t0\t0\t0\t\t\t\tAr1\tnegative"
+                              " heat capacity over a wide range\t[1]\t\t"),
+            0);
+  struct Case {
+    const char* why;
+    const char* key;
+    const char* start;
+    const char* tin;
+    std::string text;
+    int trials;  // solves; 0: not counted
+  } cases[] = {
+      {"rising beyond the data", "AntiAr (g)", "1000", "500",
+       "No adiabatic temperature found: the products are still too cold at 6115.909, above the data range 200 to 6000",
+       0},
+      {"falling below the data", "AntiAr (g)", "500", "1000",
+       "No adiabatic temperature found: the products are still too hot at 193.71024, below the data range 200 to 6000",
+       0},
+      {"rising within the data up to the trial limit", "WideAr (g)", "1000", "500",
+       "No adiabatic temperature found after " + std::to_string(MaxAdiabaticTrials) + " trials", MaxAdiabaticTrials},
+  };
+  int solves = 0;
+  RelationProbe probe([&](double) { return ++solves > 0; });
+  m->MnuAdiabatic->Click();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    solves = 0;
+    Fill(1, {{c.key, "1", "7", "", "", "[1]", "", "", c.tin}});
+    PhasesChangedFlag = false;
+    Calculate(c.start);
+    ASSERT_TRUE(Logged(AdiabaticNotFoundId));
+    EXPECT_EQ(Text(AdiabaticNotFoundId).rfind(c.text, 0), 0u) << Text(AdiabaticNotFoundId);
+    for (const auto& e : log->sink.messages)
+      if (e.id == AdiabaticNotFoundId) {
+        EXPECT_EQ(e.level, int(LevelError));
+      }
+    if (c.trials) {
+      EXPECT_EQ(solves, c.trials);
+    }
+    EXPECT_FALSE(Logged(1419));
+    EXPECT_FALSE(Logged(1593));
+    EXPECT_EQ(Grid(1).Cells(ColOut, 1), "7");
+    ExpectNoAdiabaticResult(*m, session);
+  }
 }
 
 }  // namespace
