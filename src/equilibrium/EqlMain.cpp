@@ -6,6 +6,7 @@
 
 #include "equilibrium/Compounds.h"
 #include "equilibrium/EqKernel.h"
+#include "equilibrium/afc.h"
 #include "platform/Services.h"
 #include "platform/System.h"
 #include "shared/AplMsg.h"
@@ -69,6 +70,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   BtnElements = tool("BtnElements", "Elements", "Select Elements");
   BtnComp = tool("BtnComp", "Comp.", "Select Compounds");
   ToolButton2 = tool("ToolButton2", "Act. Coeff.", "Activity Coefficients");
+  ToolButton2->OnClick = [](Component*) { ShowActivityCoefficientWindow(); };
   BtnRecordVar = tool("BtnRecordVar", "Rec. Var.", "Record Variables");
   BtnRecords = tool("BtnRecords", "Records", "Record Table");
   BtnGrfVar = tool("BtnGrfVar", "Grf. Var.", "Graphic Variables");
@@ -708,9 +710,11 @@ void TEqlMainWnd::ShowPropertyColumn(int slot, int property) {
 }
 
 void TEqlMainWnd::CompoundsCommand() {
-  // Until the compound dialog joins, substances are typed into the grid ("Edit Table Manually").
-  PostLogMessage(LevelImportant, 1614, "Compound selection is not available in this version: type the substances "
-                                       "into the phase grid (\"Edit Table Manually\")");
+  if (RefuseDuringCalculation("Select Compounds")) return;
+  if (!SelectPhaseCompounds(TempInCelsius())) return;
+  RefreshPhaseMenus();
+  if (CheckRecordAddressesHook) CheckRecordAddressesHook();
+  SystemChangedFlag = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1461,18 +1465,23 @@ OrvantoWindows::OrvantoWindows() {
   Settings = std::make_unique<TAplStgsWnd>();
   About = std::make_unique<TInfoDlg>();
   Messages = std::make_unique<TAplMsgWnd>();
+  Activity = std::make_unique<TAfcWnd>();
+  InstallActivityCoefficientHooks();
   Behaviour = std::make_unique<TTDynOprtWnd>();
   Elements = std::make_unique<TElementsDlg>();
   Conversion = std::make_unique<TUnitCnvDlg>();
+  Compounds = std::make_unique<TCompoundsDlg>();
   Kernel = std::make_unique<TEqlKernel>();
 }
 
 OrvantoWindows::~OrvantoWindows() {
   SetSelectedElements(nullptr);
   Kernel.reset();
+  Compounds.reset();
   Conversion.reset();
   Elements.reset();
   Behaviour.reset();
+  Activity.reset();
   Messages.reset();
   About.reset();
   Settings.reset();

@@ -33,6 +33,8 @@ class TInfoDlg;
 class TTDynOprtWnd;
 class TElementsDlg;
 class TUnitCnvDlg;
+class TAfcWnd;
+class TCompoundsDlg;
 
 using Extended = long double;
 
@@ -270,9 +272,11 @@ struct OrvantoWindows {
   std::unique_ptr<TAplStgsWnd> Settings;
   std::unique_ptr<TInfoDlg> About;
   std::unique_ptr<TAplMsgWnd> Messages;
+  std::unique_ptr<TAfcWnd> Activity;
   std::unique_ptr<TTDynOprtWnd> Behaviour;
   std::unique_ptr<TElementsDlg> Elements;
   std::unique_ptr<TUnitCnvDlg> Conversion;
+  std::unique_ptr<TCompoundsDlg> Compounds;
   std::unique_ptr<TEqlKernel> Kernel;
 };
 

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "equilibrium/Compounds.h"
+#include "equilibrium/afc.h"
 #include "orvanto_support.h"
 #include "shared/Elements.h"
 #include "shared/TDynOprt.h"
@@ -53,6 +54,12 @@ TEST_F(OrvantoTest, StartUpOpensGasLiquidAndSolidWithTheDatabase) {
   ASSERT_EQ(m->CbxPV->Items().Count(), 2);
   EXPECT_EQ(m->CbxPV->Items()[1], "V Const.(Gas.1)");
   EXPECT_EQ(SettingsStore().UserSettingsFile.rfind(home.string(), 0), 0u);
+  // The activity-coefficient window exists from the start and its button shows it.
+  ASSERT_NE(AfcWnd, nullptr);
+  EXPECT_FALSE(AfcWnd->Visible());
+  m->ToolButton2->Click();
+  EXPECT_TRUE(AfcWnd->Visible());
+  EXPECT_TRUE(EqlMainHooks.RelationValue != nullptr);
 }
 
 TEST_F(OrvantoTest, AnEqlArgumentIsReportedWhileNoReaderExists) {
@@ -405,7 +412,7 @@ TEST_F(OrvantoTest, ASecondPressDuringTheSolveBreaksIt) {
   windows->Kernel->EditPrec->SetText("1E-12");
   // Data check: pump 1. During the solve: the user tries other commands, closes windows, then
   // presses "Calculation" again.
-  bool refusedClose = false, refusedPhaseClose = false;
+  bool refusedClose = false, refusedPhaseClose = false, compoundsShown = false;
   session.application.AtPump(2, [&] {
     EXPECT_EQ(CalculationRunState, CalculationRun::Solving);
     EXPECT_EQ(m->BtnCalc->Caption(), "Cancel");
@@ -413,6 +420,8 @@ TEST_F(OrvantoTest, ASecondPressDuringTheSolveBreaksIt) {
     Grid(1).UserSetEditText(ColIn, 1, "5");
     TDynOprtWnd->RGgrl->UserSelect(0);
     Phase(1).EditRel->KeyDown('R', platform::ssCtrl);
+    m->BtnComp->Click();
+    compoundsShown = CompoundsDlg && CompoundsDlg->Visible();
     refusedPhaseClose = !Phase(1).Close();
     refusedClose = !m->Close();
     m->BtnCalc->Click();
@@ -420,6 +429,7 @@ TEST_F(OrvantoTest, ASecondPressDuringTheSolveBreaksIt) {
   Calculate("3000");
   EXPECT_TRUE(refusedClose);
   EXPECT_TRUE(refusedPhaseClose);
+  EXPECT_FALSE(compoundsShown);
   EXPECT_EQ(PhaseSlotTable[2].Window, nullptr);
   EXPECT_EQ(Grid(1).Cells(ColIn, 1), "1");
   EXPECT_EQ(Grid(1).Cells(ColRel, 1), "");
