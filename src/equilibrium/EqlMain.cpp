@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "equilibrium/Compounds.h"
+#include "equilibrium/ElBlnc.h"
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/afc.h"
 #include "platform/Services.h"
@@ -154,6 +155,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuSystem->AddSeparator("N2");
   Calculation1 = MnuSystem->Add("Calculation1", "Calculation");
   MnuMonitoring = MainMenu1->Add("MnuMonitoring", "&Monitoring");
+  MnuElBalance = MnuMonitoring->Add("MnuElBalance", "Elementar Balance");
   MnuWindow = MainMenu1->Add("MnuWindow", "&Window");
   const char* windowCaptions[9] = {"", "Gas 1", "Gas 2", "Liquid 1", "Liquid 2", "Liquid 3", "Solid 1", "Solid 2", "Solid 3"};
   for (int s = 1; s <= PhaseSlotCount; ++s) {
@@ -250,6 +252,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
     if (InfoDlg) InfoDlg->Show();
   };
   auto elements = [](Component*) {
+    if (ElBalanceDlg && ElBalanceDlg->BalanceOpen) ElBalanceDlg->CloseBalance();
     if (!ElementsDlg) return;
     ElementsDlg->CollectSelectedElements();
     ElementsDlg->Show();
@@ -257,6 +260,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   };
   BtnElements->OnClick = elements;
   MnuElements->OnClick = elements;
+  MnuElBalance->OnClick = [this](Component*) { MnuElBalanceClick(); };
   MnuExtOptions->OnClick = [](Component*) {
     if (EqlKernel) EqlKernel->Show();
   };
@@ -605,6 +609,29 @@ void TEqlMainWnd::MnuSaveByExitClick(Component* sender) {
   if (sender) MnuSaveByExit->SetChecked(!MnuSaveByExit->Checked());
 }
 
+void TEqlMainWnd::MnuElBalanceClick() {
+  if (!ElBalanceDlg) return;
+  T = TextToDouble(EditTsys->Text()) + (TempInCelsius() ? kCelsius : 0.0);
+  // The pressure of the inputs as the run takes it (1 bar while a gas volume is held), and the
+  // pressure of each gas phase after a successful run.
+  const int item = CbxPV->ItemIndex();
+  const bool constantPressure = item < 0 || item >= int(PVItemSlots.size()) || PVItemSlots[item] == 0;
+  const double p = constantPressure ? TextToDouble(EditPVsys->Text()) : 1.0;
+  const double p1 = ResultsValidFlag ? double(PhaseTotals[1].Fugacity) : 0.0;
+  const double p2 = ResultsValidFlag ? double(PhaseTotals[2].Fugacity) : 0.0;
+  ElBalanceDlg->SetBalanceConditions(T, p, p1, p2);
+  for (int s = 1; s <= PhaseSlotCount; ++s) {
+    TPhaseWnd* w = PhaseWindow(s);
+    ElBalanceDlg->SetSlotSource(s, w ? w->Caption() : std::string(), w ? PhaseSlotTable[s].Grid : nullptr);
+  }
+  if (ElBalanceDlg->GetWindowState() == WindowState::Minimized) ElBalanceDlg->SetWindowState(WindowState::Normal);
+  ElBalanceDlg->BalanceOpen = true;
+  ElBalanceDlg->OpenBalance();
+  ElBalanceDlg->ButtonUpdateClick();
+  ElBalanceDlg->Show();
+  ElBalanceDlg->BringToFront();
+}
+
 bool TEqlMainWnd::ToolBarsShown() const { return MnuToolBars->Checked(); }
 bool TEqlMainWnd::ButtonCaptionsShown() const { return MnuShowCaption->Checked(); }
 
@@ -711,6 +738,7 @@ void TEqlMainWnd::ShowPropertyColumn(int slot, int property) {
 
 void TEqlMainWnd::CompoundsCommand() {
   if (RefuseDuringCalculation("Select Compounds")) return;
+  if (ElBalanceDlg && ElBalanceDlg->BalanceOpen) ElBalanceDlg->CloseBalance();
   if (!SelectPhaseCompounds(TempInCelsius())) return;
   RefreshPhaseMenus();
   if (CheckRecordAddressesHook) CheckRecordAddressesHook();
@@ -1465,6 +1493,7 @@ OrvantoWindows::OrvantoWindows() {
   Settings = std::make_unique<TAplStgsWnd>();
   About = std::make_unique<TInfoDlg>();
   Messages = std::make_unique<TAplMsgWnd>();
+  Balance = std::make_unique<TElBalanceDlg>();
   Activity = std::make_unique<TAfcWnd>();
   InstallActivityCoefficientHooks();
   Behaviour = std::make_unique<TTDynOprtWnd>();
@@ -1482,6 +1511,7 @@ OrvantoWindows::~OrvantoWindows() {
   Elements.reset();
   Behaviour.reset();
   Activity.reset();
+  Balance.reset();
   Messages.reset();
   About.reset();
   Settings.reset();

@@ -29,6 +29,7 @@ namespace quorel {
 class TEqlKernel;
 class TAplStgsWnd;
 class TAplMsgWnd;
+class TElBalanceDlg;
 class TInfoDlg;
 class TTDynOprtWnd;
 class TElementsDlg;
@@ -139,6 +140,7 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuExtOptions = nullptr;
   platform::MenuItem* Calculation1 = nullptr;
   platform::MenuItem* MnuMonitoring = nullptr;
+  platform::MenuItem* MnuElBalance = nullptr;
   platform::MenuItem* MnuWindow = nullptr;
   std::array<platform::MenuItem*, 9> MnuWindowPhase{};  // by slot 1..8
   platform::MenuItem* MnuCascade = nullptr;
@@ -208,6 +210,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void MnuShowCaptionClick(platform::Component* sender);
   void MnuFixColClick();
   void MnuSaveByExitClick(platform::Component* sender);
+  // Opens the element balance of the open phases at the conditions of the edits.
+  void MnuElBalanceClick();
   bool TempInCelsius() const;
 
   // --- phase windows ---
@@ -272,6 +276,7 @@ struct OrvantoWindows {
   std::unique_ptr<TAplStgsWnd> Settings;
   std::unique_ptr<TInfoDlg> About;
   std::unique_ptr<TAplMsgWnd> Messages;
+  std::unique_ptr<TElBalanceDlg> Balance;
   std::unique_ptr<TAfcWnd> Activity;
   std::unique_ptr<TTDynOprtWnd> Behaviour;
   std::unique_ptr<TElementsDlg> Elements;

@@ -3,6 +3,7 @@
 #include "platform/Services.h"
 #include "platform/System.h"
 #include "pure_substance/SubstMain.h"
+#include "pure_substance/SubstSel.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
@@ -44,8 +45,7 @@ TMdiMainWnd::TMdiMainWnd(platform::Component* owner) : platform::Form(owner, "Md
   Help1 = Information1->Add("Help1", "Help");
   Messages1 = Information1->Add("Messages1", "Messages");
   About1 = Information1->Add("About1", "About");
-  // The substance selection and the chart window come with their own units.
-  MnuSelect->SetEnabled(false);
+  // The chart window comes with its own unit.
   MnuGraphic->SetEnabled(false);
 
   StBar = Make<StatusBar>(this, "StBar");
@@ -54,6 +54,7 @@ TMdiMainWnd::TMdiMainWnd(platform::Component* owner) : platform::Form(owner, "Md
   for (int i = 0; i < 3; ++i) StBar->AddPanel(128);
 
   MnuClose1->OnClick = [this](Component* s) { MnuClose1Click(s); };
+  MnuSelect->OnClick = [this](Component* s) { MnuSelectClick(s); };
   Cascade1->OnClick = [this](Component* s) { Cascade1Click(s); };
   Tile1->OnClick = [this](Component* s) { Tile1Click(s); };
   MnuSaveByExit->OnClick = [this](Component* s) { MnuSaveByExitClick(s); };
@@ -72,6 +73,7 @@ TMdiMainWnd::~TMdiMainWnd() {
 }
 
 void TMdiMainWnd::MnuClose1Click(platform::Component*) { Close(); }
+void TMdiMainWnd::MnuSelectClick(platform::Component*) { ShowSubstanceSelection(); }
 void TMdiMainWnd::Cascade1Click(platform::Component*) { Cascade(); }
 void TMdiMainWnd::Tile1Click(platform::Component*) { Tile(); }
 void TMdiMainWnd::MnuSaveByExitClick(platform::Component*) { MnuSaveByExit->SetChecked(!MnuSaveByExit->Checked()); }
@@ -106,6 +108,7 @@ LunettaWindows::LunettaWindows() {
   Conversion = std::make_unique<TUnitCnvDlg>();
   About = std::make_unique<TInfoDlg>();
   Behaviour = std::make_unique<TTDynOprtWnd>();
+  SubstanceSelection = std::make_unique<TSubstSelDlg>();
   Elements = std::make_unique<TElementsDlg>();
   Substance = std::make_unique<TPSubstWnd>();
 }
@@ -113,6 +116,7 @@ LunettaWindows::LunettaWindows() {
 LunettaWindows::~LunettaWindows() {
   Substance.reset();
   Elements.reset();
+  SubstanceSelection.reset();
   Behaviour.reset();
   About.reset();
   Conversion.reset();
@@ -136,6 +140,10 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   }
   // Captions.
   if (AplMsgWnd) AplMsgWnd->SetCaption("Pure Substance - Messages");
+  // The element picker's Accept fills the substance selection; an accepted substance is
+  // calculated at once.
+  if (SubstSelDlg) SubstSelDlg->WireElementFilter();
+  SubstanceAcceptedHook = RecalculateFromSelection;
   if (MdiMainWnd) MdiMainWnd->SetCaption("Pure Substance");
   // The frame's commands that belong to the substance window.
   if (MdiMainWnd) {
@@ -145,6 +153,8 @@ void StartSubstanceWindow(TPSubstWnd& w) {
     // Saving at exit needs the pure-substance file writer.
     MdiMainWnd->MnuSaveByExit->SetEnabled(bool(SubstanceFileWriter));
   }
+  // The substance selection writes into the substance key.
+  if (SubstSelDlg) SubstSelDlg->AttachSubstanceTarget(w.CbxSubst, 1);
   // The program's settings.
   ReadSubstanceFile(w, SettingsStore().UserSettingsFile);
   // Labels and headers.

@@ -1,8 +1,9 @@
 // Lunetta's frame window and start-up. The frame "Pure Substance" is an MDI frame that holds
 // the substance window beside the shared windows (settings, message log, conversion, about,
-// Behaviour of System, element picker). LunettaWindows makes them in their start-up order;
-// StartSubstanceWindow then starts the database, binds the frame's commands to the substance
-// window, reads the user settings file and a ".sub" file named on the command line.
+// Behaviour of System, substance selection, element picker). LunettaWindows makes them in
+// their start-up order; StartSubstanceWindow then starts the database, binds the frame's
+// commands to the substance window, reads the user settings file and a ".sub" file named on
+// the command line.
 #pragma once
 
 #include <memory>
@@ -19,6 +20,7 @@ class TAplMsgWnd;
 class TUnitCnvDlg;
 class TInfoDlg;
 class TTDynOprtWnd;
+class TSubstSelDlg;
 class TElementsDlg;
 
 // Message ID of a ".sub" file named on the command line that cannot be read.
@@ -50,6 +52,9 @@ class TMdiMainWnd : public platform::Form {
   platform::MenuItem* About1 = nullptr;
 
   void MnuClose1Click(platform::Component* sender);
+  // System>Select From Database: the substance selection, with the element picker first when
+  // no element is selected.
+  void MnuSelectClick(platform::Component* sender);
   void Cascade1Click(platform::Component* sender);
   void Tile1Click(platform::Component* sender);
   void MnuSaveByExitClick(platform::Component* sender);
@@ -75,6 +80,7 @@ struct LunettaWindows {
   std::unique_ptr<TUnitCnvDlg> Conversion;
   std::unique_ptr<TInfoDlg> About;
   std::unique_ptr<TTDynOprtWnd> Behaviour;
+  std::unique_ptr<TSubstSelDlg> SubstanceSelection;
   std::unique_ptr<TElementsDlg> Elements;
   std::unique_ptr<TPSubstWnd> Substance;
 

@@ -5,6 +5,7 @@
 
 #include "platform/Services.h"
 #include "pure_substance/MdiMain.h"
+#include "pure_substance/SubstSel.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
 #include "shared/GridTools.h"
@@ -191,7 +192,7 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   MnuAbout = MnuInfoMenu->Add("MnuAbout", "About");
   // Commands whose windows and files come with their own units: present, not yet usable.
   for (MenuItem* item : {MnuBatchCalculation, MnuSave, MnuOpen, MnuToMsExcel, MnuSelectAll, MnuCopy,
-                         MnuCopyMode, MnuSelect, MnuGraphic, MnuFont, MnuColor, MnuColMove})
+                         MnuCopyMode, MnuGraphic, MnuFont, MnuColor, MnuColMove})
     item->SetEnabled(false);
 
   PanelTop = Make<Panel>(this, "PanelTop");
@@ -257,6 +258,7 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   for (MenuItem* item : {MnuVol, MnuVolInv}) item->OnClick = [this](Component* s) { MnuVolClick(s); };
   MnuInsert25->OnClick = [this](Component* s) { MnuInsert25Click(s); };
   MnuBehaviour->OnClick = [this](Component* s) { MnuBehaviourClick(s); };
+  MnuSelect->OnClick = [this](Component* s) { MnuSelectClick(s); };
   MnuMessage->OnClick = [this](Component* s) { MnuMessageClick(s); };
   MnuAbout->OnClick = [this](Component* s) { MnuAboutClick(s); };
   MenHelp->OnClick = [this](Component* s) { MenHelpClick(s); };
@@ -784,7 +786,7 @@ void TPSubstWnd::UpdateRun() {
 }
 
 void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double T, double step) {
-  (void)step;  // the acentric-factor estimate at a boiling point comes with the selection unit
+  (void)step;  // the boiling-point scan at a change goes back by the temperature step dT
   auto ensureRow = [this](int row) {
     if (row >= SGT->RowCount()) SGT->SetRowCount(row + 1);
   };
@@ -798,6 +800,11 @@ void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double 
     // Rising along the run towards the solid: the extrapolated data are suspect.
     if (previousCode < code)
       PostLogMessage(LevelError, 994, "Extremly extrapolations cause errors at T :" + FloatToShortText(T - TemperatureOffset));
+    // Liquid to gas near 1 bar: the change lies at the normal boiling point, from which the
+    // acentric factor can be estimated. It is only reported; the dataset keeps its own.
+    if (previousCode == 2 && code == 1 && SelectedDataset.Pc > 0 && P > 0.99 && P <= 1.02 &&
+        EstimateAcentricFactor(PhaseDatasets[PhaseGas].Record.Name, T, T - dT, SelectedDataset.Pc))
+      PostLogMessage(LevelImportant, 998, "Estimated acentric factor w=" + FloatToShortText(AcentricFactorEstimate.RootB));
   }
   SetTableCell(ColPhase, r, SelectedDataset.Phase);
   if (CbxTP->ItemIndex() == 1) {
@@ -992,6 +999,8 @@ void TPSubstWnd::MnuBehaviourClick(platform::Component*) {
   TDynOprtWnd->Show();
   TDynOprtWnd->BringToFront();
 }
+
+void TPSubstWnd::MnuSelectClick(platform::Component*) { ShowSubstanceSelection(); }
 
 void TPSubstWnd::MnuMessageClick(platform::Component*) {
   if (AplMsgWnd) AplMsgWnd->ShowInFront();

@@ -213,6 +213,9 @@ class TPSubstWnd : public platform::Form {
   void MnuInsert25Click(platform::Component* sender);
   void CBexClick(platform::Component* sender);
   void MnuBehaviourClick(platform::Component* sender);
+  // System>Select from Database: the substance selection, with the element picker first when
+  // no element is selected.
+  void MnuSelectClick(platform::Component* sender);
   void MnuMessageClick(platform::Component* sender);
   void MnuAboutClick(platform::Component* sender);
   void MenHelpClick(platform::Component* sender);

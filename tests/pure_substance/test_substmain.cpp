@@ -13,6 +13,7 @@
 
 #include "platform/Headless.h"
 #include "pure_substance/MdiMain.h"
+#include "pure_substance/SubstSel.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
 #include "shared/Info.h"
@@ -745,7 +746,8 @@ class LunettaStartTest : public ::testing::Test {
 TEST_F(LunettaStartTest, WindowsAreMadeInTheStartUpOrder) {
   const std::vector<platform::Form*> expected = {
       windows->Frame.get(),    windows->Settings.get(), windows->Messages.get(), windows->Conversion.get(),
-      windows->About.get(),    windows->Behaviour.get(), windows->Elements.get(), windows->Substance.get()};
+      windows->About.get(),    windows->Behaviour.get(), windows->SubstanceSelection.get(),
+      windows->Elements.get(), windows->Substance.get()};
   EXPECT_EQ(platform::Screen::Forms(), expected);
   EXPECT_EQ(platform::Screen::MainForm(), windows->Frame.get());
   EXPECT_EQ(session.application.title, "Quorel Pure Substance");
@@ -809,8 +811,14 @@ TEST_F(LunettaStartTest, FrameCommands) {
   EXPECT_EQ(Frame().StBar->PanelWidth(1), 200);
   Frame().UserResize(200, 400);
   EXPECT_EQ(Frame().StBar->PanelWidth(0), 200);
-  // The commands whose windows do not exist yet cannot be chosen.
-  EXPECT_FALSE(Frame().MnuSelect->Enabled());
+  // System>Select From Database shows the substance selection, and the element picker first
+  // while no element is selected.
+  ASSERT_TRUE(Frame().MnuSelect->Enabled());
+  ASSERT_TRUE(ElementsDlg->SelectedElements.empty());
+  Frame().MnuSelect->Click();
+  EXPECT_TRUE(SubstSelDlg->Visible());
+  EXPECT_TRUE(ElementsDlg->Visible());
+  // The command whose window does not exist yet cannot be chosen.
   EXPECT_FALSE(Frame().MnuGraphic->Enabled());
 }
 
