@@ -49,6 +49,7 @@ const std::string kWaterSolid = Row("W", "(s)", 200, 273.15, -291840, 47.95, 37.
 class SubstWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    InitElementTable();  // a Behaviour window that went before released it
     ClearDatabase();
     ClearSubstancePhases();
     ResetColumnOrder();
