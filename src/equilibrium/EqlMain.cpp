@@ -10,6 +10,7 @@
 #include "equilibrium/afc.h"
 #include "platform/Services.h"
 #include "platform/System.h"
+#include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
@@ -242,6 +243,11 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
     if (AplMsgWnd) AplMsgWnd->ShowInFront();
   };
   BtnMsg->OnClick = showMessages;
+  BtnRecords->OnClick = [](Component*) {
+    if (!TablOprtWnd) return;
+    TablOprtWnd->Show();
+    TablOprtWnd->BringToFront();
+  };
   MnuMessage->OnClick = showMessages;
   auto help = [](Component*) {
     if (InfoDlg) InfoDlg->OpenHelpIndex();
@@ -1492,6 +1498,7 @@ OrvantoWindows::OrvantoWindows() {
   Screen::SetMainForm(Main.get());
   Settings = std::make_unique<TAplStgsWnd>();
   About = std::make_unique<TInfoDlg>();
+  Records = std::make_unique<TTablOprtWnd>();
   Messages = std::make_unique<TAplMsgWnd>();
   Balance = std::make_unique<TElBalanceDlg>();
   Activity = std::make_unique<TAfcWnd>();
@@ -1513,6 +1520,7 @@ OrvantoWindows::~OrvantoWindows() {
   Activity.reset();
   Balance.reset();
   Messages.reset();
+  Records.reset();
   About.reset();
   Settings.reset();
   if (Screen::MainForm() == Main.get()) Screen::SetMainForm(nullptr);

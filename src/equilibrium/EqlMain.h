@@ -36,6 +36,7 @@ class TElementsDlg;
 class TUnitCnvDlg;
 class TAfcWnd;
 class TCompoundsDlg;
+class TTablOprtWnd;
 
 using Extended = long double;
 
@@ -275,6 +276,7 @@ struct OrvantoWindows {
   std::unique_ptr<TEqlMainWnd> Main;
   std::unique_ptr<TAplStgsWnd> Settings;
   std::unique_ptr<TInfoDlg> About;
+  std::unique_ptr<TTablOprtWnd> Records;
   std::unique_ptr<TAplMsgWnd> Messages;
   std::unique_ptr<TElBalanceDlg> Balance;
   std::unique_ptr<TAfcWnd> Activity;

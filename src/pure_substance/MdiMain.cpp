@@ -4,6 +4,7 @@
 #include "platform/System.h"
 #include "pure_substance/SubstMain.h"
 #include "pure_substance/SubstSel.h"
+#include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
@@ -107,6 +108,7 @@ LunettaWindows::LunettaWindows() {
   Messages = std::make_unique<TAplMsgWnd>();
   Conversion = std::make_unique<TUnitCnvDlg>();
   About = std::make_unique<TInfoDlg>();
+  Records = std::make_unique<TTablOprtWnd>();
   Behaviour = std::make_unique<TTDynOprtWnd>();
   SubstanceSelection = std::make_unique<TSubstSelDlg>();
   Elements = std::make_unique<TElementsDlg>();
@@ -118,6 +120,7 @@ LunettaWindows::~LunettaWindows() {
   Elements.reset();
   SubstanceSelection.reset();
   Behaviour.reset();
+  Records.reset();
   About.reset();
   Conversion.reset();
   Messages.reset();

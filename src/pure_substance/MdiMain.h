@@ -19,6 +19,7 @@ class TAplStgsWnd;
 class TAplMsgWnd;
 class TUnitCnvDlg;
 class TInfoDlg;
+class TTablOprtWnd;
 class TTDynOprtWnd;
 class TSubstSelDlg;
 class TElementsDlg;
@@ -79,6 +80,7 @@ struct LunettaWindows {
   std::unique_ptr<TAplMsgWnd> Messages;
   std::unique_ptr<TUnitCnvDlg> Conversion;
   std::unique_ptr<TInfoDlg> About;
+  std::unique_ptr<TTablOprtWnd> Records;
   std::unique_ptr<TTDynOprtWnd> Behaviour;
   std::unique_ptr<TSubstSelDlg> SubstanceSelection;
   std::unique_ptr<TElementsDlg> Elements;

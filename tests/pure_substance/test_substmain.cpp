@@ -14,6 +14,7 @@
 #include "platform/Headless.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstSel.h"
+#include "records_charts/TablOprt.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
 #include "shared/Info.h"
@@ -747,7 +748,7 @@ class LunettaStartTest : public ::testing::Test {
 TEST_F(LunettaStartTest, WindowsAreMadeInTheStartUpOrder) {
   const std::vector<platform::Form*> expected = {
       windows->Frame.get(),    windows->Settings.get(), windows->Messages.get(), windows->Conversion.get(),
-      windows->About.get(),    windows->Behaviour.get(), windows->SubstanceSelection.get(),
+      windows->About.get(),    windows->Records.get(),   windows->Behaviour.get(), windows->SubstanceSelection.get(),
       windows->Elements.get(), windows->Substance.get()};
   EXPECT_EQ(platform::Screen::Forms(), expected);
   EXPECT_EQ(platform::Screen::MainForm(), windows->Frame.get());
