@@ -7,9 +7,11 @@
 #include "equilibrium/Compounds.h"
 #include "equilibrium/ElBlnc.h"
 #include "equilibrium/EqKernel.h"
+#include "equilibrium/RcrdDef.h"
 #include "equilibrium/afc.h"
 #include "platform/Services.h"
 #include "platform/System.h"
+#include "records_charts/SearchDs.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
@@ -248,6 +250,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
     TablOprtWnd->Show();
     TablOprtWnd->BringToFront();
   };
+  BtnSearch->OnClick = [](Component*) { ShowRecordSearch(); };
   MnuMessage->OnClick = showMessages;
   auto help = [](Component*) {
     if (InfoDlg) InfoDlg->OpenHelpIndex();
@@ -419,6 +422,11 @@ void TEqlMainWnd::StartUp() {
     };
   }
   // 3-5. The record table and the chart install their hooks when they exist.
+  // 4. The record table's search button runs the search command.
+  if (TablOprtWnd) {
+    TablOprtWnd->BtnSearch->SetVisible(true);
+    TablOprtWnd->BtnSearch->OnClick = BtnSearch->OnClick;
+  }
   if (InfoDlg) InfoDlg->RecentFilesMenu = MnuReopen;
   // 6. The user settings file.
   ReadMainSettings();
@@ -1501,11 +1509,14 @@ OrvantoWindows::OrvantoWindows() {
   Records = std::make_unique<TTablOprtWnd>();
   Messages = std::make_unique<TAplMsgWnd>();
   Balance = std::make_unique<TElBalanceDlg>();
+  RecordDefinition = std::make_unique<TRcrdDefDlg>();
+  InstallRecordVariableHooks();
   Activity = std::make_unique<TAfcWnd>();
   InstallActivityCoefficientHooks();
   Behaviour = std::make_unique<TTDynOprtWnd>();
   Elements = std::make_unique<TElementsDlg>();
   Conversion = std::make_unique<TUnitCnvDlg>();
+  Search = std::make_unique<TSearchDsDlg>();
   Compounds = std::make_unique<TCompoundsDlg>();
   Kernel = std::make_unique<TEqlKernel>();
 }
@@ -1514,10 +1525,12 @@ OrvantoWindows::~OrvantoWindows() {
   SetSelectedElements(nullptr);
   Kernel.reset();
   Compounds.reset();
+  Search.reset();
   Conversion.reset();
   Elements.reset();
   Behaviour.reset();
   Activity.reset();
+  RecordDefinition.reset();
   Balance.reset();
   Messages.reset();
   Records.reset();
