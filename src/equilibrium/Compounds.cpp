@@ -30,11 +30,6 @@ constexpr double kCelsius = 273.15;
 const char* const kColumnCaptions[TCompoundsDlg::kColumns] = {"Substance", "Desc.", "Comment", "n ->"};
 const int kColumnWidths[TCompoundsDlg::kColumns] = {110, 110, 80, 40};
 
-// The row number text padded on the left to 4 characters, so that row numbers sort as text.
-std::string PaddedRowText(const std::string& text) {
-  return text.size() >= 4 ? text : std::string(4 - text.size(), ' ') + text;
-}
-
 // A whole decimal integer (blanks around allowed); false for any other text.
 bool ParseInteger(std::string_view text, int& value) {
   const std::string t = Trim(text);
@@ -276,7 +271,8 @@ ListItem* TCompoundsDlg::AddDatasetListItem(ListView* list, int row) {
   item->SetCaption(DatasetTable.Text(row, FieldName) + " " + DatasetTable.Text(row, FieldPhase));
   item->AddSubItem(DatasetTable.Text(row, FieldDescription));
   item->AddSubItem(DatasetTable.Text(row, FieldComment));
-  item->AddSubItem(PaddedRowText(DatasetTable.Text(row, FieldRow)));
+  // padded, so that row numbers sort as text
+  item->AddSubItem(PadLeft(DatasetTable.Text(row, FieldRow), 4));
   return item;
 }
 

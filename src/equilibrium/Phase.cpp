@@ -81,14 +81,6 @@ bool GridHoldsSubstance(const StringGrid& grid) {
   return false;
 }
 
-ToolButton* MakeToolButton(ToolBar* bar, const char* name, const char* caption, const char* hint) {
-  auto* b = Make<ToolButton>(bar, name);
-  b->SetCaption(caption);
-  b->SetHint(hint);
-  b->SetShowHint(true);
-  return b;
-}
-
 bool RefuseDuringCalculation(std::string_view command) {
   if (!CalculationUnderWay()) return false;
   PostLogMessage(LevelImportant, CommandRefusedId,

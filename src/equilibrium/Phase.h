@@ -72,10 +72,6 @@ std::string SlotPhaseTag(int slot);
 std::string PhaseSettingsSection(int slot);
 // True when some row of the grid holds a substance key (not empty, not "0").
 bool GridHoldsSubstance(const platform::StringGrid& grid);
-// Makes a tool button on bar with a caption and a hint that shows (the tool bars of the main
-// and the phase windows).
-platform::ToolButton* MakeToolButton(platform::ToolBar* bar, const char* name, const char* caption,
-                                     const char* hint);
 
 // The state of the calculation run. While it is not Idle the commands that would change or
 // free what the run reads or writes are refused (only the break of the run is taken).

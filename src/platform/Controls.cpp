@@ -792,4 +792,12 @@ std::shared_ptr<Picture> ImageList::Get(int i) const {
   return images_[std::size_t(i)];
 }
 
+ToolButton* MakeToolButton(ToolBar* bar, std::string name, std::string_view caption, std::string_view hint) {
+  auto* b = Make<ToolButton>(bar, std::move(name));
+  b->SetCaption(caption);
+  b->SetHint(hint);
+  b->SetShowHint(true);
+  return b;
+}
+
 }  // namespace platform

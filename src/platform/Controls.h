@@ -186,6 +186,9 @@ class ToolBar : public Component {
   bool flat_ = true;
 };
 
+// A tool button on bar with a caption and a hint that shows.
+ToolButton* MakeToolButton(ToolBar* bar, std::string name, std::string_view caption, std::string_view hint);
+
 // A band holder for tool bars.
 class CoolBar : public Component {
  public:

@@ -29,11 +29,6 @@ const int kColumnWidths[TSubstSelDlg::kColumns] = {128, 128, 128, 128, 40};
 // Sub-items of an entry (column - 1).
 enum EntryText : int { TextDescription = 0, TextInterval = 1, TextComment = 2, TextRow = 3 };
 
-// The row number text padded on the left to 4 characters, so that row numbers sort as text.
-std::string PaddedRowText(const std::string& text) {
-  return text.size() >= 4 ? text : std::string(4 - text.size(), ' ') + text;
-}
-
 bool EndsWithChar(std::string_view text, char c) { return !text.empty() && text.back() == c; }
 
 // Ambrose-Walton functions f0, f1, f2 of tau = 1 - Tr, each divided by Tr = 1 - tau.
@@ -268,7 +263,8 @@ void TSubstSelDlg::FillSubstanceList() {
     item->AddSubItem(DatasetTable.Text(row, FieldDescription));
     item->AddSubItem(IntervalText(tmin, tmax));
     item->AddSubItem(DatasetTable.Text(row, FieldComment));
-    item->AddSubItem(PaddedRowText(DatasetTable.Text(row, FieldRow)));
+    // padded, so that row numbers sort as text
+    item->AddSubItem(PadLeft(DatasetTable.Text(row, FieldRow), 4));
     item->SetData(std::intptr_t(ranges_.size()));
     ranges_.push_back({tmin, tmax, true});
     byKey.emplace(key, item);

@@ -28,10 +28,6 @@ bool ReadNumber(std::string_view text, double& value) {
   return TryTextToFloat(text, check) && check == 0;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // The mark of the searched field: a small blue triangle pointing right.
 std::shared_ptr<Picture> FieldMark() {
   auto picture = std::make_shared<Picture>(16, 16);
@@ -48,8 +44,8 @@ std::shared_ptr<Picture> FieldMark() {
 
 std::string SearchFieldName(std::string_view title) {
   std::string name = Trim(title);
-  if (StartsWith(name, "T [") || StartsWith(name, "T[")) return "T";
-  if (StartsWith(name, "1/T") || StartsWith(name, "1/(T")) return "1/T";
+  if (name.starts_with("T [") || name.starts_with("T[")) return "T";
+  if (name.starts_with("1/T") || name.starts_with("1/(T")) return "1/T";
   return name;
 }
 

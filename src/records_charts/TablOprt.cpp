@@ -21,14 +21,6 @@ namespace {
 
 constexpr GridOptions kGridLines = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine;
 
-ToolButton* Tool(ToolBar* bar, const char* name, const char* caption, const char* hint) {
-  auto* b = Make<ToolButton>(bar, name);
-  b->SetCaption(caption);
-  b->SetHint(hint);
-  b->SetShowHint(true);
-  return b;
-}
-
 // Makes sure cell (col, row) exists.
 void GrowTo(StringGrid& grid, int col, int row) {
   if (grid.ColCount() < col + 1) grid.SetColCount(col + 1);
@@ -99,25 +91,25 @@ TTablOprtWnd::TTablOprtWnd(Component* owner) : Form(owner, "TablOprtWnd") {
   ToolBar1 = Make<ToolBar>(this, "ToolBar1");
   ToolBar1->SetAlign(Align::Top);
   ToolBar1->SetShowCaptions(true);
-  ToolBtnOpen = Tool(ToolBar1, "ToolBtnOpen", "Open", "Open");
-  ToolBtnSave = Tool(ToolBar1, "ToolBtnSave", "Save", "Save Table as");
-  ToolBtnFirst = Tool(ToolBar1, "ToolBtnFirst", "First", "First");
-  ToolBtnPrev = Tool(ToolBar1, "ToolBtnPrev", "Previous", "Previous");
-  ToolBtnNext = Tool(ToolBar1, "ToolBtnNext", "Next", "Next");
-  ToolBtnLast = Tool(ToolBar1, "ToolBtnLast", "Last", "Last");
-  ToolBtnCopy = Tool(ToolBar1, "ToolBtnCopy", "Copy", "Copy");
-  ToolBtnDelete = Tool(ToolBar1, "ToolBtnDelete", "Delete Selected", "Delete");
-  ToolBtnDelSels = Tool(ToolBar1, "ToolBtnDelSels", "Delete Selected Range", "Del Selection");
-  ToolBtnDelAll = Tool(ToolBar1, "ToolBtnDelAll", "Delete All", "Delete All");
-  ToolBtnInsertData = Tool(ToolBar1, "ToolBtnInsertData", " Insert Data", " Insert Data");
-  ToolBtnInsertColData = Tool(ToolBar1, "ToolBtnInsertColData", "Insert Col Data", "Insert Col Data");
-  ToolBtnInsertColum = Tool(ToolBar1, "ToolBtnInsertColum", "Insert Colum", "Insert Colum");
-  ToolBtnDelColumn = Tool(ToolBar1, "ToolBtnDelColumn", "Del Column", "Del Column");
-  ToolBtnTrans = Tool(ToolBar1, "ToolBtnTrans", "Transpon", "Transpon");
-  ToolBtnSortMan = Tool(ToolBar1, "ToolBtnSortMan", "Sort Man.", "Sort Man.");
+  ToolBtnOpen = MakeToolButton(ToolBar1, "ToolBtnOpen", "Open", "Open");
+  ToolBtnSave = MakeToolButton(ToolBar1, "ToolBtnSave", "Save", "Save Table as");
+  ToolBtnFirst = MakeToolButton(ToolBar1, "ToolBtnFirst", "First", "First");
+  ToolBtnPrev = MakeToolButton(ToolBar1, "ToolBtnPrev", "Previous", "Previous");
+  ToolBtnNext = MakeToolButton(ToolBar1, "ToolBtnNext", "Next", "Next");
+  ToolBtnLast = MakeToolButton(ToolBar1, "ToolBtnLast", "Last", "Last");
+  ToolBtnCopy = MakeToolButton(ToolBar1, "ToolBtnCopy", "Copy", "Copy");
+  ToolBtnDelete = MakeToolButton(ToolBar1, "ToolBtnDelete", "Delete Selected", "Delete");
+  ToolBtnDelSels = MakeToolButton(ToolBar1, "ToolBtnDelSels", "Delete Selected Range", "Del Selection");
+  ToolBtnDelAll = MakeToolButton(ToolBar1, "ToolBtnDelAll", "Delete All", "Delete All");
+  ToolBtnInsertData = MakeToolButton(ToolBar1, "ToolBtnInsertData", " Insert Data", " Insert Data");
+  ToolBtnInsertColData = MakeToolButton(ToolBar1, "ToolBtnInsertColData", "Insert Col Data", "Insert Col Data");
+  ToolBtnInsertColum = MakeToolButton(ToolBar1, "ToolBtnInsertColum", "Insert Colum", "Insert Colum");
+  ToolBtnDelColumn = MakeToolButton(ToolBar1, "ToolBtnDelColumn", "Del Column", "Del Column");
+  ToolBtnTrans = MakeToolButton(ToolBar1, "ToolBtnTrans", "Transpon", "Transpon");
+  ToolBtnSortMan = MakeToolButton(ToolBar1, "ToolBtnSortMan", "Sort Man.", "Sort Man.");
   ToolBtnSortMan->SetStyle(ToolButtonStyle::Check);
-  BtnFieldDef = Tool(ToolBar1, "BtnFieldDef", "Record definition", "Record definition");
-  BtnSearch = Tool(ToolBar1, "BtnSearch", "Search", "Search");
+  BtnFieldDef = MakeToolButton(ToolBar1, "BtnFieldDef", "Record definition", "Record definition");
+  BtnSearch = MakeToolButton(ToolBar1, "BtnSearch", "Search", "Search");
   ToolBtnFirst->SetTag(1);
   ToolBtnPrev->SetTag(2);
   ToolBtnNext->SetTag(3);

@@ -331,6 +331,11 @@ std::string LowerCase(std::string_view text) {
   return s;
 }
 
+std::string PadLeft(std::string_view text, std::size_t width) {
+  std::string s(text.size() < width ? width - text.size() : 0, ' ');
+  return s.append(text);
+}
+
 std::string LowerExtension(std::string_view path) {
   const size_t slash = path.find_last_of("/\\");
   const size_t dot = path.find_last_of('.');

@@ -61,6 +61,8 @@ std::string Trim(std::string_view text);
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive
+// text with blanks put in front up to width characters (unchanged when it is as long already).
+std::string PadLeft(std::string_view text, std::size_t width);
 // The extension of a file name with its dot, in lower case ("" when the name has none); both
 // separators end a folder name.
 std::string LowerExtension(std::string_view path);

@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "lunetta_support.h"
 #include "platform/Headless.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstSel.h"
@@ -703,33 +704,8 @@ TEST_F(ShippedWaterTest, NormalBoilingPointAndEnthalpyOfVaporisation) {
 
 namespace fs = std::filesystem;
 
-class LunettaStartTest : public ::testing::Test {
+class LunettaStartTest : public lunettatest::LunettaFixture {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() / ("lunetta_start_" + std::to_string(getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    session.desktop.documents_folder = folder.string();
-    // The shipped database is found as the program finds it: "..\data\Quorel.tdb" beside the
-    // program folder.
-    savedProgramFolder = ProgramFolder();
-    SetProgramFolder(QUOREL_SOURCE_DIR "/data");
-    ClearDatabase();
-    ClearSubstancePhases();
-    ResetColumnOrder();
-    windows = std::make_unique<LunettaWindows>();
-    log = std::make_unique<ScopedLogRecorder>();  // takes over from the log window
-  }
-  void TearDown() override {
-    SubstanceFileReader = nullptr;
-    SubstanceFileWriter = nullptr;
-    log.reset();
-    windows.reset();
-    EosType = DefaultEosType;
-    ClearDatabase();
-    SetProgramFolder(savedProgramFolder);
-    fs::remove_all(folder);
-  }
   std::string File(const std::string& name, const std::string& text = "[TableWnd]\r\n") {
     const std::string path = (folder / name).string();
     std::ofstream(path, std::ios::binary) << text;
@@ -737,12 +713,6 @@ class LunettaStartTest : public ::testing::Test {
   }
   TPSubstWnd& Subst() { return *windows->Substance; }
   TMdiMainWnd& Frame() { return *windows->Frame; }
-
-  platform::HeadlessSession session;
-  fs::path folder;
-  std::string savedProgramFolder;
-  std::unique_ptr<LunettaWindows> windows;
-  std::unique_ptr<ScopedLogRecorder> log;
 };
 
 TEST_F(LunettaStartTest, WindowsAreMadeInTheStartUpOrder) {

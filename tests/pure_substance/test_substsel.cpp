@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "lunetta_support.h"
 #include "platform/Headless.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
@@ -611,35 +612,12 @@ TEST_F(ShippedWaterEstimateTest, TheSubstanceWindowReportsTheEstimateAtTheChange
 // ---------------------------------------------------------------------------------------------
 // Lunetta with the shipped database
 
-class LunettaSelectionTest : public ::testing::Test {
+class LunettaSelectionTest : public lunettatest::LunettaFixture {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("lunetta_sel_" + std::to_string(getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    session.desktop.documents_folder = folder.string();
-    savedProgramFolder = ProgramFolder();
-    SetProgramFolder(QUOREL_SOURCE_DIR "/data");
-    ClearDatabase();
-    ClearSubstancePhases();
-    ResetColumnOrder();
-    windows = std::make_unique<LunettaWindows>();
-    log = std::make_unique<ScopedLogRecorder>();
+    LunettaFixture::SetUp();
     StartSubstanceWindow(*windows->Substance);
   }
-  void TearDown() override {
-    log.reset();
-    windows.reset();
-    EosType = DefaultEosType;
-    ClearDatabase();
-    SetProgramFolder(savedProgramFolder);
-    fs::remove_all(folder);
-  }
-  platform::HeadlessSession session;
-  fs::path folder;
-  std::string savedProgramFolder;
-  std::unique_ptr<LunettaWindows> windows;
-  std::unique_ptr<ScopedLogRecorder> log;
 };
 
 TEST_F(LunettaSelectionTest, PickerDialogAndSubstanceWindowWorkTogether) {
