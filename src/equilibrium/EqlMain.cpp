@@ -239,7 +239,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
     PopPhase[s]->OnClick = showPhase;
   }
   MnuCascade->OnClick = [this](Component*) { Cascade(); };
-  MnuTileHor->OnClick = [this](Component*) { Tile(); };
+  MnuTileHor->OnClick = [this](Component*) { Tile(platform::TileMode::Horizontal); };
   MnuTileVer->OnClick = [this](Component*) { Tile(); };
   auto showMessages = [](Component*) {
     if (AplMsgWnd) AplMsgWnd->ShowInFront();

@@ -143,7 +143,7 @@ TAfcWnd::TAfcWnd(Component* owner) : Form(owner, "AfcWnd") {
 
   Panel1 = Make<Panel>(this, "Panel1");
   Panel1->SetAlign(Align::Top);
-  Panel1->SetBounds(0, 0, 760, 64);
+  Panel1->SetBounds(0, 0, 760, 76);
   auto label = [this](const char* name, const char* caption, int left) {
     auto* l = Make<Label>(Panel1, name);
     l->SetCaption(caption);
@@ -174,7 +174,7 @@ TAfcWnd::TAfcWnd(Component* owner) : Form(owner, "AfcWnd") {
   }
 
   ToolBar1 = Make<ToolBar>(Panel1, "ToolBar1");
-  ToolBar1->SetBounds(0, 30, 760, 30);
+  ToolBar1->SetBounds(0, 30, 760, 44);
   ToolBar1->SetImages(ImageList1);
   ToolBar1->SetShowCaptions(true);
   ToolBar1->SetButtonSize(kImageWidth + 8, kImageHeight + 8);
@@ -209,7 +209,7 @@ TAfcWnd::TAfcWnd(Component* owner) : Form(owner, "AfcWnd") {
 
   ListView1 = Make<ListView>(this, "ListView1");
   ListView1->SetAlign(Align::Client);
-  ListView1->SetBounds(0, 64, 760, 237);
+  ListView1->SetBounds(0, 76, 760, 225);
   ListView1->SetStyle(ViewStyle::Report);
   ListView1->SetMultiSelect(true);
   ListView1->SetRowSelect(true);

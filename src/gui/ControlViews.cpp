@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "gui/ViewBase.h"
+#include "platform/Canvas.h"
 
 namespace gui {
 
@@ -106,6 +107,32 @@ class SpeedButtonView : public ViewBase {
   }
 };
 
+// The desktop theme's standard icon for a tool button's caption (a null icon when the theme has
+// none, or no name fits).
+QIcon ThemeIconFor(std::string_view caption) {
+  std::string key;
+  for (char c : caption) {
+    if (c == '&') continue;
+    key += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+  }
+  while (!key.empty() && (key.back() == '.' || key.back() == ' ')) key.pop_back();
+  while (!key.empty() && key.front() == ' ') key.erase(key.begin());
+  static const struct { const char* caption; const char* icon; } kNames[] = {
+      {"open", "document-open"},       {"save", "document-save"},     {"save as", "document-save-as"},
+      {"new", "document-new"},         {"print", "document-print"},   {"copy", "edit-copy"},
+      {"paste", "edit-paste"},         {"cut", "edit-cut"},           {"delete", "edit-delete"},
+      {"del", "edit-delete"},          {"delete all", "edit-clear"},  {"help", "help-contents"},
+      {"exit", "application-exit"},    {"close", "window-close"},     {"search", "edit-find"},
+      {"find", "edit-find"},           {"first", "go-first"},         {"last", "go-last"},
+      {"previous", "go-previous"},     {"next", "go-next"},           {"add", "list-add"},
+      {"update", "view-refresh"},      {"refresh", "view-refresh"},   {"font", "preferences-desktop-font"},
+      {"messages", "dialog-information"}, {"undo", "edit-undo"},      {"redo", "edit-redo"},
+  };
+  for (const auto& n : kNames)
+    if (key == n.caption) return QIcon::fromTheme(QString::fromLatin1(n.icon));
+  return QIcon();
+}
+
 class ToolButtonView : public ViewBase {
  public:
   ToolButtonView(ToolButton& b, QWidget* parent) : ViewBase(b, new QToolButton(parent)) {
@@ -143,26 +170,44 @@ class ToolButtonView : public ViewBase {
     w->setDown(b->Down() && b->Style() != ToolButtonStyle::Check);
     w->setPopupMode(b->Style() == ToolButtonStyle::DropDown ? QToolButton::MenuButtonPopup
                                                             : QToolButton::DelayedPopup);
-    ImageList* images = nullptr;
-    if (auto* bar = dynamic_cast<ToolBar*>(b->Owner())) {
-      images = bar->Images();
-      w->setToolButtonStyle(bar->ShowCaptions() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
-    }
+    auto* bar = dynamic_cast<ToolBar*>(b->Owner());
+    ImageList* images = bar ? bar->Images() : nullptr;
+    const bool captions = !bar || bar->ShowCaptions();
     QIcon icon = IconOf(images, b->ImageIndex());
+    if (icon.isNull()) {
+      w->setIconSize(QSize(16, 16));
+    } else {
+      w->setIconSize(QSize(images->ImageWidth(), images->ImageHeight()));
+    }
+    // A button that shows no caption shows a picture: the theme's icon for it, else its
+    // caption's initials (a button without a caption goes by its hint).
+    const std::string label = b->Caption().empty() ? b->Hint() : b->Caption();
+    if (icon.isNull() && !captions && !sep) {
+      icon = ThemeIconFor(label);
+      if (icon.isNull()) icon = QIcon(QPixmap::fromImage(ToQImage(CaptionInitialsPicture(label, 16))));
+    }
     w->setIcon(icon);
-    if (icon.isNull()) w->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    w->setToolButtonStyle(!captions ? Qt::ToolButtonIconOnly
+                          : icon.isNull() ? Qt::ToolButtonTextOnly
+                                          : Qt::ToolButtonTextUnderIcon);
     w->setText(sep ? QString() : ToQt(b->Caption()));
+    // Without its caption on the button, the caption is the tip (unless a hint shows).
+    if (!captions && !sep && w->toolTip().isEmpty()) w->setToolTip(StripMnemonic(label));
   }
   void ApplyText() override { Sync(); }
   void Apply(Property what) override {
     ViewBase::Apply(what);
     if (what == Property::Down || what == Property::Style || what == Property::ImageIndex ||
-        what == Property::Enabled)
+        what == Property::Enabled || what == Property::ShowCaptions)
       Sync();
   }
+
+ public:
+  void Refresh() { Sync(); }
 };
 
-// A row of tool buttons laid out from the left in their order.
+// A row of tool buttons laid out from the left in their order; a button that does not fit
+// starts the next row, and the bar grows to show every row.
 class ToolBarView : public ViewBase {
  public:
   ToolBarView(Component& c, QWidget* parent) : ViewBase(c, new QFrame(parent)) {
@@ -171,31 +216,62 @@ class ToolBarView : public ViewBase {
   QWidget* Container() const override { return widget_; }
   void ChildrenBound() override { ArrangeButtons(); }
   void ArrangeButtons() {
+    if (arranging_ || !comp_) return;
+    arranging_ = true;
     auto* bar = dynamic_cast<ToolBar*>(comp_);
-    int x = 0;
+    const LayoutScale sc = Scale();
+    if (designed_height_ < 0) designed_height_ = comp_->Height();
+    // Each button's size: the bar's button size, or what its caption and picture need.
+    struct Place { Component* c; int w; };
+    std::vector<Place> places;
+    int rowHeight = bar ? bar->ButtonHeight() : comp_->Height();
     for (const auto& child : comp_->Children()) {
       Component* c = child.get();
-      if (!c->Visible()) continue;
+      if (!c->Visible() || !ViewOf(c)) continue;
       int w = c->Width() > 0 ? c->Width() : (bar ? bar->ButtonWidth() : 23);
+      int h = bar ? bar->ButtonHeight() : comp_->Height();
       if (auto* tb = dynamic_cast<ToolButton*>(c)) {
-        if (tb->Style() == ToolButtonStyle::Separator || tb->Style() == ToolButtonStyle::Divider) w = 8;
-        else if (bar && bar->ShowCaptions()) {
-          // A caption is shown whole: the button is as wide as its text needs.
-          QWidget* bw = ViewOf(c) ? ViewOf(c)->Widget() : nullptr;
-          w = std::max(bar->ButtonWidth(), bw ? bw->sizeHint().width() : c->Width());
+        QWidget* bw = ViewOf(c)->Widget();
+        auto* qb = qobject_cast<QToolButton*>(bw);
+        const bool picture = qb && !qb->icon().isNull();
+        if (tb->Style() == ToolButtonStyle::Separator || tb->Style() == ToolButtonStyle::Divider) {
+          w = 8;
+        } else if (bar && bar->ShowCaptions() && qb) {
+          // A caption is shown whole: the button is as wide and high as it needs; the bar's
+          // button width is for buttons with a picture.
+          const QSize hint = qb->sizeHint();
+          w = std::max(picture ? bar->ButtonWidth() : 0, sc.CeilX(hint.width()));
+          h = std::max(h, sc.CeilY(hint.height()));
         } else if (bar) {
           w = bar->ButtonWidth();
         }
+        rowHeight = std::max(rowHeight, h);
       }
-      int h = bar ? bar->ButtonHeight() : comp_->Height();
-      c->SetBounds(x, 0, w, h);
-      x += w;
+      places.push_back({c, w});
     }
+    int x = 0, y = 0;
+    const int width = comp_->Width();
+    for (const Place& p : places) {
+      if (x > 0 && x + p.w > width) {
+        x = 0;
+        y += rowHeight;
+      }
+      p.c->SetBounds(x, y, p.w, rowHeight);
+      x += p.w;
+    }
+    // The bar is as high as its rows need (never lower than designed).
+    const int need = places.empty() ? designed_height_ : y + rowHeight + 2;
+    const int height = std::max(designed_height_, need);
+    if (comp_->Height() != height) comp_->SetHeight(height);
+    arranging_ = false;
   }
 
  protected:
   void Apply(Property what) override {
     ViewBase::Apply(what);
+    if (what == Property::ShowCaptions || what == Property::Images)
+      for (const auto& child : comp_->Children())
+        if (auto* v = dynamic_cast<ToolButtonView*>(ViewOf(child.get()))) v->Refresh();
     if (what == Property::Style || what == Property::ShowCaptions || what == Property::Images ||
         what == Property::Bounds)
       ArrangeButtons();
@@ -204,6 +280,8 @@ class ToolBarView : public ViewBase {
     if (event->type() == QEvent::ChildAdded || event->type() == QEvent::LayoutRequest) ArrangeButtons();
     return ViewBase::eventFilter(watched, event);
   }
+  bool arranging_ = false;
+  int designed_height_ = -1;
 };
 
 // --- check box and radio buttons ---
@@ -440,8 +518,9 @@ class LabelView : public ViewBase {
     auto* w = static_cast<QLabel*>(widget_.data());
     w->setText(StripMnemonic(l->Caption()));
     if (l->AutoSize() && !l->WordWrap() && l->GetAlign() == Align::None) {
-      QSize s = w->sizeHint();
-      l->SetBounds(l->Left(), l->Top(), s.width(), std::max(l->Height(), s.height()));
+      const QSize s = w->sizeHint();
+      const LayoutScale sc = Scale();
+      l->SetBounds(l->Left(), l->Top(), sc.CeilX(s.width()), std::max(l->Height(), sc.CeilY(s.height())));
     }
   }
   void Apply(Property what) override {
@@ -568,6 +647,34 @@ class ListBoxView : public ViewBase {
 
 // --- status bar ---
 
+// A status panel: a text too long for the panel is shortened with "…" (a path in its middle, so
+// that the file name stays, any other text at its end) and shows whole as the tip.
+class PanelLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  void SetFullText(const QString& text) {
+    full_ = text;
+    Elide();
+  }
+  const QString& FullText() const { return full_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QLabel::resizeEvent(e);
+    Elide();
+  }
+
+ private:
+  void Elide() {
+    const int room = contentsRect().width() - 2 * margin() - 2;
+    const bool path = full_.contains(QLatin1Char('/')) || full_.contains(QLatin1Char('\\'));
+    const QString shown = fontMetrics().elidedText(full_, path ? Qt::ElideMiddle : Qt::ElideRight, std::max(0, room));
+    if (text() != shown) setText(shown);
+    setToolTip(shown == full_ ? QString() : full_);
+  }
+  QString full_;
+};
+
 class StatusBarView : public ViewBase {
  public:
   StatusBarView(StatusBar& s, QWidget* parent) : ViewBase(s, new QStatusBar(parent)) {
@@ -585,25 +692,26 @@ class StatusBarView : public ViewBase {
       labels_.pop_back();
     }
     while (int(labels_.size()) < n) {
-      auto* l = new QLabel(w);
+      auto* l = new PanelLabel(w);
       l->setFrameShape(QFrame::Panel);
       l->setFrameShadow(QFrame::Sunken);
       w->addWidget(l, 0);
       labels_.push_back(l);
     }
     for (int i = 0; i < n; ++i) {
-      QLabel* l = labels_[std::size_t(i)];
+      PanelLabel* l = labels_[std::size_t(i)];
       bool last = i == n - 1;
       if (sb->SimplePanel()) {
-        l->setText(ToQt(sb->SimpleText()));
+        l->SetFullText(ToQt(sb->SimpleText()));
         l->setMinimumWidth(0);
         l->setMaximumWidth(QWIDGETSIZE_MAX);
       } else {
         const StatusPanel& p = sb->Panels()[std::size_t(i)];
-        l->setText(ToQt(p.Text));
+        l->SetFullText(ToQt(p.Text));
         l->setAlignment(ToQtAlign(p.Alignment));
-        l->setMinimumWidth(last ? 0 : p.Width);
-        l->setMaximumWidth(last ? QWIDGETSIZE_MAX : p.Width);
+        const int width = Scale().X(p.Width);
+        l->setMinimumWidth(last ? 0 : width);
+        l->setMaximumWidth(last ? QWIDGETSIZE_MAX : width);
       }
       w->removeWidget(l);
       w->addWidget(l, last ? 1 : 0);
@@ -614,7 +722,7 @@ class StatusBarView : public ViewBase {
     ViewBase::Apply(what);
     if (what == Property::Panels || what == Property::SimpleText || what == Property::Text) Rebuild();
   }
-  std::vector<QLabel*> labels_;
+  std::vector<PanelLabel*> labels_;
 };
 
 // --- pages ---
@@ -805,7 +913,9 @@ class SplitterView : public ViewBase {
           Component* n = Neighbour();
           if (!n) return true;
           // In the parent's coordinates: the bar itself moves while it is dragged.
-          QPoint d = widget_->mapToParent(me->position().toPoint()) - start_;
+          const QPoint dp = widget_->mapToParent(me->position().toPoint()) - start_;
+          const LayoutScale sc = Scale();
+          const QPoint d(int(std::lround(dp.x() / sc.x)), int(std::lround(dp.y() / sc.y)));
           int minSize = static_cast<Splitter*>(comp_)->MinSize();
           switch (comp_->GetAlign()) {
             case Align::Left: n->SetWidth(std::max(minSize, start_size_.width() + d.x())); break;
@@ -839,6 +949,8 @@ class RasterWidget : public QWidget {
   std::function<void()> before_paint;
   std::function<const Picture*()> picture;
   bool stretch = false;
+  LayoutScale scale;  // a paint box's raster is drawn in designed units
+  QSize designed;     // the paint box's designed size
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -848,8 +960,17 @@ class RasterWidget : public QWidget {
     if (!pic || pic->Empty()) return;
     QImage img(reinterpret_cast<const uchar*>(pic->Bits()), pic->Width(), pic->Height(), pic->Stride(),
                QImage::Format_RGB32);
-    if (stretch) p.drawImage(rect(), img);
-    else p.drawImage(0, 0, img);
+    if (stretch) {
+      p.drawImage(rect(), img);
+    } else if (scale == LayoutScale{}) {
+      p.drawImage(0, 0, img);
+    } else if (img.size() == designed) {
+      p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(rect(), img);
+    } else {
+      p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(QRect(0, 0, scale.X(img.width()), scale.Y(img.height())), img);
+    }
   }
 };
 
@@ -875,12 +996,18 @@ class PaintBoxView : public ViewBase {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == widget_ && event->type() == QEvent::Resize && comp_) {
       auto* re = static_cast<QResizeEvent*>(event);
-      comp_->UserResize(re->size().width(), re->size().height());
+      const LayoutScale sc = Scale();
+      comp_->UserResize(sc.FromX(re->size().width(), comp_->Width()), sc.FromY(re->size().height(), comp_->Height()));
     }
     return ViewBase::eventFilter(watched, event);
   }
   void Apply(Property what) override {
     ViewBase::Apply(what);
+    if (what == Property::Bounds) {
+      auto* w = static_cast<RasterWidget*>(widget_.data());
+      w->scale = Scale();
+      w->designed = QSize(comp_->Width(), comp_->Height());
+    }
     if (what == Property::Raster && !painting_) widget_->update();
   }
   bool painting_ = false;

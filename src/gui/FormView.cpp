@@ -9,6 +9,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -73,6 +75,7 @@ Form* MdiFrame() {
 class FormView : public ViewBase {
  public:
   explicit FormView(Form& form) : ViewBase(form, new FormWidget()) {
+    scale_ = MeasureScale(ToQFont(form.Font()));
     auto* w = Window();
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     FilterInput(w);
@@ -82,12 +85,10 @@ class FormView : public ViewBase {
     };
     w->on_resize = [this] {
       if (!comp_ || syncing_) return;
-      QSize s = Window()->size();
-      if (Frm()->GetFormStyle() == FormStyle::MDIChild && sub_) s = sub_->size();
-      Frm()->UserResize(s.width(), s.height());
+      TakeSize();
     };
     w->on_move = [this] {
-      if (!comp_ || syncing_ || Frm()->GetFormStyle() == FormStyle::MDIChild) return;
+      if (!comp_ || syncing_ || sub_) return;
       SyncGuard guard(*this);
       QPoint p = Window()->pos();
       Frm()->SetBounds(p.x(), p.y(), Frm()->Width(), Frm()->Height());
@@ -120,6 +121,7 @@ class FormView : public ViewBase {
       if (auto* frame = dynamic_cast<FormView*>(ViewOf(MdiFrame())); frame && frame->mdi_) {
         sub_ = frame->mdi_->addSubWindow(w);
         sub_->hide();
+        sub_->installEventFilter(this);  // the user moves the sub-window in the frame
       }
     }
   }
@@ -128,10 +130,15 @@ class FormView : public ViewBase {
   }
 
   Form* Frm() const { return static_cast<Form*>(comp_); }
+  const LayoutScale* OwnScale() const override { return &scale_; }
   FormWidget* Window() const { return static_cast<FormWidget*>(widget_.data()); }
   QWidget* Container() const override { return widget_ ? Window()->client : nullptr; }
   void ClientRemainder(const QRect& r) override {
-    if (mdi_) mdi_->setGeometry(r);
+    if (!mdi_) return;
+    mdi_->setGeometry(r);
+    // The children's area, for the frame's Tile (the viewport less the area's scroll bars).
+    const QSize v = mdi_->viewport()->size().isEmpty() ? r.size() : mdi_->viewport()->size();
+    Frm()->SetMDIClientSize(int(std::lround(v.width() / scale_.x)), int(std::lround(v.height() / scale_.y)));
   }
   void SetWaiter(QEventLoop* loop) { waiter_ = loop; }
   void ChildrenBound() override {
@@ -158,6 +165,14 @@ class FormView : public ViewBase {
   QWidget* Frame() const { return sub_ ? static_cast<QWidget*>(sub_.data()) : widget_.data(); }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == sub_.data() && event->type() == QEvent::Move && comp_ && !syncing_) {
+      if (Frm()->GetWindowState() == WindowState::Normal) {
+        SyncGuard guard(*this);
+        Form* f = Frm();
+        f->SetBounds(scale_.FromX(sub_->x(), f->Left()), scale_.FromY(sub_->y(), f->Top()), f->Width(), f->Height());
+      }
+      return false;
+    }
     // Keys reach the form itself only when no control of it has the focus (a control's key has
     // been through the form's preview and default buttons already).
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched == widget_) {
@@ -167,6 +182,15 @@ class FormView : public ViewBase {
     return ViewBase::eventFilter(watched, event);
   }
 
+  // The main window of the program, when it is another window that has its widget: secondary
+  // windows belong to it, so that they stay above it (and go and come back with it).
+  QWidget* OwnerWindow() const {
+    Form* main = Screen::MainForm();
+    if (!main || main == Frm()) return nullptr;
+    ViewBase* v = ViewOf(main);
+    QWidget* w = v && v->Widget() ? v->Widget()->window() : nullptr;
+    return w == widget_ ? nullptr : w;
+  }
   void ApplyFlags() {
     if (sub_) return;
     Form* f = Frm();
@@ -179,24 +203,70 @@ class FormView : public ViewBase {
       default: break;
     }
     if (f->GetFormStyle() == FormStyle::StayOnTop) flags |= Qt::WindowStaysOnTopHint;
-    if (Window()->windowFlags() == flags) return;
-    bool visible = Window()->isVisible();
-    Window()->setWindowFlags(flags);
+    QWidget* owner = OwnerWindow();
+    if (flags_set_ && flags == flags_ && Window()->parentWidget() == owner) return;
+    flags_ = flags;
+    flags_set_ = true;
+    const bool visible = Window()->isVisible();
+    const QPoint pos = Window()->pos();
+    Window()->setParent(owner, flags);
+    Window()->move(pos);
     if (visible) Window()->show();
+  }
+  // The screen's work area (where the window is, else the primary screen).
+  QRect WorkArea() const {
+    QScreen* s = widget_ ? widget_->screen() : nullptr;
+    if (!s) s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, Screen::Width(), Screen::Height());
+  }
+  // The window manager's frame around the client area (before it is known: a title bar).
+  QMargins FrameMargins() const {
+    QRect fg = Window()->frameGeometry(), g = Window()->geometry();
+    if (fg != g) return QMargins(g.left() - fg.left(), g.top() - fg.top(), fg.right() - g.right(), fg.bottom() - g.bottom());
+    if (!Window()->isVisible() || fg.isEmpty())
+      return QMargins(0, Window()->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    return QMargins();
+  }
+  bool FixedBorder() const {
+    BorderStyle b = Frm()->GetBorderStyle();
+    return b == BorderStyle::Single || b == BorderStyle::Dialog || b == BorderStyle::ToolWindow;
+  }
+  // Whether a window of this size (in pixels) fits the work area with its frame.
+  bool FitsScreen(const QSize& size) const {
+    if (sub_) return true;
+    const QRect area = WorkArea();
+    const QMargins m = FrameMargins();
+    return size.width() + m.left() + m.right() <= area.width() && size.height() + m.top() + m.bottom() <= area.height();
+  }
+  // The window's size on screen: the designed size scaled, never larger than the work area.
+  QSize ShownSize() const {
+    QSize size = scale_.Size(Frm()->Width(), Frm()->Height());
+    if (!sub_ && !FitsScreen(size)) {
+      const QRect area = WorkArea();
+      const QMargins m = FrameMargins();
+      size = size.boundedTo(QSize(area.width() - m.left() - m.right(), area.height() - m.top() - m.bottom()));
+    }
+    return size;
   }
   void ApplySizeLimits() {
     Form* f = Frm();
     const SizeConstraints& c = f->Constraints();
-    bool fixed = f->GetBorderStyle() == BorderStyle::Single || f->GetBorderStyle() == BorderStyle::Dialog ||
-                 f->GetBorderStyle() == BorderStyle::ToolWindow;
     QWidget* w = Frame();
-    if (fixed) {
-      w->setMinimumSize(f->Width(), f->Height());
-      w->setMaximumSize(f->Width(), f->Height());
+    const QSize designed = scale_.Size(f->Width(), f->Height());
+    // A fixed window whose scaled content would not fit the screen can be sized instead.
+    if (FixedBorder() && FitsScreen(designed)) {
+      w->setMinimumSize(designed);
+      w->setMaximumSize(designed);
       return;
     }
-    w->setMinimumSize(c.MinWidth, c.MinHeight);
-    w->setMaximumSize(c.MaxWidth > 0 ? c.MaxWidth : QWIDGETSIZE_MAX, c.MaxHeight > 0 ? c.MaxHeight : QWIDGETSIZE_MAX);
+    QSize min = scale_.Size(c.MinWidth, c.MinHeight);
+    if (!sub_) {
+      const QRect area = WorkArea();
+      min = min.boundedTo(area.size());
+    }
+    w->setMinimumSize(min);
+    w->setMaximumSize(c.MaxWidth > 0 ? std::max(min.width(), scale_.X(c.MaxWidth)) : QWIDGETSIZE_MAX,
+                      c.MaxHeight > 0 ? std::max(min.height(), scale_.Y(c.MaxHeight)) : QWIDGETSIZE_MAX);
   }
   void ApplyState() {
     QWidget* w = Frame();
@@ -206,18 +276,82 @@ class FormView : public ViewBase {
     // An MDI sub-window counts being active as part of its state; only the size state is ours
     // (clearing the active flag makes Qt restore the sub-window's geometry of its creation).
     const Qt::WindowStates active = w->windowState() & Qt::WindowActive;
-    if ((w->windowState() & ~Qt::WindowActive) != s) w->setWindowState(s | active);
+    if ((w->windowState() & ~Qt::WindowActive) != s) {
+      w->setWindowState(s | active);
+      // Back to normal: the window has its normal size again, which the form takes.
+      if (s == Qt::WindowNoState && w->isVisible()) TakeSize();
+    }
+  }
+  // The window's size on screen becomes the form's size (designed units).
+  void TakeSize() {
+    QSize s = Window()->size();
+    if (sub_) s = sub_->size();
+    Frm()->UserResize(scale_.FromX(s.width(), Frm()->Width()), scale_.FromY(s.height(), Frm()->Height()));
+  }
+  // Where a window goes when it is first shown: the centre of the screen or of the main window
+  // when the form asks for it, its own place otherwise.
+  void PlaceFirst() {
+    Form* f = Frm();
+    const QMargins m = FrameMargins();
+    const QSize size = ShownSize().grownBy(m);
+    QRect ref;
+    switch (f->Position()) {
+      case FormPosition::ScreenCenter:
+      case FormPosition::DesktopCenter: ref = WorkArea(); break;
+      case FormPosition::MainFormCenter:
+      case FormPosition::OwnerFormCenter:
+        ref = OwnerWindow() ? OwnerWindow()->frameGeometry() : WorkArea();
+        break;
+      default: return;
+    }
+    const QPoint at(ref.x() + (ref.width() - size.width()) / 2, ref.y() + (ref.height() - size.height()) / 2);
+    Window()->move(at);
+    SyncGuard guard(*this);
+    f->SetBounds(at.x(), at.y(), f->Width(), f->Height());
+  }
+  // Moves the window (its frame included) fully onto the work area, or at least its title bar
+  // when it is larger than that.
+  void KeepOnScreen() {
+    if (sub_ || keeping_) return;
+    keeping_ = true;
+    const QRect area = WorkArea();
+    const QMargins m = FrameMargins();
+    const QSize size = Window()->size().grownBy(m);
+    QPoint p = Window()->pos();  // the frame's top-left corner
+    int x = std::min(p.x(), area.x() + area.width() - size.width());
+    int y = std::min(p.y(), area.y() + area.height() - size.height());
+    x = std::max(x, area.x());
+    y = std::max(y, area.y());
+    if (QPoint(x, y) != p) {
+      Window()->move(x, y);
+      SyncGuard guard(*this);
+      Frm()->SetBounds(x, y, Frm()->Width(), Frm()->Height());
+    }
+    keeping_ = false;
   }
   void ApplyText() override { Window()->setWindowTitle(ToQt(comp_->Caption())); }
   void ApplyGeometry() override {
     Form* f = Frm();
     ApplySizeLimits();
     QWidget* w = Frame();
-    if (w->pos() != QPoint(f->Left(), f->Top())) w->move(f->Left(), f->Top());
-    if (w->size() != QSize(f->Width(), f->Height())) w->resize(f->Width(), f->Height());
+    // A window's place is in screen pixels; an MDI child lies in its frame like a control.
+    const QPoint pos = sub_ ? QPoint(scale_.X(f->Left()), scale_.Y(f->Top())) : QPoint(f->Left(), f->Top());
+    const QSize size = ShownSize();
+    if (w->pos() != pos) w->move(pos);
+    if (w->size() != size) w->resize(size);
+    if (!sub_ && Window()->isVisible()) KeepOnScreen();
     // The client area takes its size now, also while the window is hidden, so that aligned
     // components get their real bounds before the window is first shown.
     if (QLayout* l = Window()->layout()) l->activate();
+  }
+  // The form's font decides the scale of everything on it.
+  void ApplyFont() {
+    Form* f = Frm();
+    if (f->Font() != FontInfo{}) Window()->setFont(ToQFont(f->Font()));
+    const LayoutScale s = MeasureScale(ToQFont(f->Font()));
+    if (s == scale_) return;
+    scale_ = s;
+    Rescale();
   }
   void Apply(Property what) override {
     if (!widget_ || !comp_) return;
@@ -225,10 +359,16 @@ class FormView : public ViewBase {
     switch (what) {
       case Property::Visible:
         if (f->Visible()) {
-          if (!sub_) Window()->setWindowModality(f->Modal() ? Qt::ApplicationModal : Qt::NonModal);
+          if (!sub_) {
+            ApplyFlags();
+            Window()->setWindowModality(f->Modal() ? Qt::ApplicationModal : Qt::NonModal);
+            if (!placed_) PlaceFirst();
+          }
+          placed_ = true;
           Window()->show();
           if (sub_) sub_->show();
           ApplyState();
+          if (!sub_) KeepOnScreen();
         } else {
           Frame()->hide();
           if (!sub_) Window()->setWindowModality(Qt::NonModal);
@@ -238,9 +378,7 @@ class FormView : public ViewBase {
       case Property::Hint: break;
       case Property::Bounds: ApplyGeometry(); break;
       case Property::Text: ApplyText(); break;
-      case Property::Font:
-        if (f->Font() != FontInfo{}) Window()->setFont(ToQFont(f->Font()));
-        break;
+      case Property::Font: ApplyFont(); break;
       case Property::Color:
         if (f->Color() != clBtnFace) {
           QPalette pal = Window()->client->palette();
@@ -283,11 +421,12 @@ class FormView : public ViewBase {
         else Window()->activateWindow();
         break;
       case platform::Request::Cascade:
-        if (mdi_) mdi_->cascadeSubWindows();
+        // The children have their places already; the later ones come to the front in order.
+        for (int i = 0; i < Frm()->MDIChildCount(); ++i)
+          if (ViewBase* v = ViewOf(Frm()->MDIChildren(i)); v && v->Widget() && v->Widget()->parentWidget())
+            v->Widget()->parentWidget()->raise();
         break;
-      case platform::Request::Tile:
-        if (mdi_) mdi_->tileSubWindows();
-        break;
+      case platform::Request::Tile: break;
       default: ViewBase::Request(what, x, y); break;
     }
   }
@@ -296,6 +435,11 @@ class FormView : public ViewBase {
   QPointer<QMdiArea> mdi_;
   QPointer<QMdiSubWindow> sub_;
   QEventLoop* waiter_ = nullptr;
+  LayoutScale scale_;
+  Qt::WindowFlags flags_;
+  bool flags_set_ = false;
+  bool placed_ = false;   // the first placement has been made
+  bool keeping_ = false;  // moving the window onto the screen
 };
 
 }  // namespace

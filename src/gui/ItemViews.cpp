@@ -68,7 +68,8 @@ class ListViewView : public ViewBase {
     QObject::connect(w->header(), &QHeaderView::sectionResized, this, [this](int c, int, int size) {
       if (!comp_ || syncing_) return;
       SyncGuard guard(*this);
-      static_cast<ListView*>(comp_)->SetColumnWidth(c, size);
+      auto* list = static_cast<ListView*>(comp_);
+      if (c < list->ColumnCount()) list->SetColumnWidth(c, Scale().FromX(size, list->Column(c).Width));
     });
   }
   QTreeWidget* Tree() const { return static_cast<QTreeWidget*>(widget_.data()); }
@@ -146,7 +147,8 @@ class ListViewView : public ViewBase {
     QStringList labels;
     for (int c = 0; c < list->ColumnCount(); ++c) labels << ToQt(list->Column(c).Caption);
     w->setHeaderLabels(labels);
-    for (int c = 0; c < list->ColumnCount(); ++c) w->setColumnWidth(c, list->Column(c).Width);
+    const LayoutScale sc = Scale();
+    for (int c = 0; c < list->ColumnCount(); ++c) w->setColumnWidth(c, sc.X(list->Column(c).Width));
     w->setHeaderHidden(list->ColumnCount() == 0);
   }
   void ApplyCell(int, int row) override {
@@ -381,12 +383,14 @@ class GridView : public ViewBase {
     QObject::connect(w->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
       if (!comp_ || syncing_) return;
       SyncGuard guard(*this);
-      Grid()->SetColWidths(model_->GridCol(s), size);
+      const int col = model_->GridCol(s);
+      Grid()->SetColWidths(col, Scale().FromX(size, Grid()->ColWidths(col)));
     });
     QObject::connect(w->verticalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
       if (!comp_ || syncing_) return;
       SyncGuard guard(*this);
-      Grid()->SetRowHeights(model_->GridRow(s), size);
+      const int row = model_->GridRow(s);
+      Grid()->SetRowHeights(row, Scale().FromY(size, Grid()->RowHeights(row)));
     });
     QObject::connect(w->horizontalHeader(), &QHeaderView::sectionMoved, this, [this](int, int from, int to) {
       if (!comp_ || syncing_) return;
@@ -426,14 +430,15 @@ class GridView : public ViewBase {
                                                                            : QHeaderView::Fixed);
     w->verticalHeader()->setSectionResizeMode(g->HasOption(goRowSizing) ? QHeaderView::Interactive
                                                                          : QHeaderView::Fixed);
-    w->verticalHeader()->setDefaultSectionSize(g->DefaultRowHeight());
-    for (int c = 0; c < model_->columnCount({}); ++c) w->setColumnWidth(c, g->ColWidths(model_->GridCol(c)));
+    const LayoutScale sc = Scale();
+    w->verticalHeader()->setDefaultSectionSize(sc.Y(g->DefaultRowHeight()));
+    for (int c = 0; c < model_->columnCount({}); ++c) w->setColumnWidth(c, sc.X(g->ColWidths(model_->GridCol(c))));
     for (int r = 0; r < model_->rowCount({}); ++r) {
-      int h = g->RowHeights(model_->GridRow(r));
+      int h = sc.Y(g->RowHeights(model_->GridRow(r)));
       if (w->rowHeight(r) != h) w->setRowHeight(r, h);
     }
-    if (hc) w->verticalHeader()->setFixedWidth(g->ColWidths(0));
-    if (hr) w->horizontalHeader()->setFixedHeight(g->RowHeights(0));
+    if (hc) w->verticalHeader()->setFixedWidth(sc.X(g->ColWidths(0)));
+    if (hr) w->horizontalHeader()->setFixedHeight(sc.Y(g->RowHeights(0)));
     w->setShowGrid(g->HasOption(goVertLine) || g->HasOption(goHorzLine));
     w->setSelectionBehavior(g->HasOption(goRowSelect) ? QAbstractItemView::SelectRows
                                                       : QAbstractItemView::SelectItems);
@@ -517,9 +522,10 @@ class GridView : public ViewBase {
       if (i.isValid()) {
         Rect cr = Grid()->CellRect(model_->GridCol(i.column()), model_->GridRow(i.row()));
         QRect vr = w->visualRect(i);
+        const LayoutScale sc = Scale();
+        const int dx = int((pos.x() - vr.left()) / sc.x), dy = int((pos.y() - vr.top()) / sc.y);
         if (cr.Width() > 0 && cr.Height() > 0)
-          return QPoint(cr.Left + std::min(pos.x() - vr.left(), cr.Width() - 1),
-                        cr.Top + std::min(pos.y() - vr.top(), cr.Height() - 1));
+          return QPoint(cr.Left + std::min(dx, cr.Width() - 1), cr.Top + std::min(dy, cr.Height() - 1));
       }
     }
     return ViewBase::MapMouse(watched, pos);

@@ -4,9 +4,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -134,6 +136,36 @@ platform::ShiftState ToShift(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
   return s;
 }
 
+// --- layout scale ---
+
+void LayoutScale::FromRect(const QRect& r, const Component& c, int& left, int& top, int& width, int& height) const {
+  left = FromX(r.x(), c.Left());
+  top = FromY(r.y(), c.Top());
+  width = std::max(0, FromX(r.x() + r.width(), c.Left() + c.Width()) - left);
+  height = std::max(0, FromY(r.y() + r.height(), c.Top() + c.Height()) - top);
+}
+
+LayoutScale MeasureScale(const QFont& font) {
+  const QFontMetricsF fm(font);
+  static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  LayoutScale s;
+  const double width = fm.horizontalAdvance(letters) / letters.size();
+  const double height = fm.height();
+  if (width > 0) s.x = width / LayoutScale::kDesignCharWidth;
+  if (height > 0) s.y = height / LayoutScale::kDesignLineHeight;
+  return s;
+}
+
+LayoutScale ScaleOf(const Component* component) {
+  for (const Component* c = component; c; c = c->Owner())
+    if (dynamic_cast<const platform::Form*>(c)) {
+      if (ViewBase* v = ViewOf(c))
+        if (const LayoutScale* s = v->OwnScale()) return *s;
+      break;
+    }
+  return LayoutScale{};
+}
+
 // --- ViewBase ---
 
 ViewBase::ViewBase(Component& component, QWidget* widget, QObject* lifetime)
@@ -205,8 +237,8 @@ void ViewBase::Apply(Property what) {
       if (comp_->Font() != kDefaultFont) {
         widget_->setFont(ToQFont(comp_->Font()));
         QPalette pal = widget_->palette();
-        pal.setColor(QPalette::WindowText, ToQColor(comp_->Font().Color));
-        pal.setColor(QPalette::Text, ToQColor(comp_->Font().Color));
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+          pal.setColor(role, ToQColor(comp_->Font().Color));
         widget_->setPalette(pal);
       }
       break;
@@ -219,17 +251,33 @@ void ViewBase::ApplyGeometry() {
   if (!widget_ || !comp_) return;
   ViewBase* p = ParentView();
   if (comp_->GetAlign() == platform::Align::None || !p || p->laying_out_) {
-    widget_->setGeometry(comp_->Left(), comp_->Top(), comp_->Width(), comp_->Height());
+    widget_->setGeometry(Scale().Rect(comp_->Left(), comp_->Top(), comp_->Width(), comp_->Height()));
     return;
   }
   p->LayoutChildren();
+}
+
+void ViewBase::Rescale() {
+  if (!comp_) return;
+  {
+    SyncGuard guard(*this);
+    for (Property p : {Property::Bounds, Property::Columns, Property::ColWidths, Property::RowHeights,
+                       Property::DefaultRowHeight, Property::Panels})
+      Apply(p);
+  }
+  for (const auto& child : comp_->Children())
+    if (ViewBase* v = ViewOf(child.get()); v && !dynamic_cast<platform::Form*>(child.get())) v->Rescale();
+  LayoutChildren();
 }
 
 void ViewBase::LayoutChildren() {
   QWidget* cont = Container();
   if (!cont || !comp_ || laying_out_) return;
   laying_out_ = true;
-  const QSize size = cont->size();
+  const LayoutScale sc = Scale();
+  const QSize px = cont->size();
+  const QSize hint = last_container_size_.isValid() ? last_container_size_ : QSize(comp_->Width(), comp_->Height());
+  const QSize size(sc.FromX(px.width(), hint.width()), sc.FromY(px.height(), hint.height()));
   // Anchored children keep their distance to the right and bottom edges. A container that Qt
   // sizes by its own layout (a tab page) has its real size only once it is shown.
   const bool shown = !SizedByQt() || cont->isVisible();
@@ -254,29 +302,48 @@ void ViewBase::LayoutChildren() {
     }
   }
   if (shown) last_container_size_ = size;
-  int left = 0, top = 0, right = size.width(), bottom = size.height();
   using platform::Align;
+  // Aligned children share the container's real pixels edge to edge; each keeps its own
+  // designed thickness (scaled) and gets the designed bounds of the place it took.
+  auto place = [&](Component* c, const QRect& r) {
+    int l, t, w, h;
+    sc.FromRect(r, *c, l, t, w, h);
+    // The thickness along the aligned edge is the child's own: it never drifts by rounding.
+    if (c->GetAlign() == Align::Top || c->GetAlign() == Align::Bottom) h = c->Height();
+    if (c->GetAlign() == Align::Left || c->GetAlign() == Align::Right) w = c->Width();
+    c->SetBounds(l, t, w, h);
+    if (ViewBase* v = ViewOf(c); v && v->widget_) v->widget_->setGeometry(r);  // also when the bounds stayed
+  };
+  int left = 0, top = 0, right = px.width(), bottom = px.height();
   for (Align pass : {Align::Top, Align::Bottom, Align::Left, Align::Right}) {
     for (const auto& child : comp_->Children()) {
       Component* c = child.get();
       if (c->GetAlign() != pass || !c->Visible() || !ViewOf(c)) continue;
       switch (pass) {
-        case Align::Top:
-          c->SetBounds(left, top, right - left, c->Height());
-          top += c->Height();
+        case Align::Top: {
+          const int h = sc.Y(c->Height());
+          place(c, QRect(left, top, std::max(0, right - left), h));
+          top += h;
           break;
-        case Align::Bottom:
-          c->SetBounds(left, bottom - c->Height(), right - left, c->Height());
-          bottom -= c->Height();
+        }
+        case Align::Bottom: {
+          const int h = sc.Y(c->Height());
+          place(c, QRect(left, bottom - h, std::max(0, right - left), h));
+          bottom -= h;
           break;
-        case Align::Left:
-          c->SetBounds(left, top, c->Width(), bottom - top);
-          left += c->Width();
+        }
+        case Align::Left: {
+          const int w = sc.X(c->Width());
+          place(c, QRect(left, top, w, std::max(0, bottom - top)));
+          left += w;
           break;
-        case Align::Right:
-          c->SetBounds(right - c->Width(), top, c->Width(), bottom - top);
-          right -= c->Width();
+        }
+        case Align::Right: {
+          const int w = sc.X(c->Width());
+          place(c, QRect(right - w, top, w, std::max(0, bottom - top)));
+          right -= w;
           break;
+        }
         default: break;
       }
     }
@@ -286,9 +353,7 @@ void ViewBase::LayoutChildren() {
   for (const auto& child : comp_->Children()) {
     Component* c = child.get();
     if (c->GetAlign() != Align::Client || !c->Visible() || !ViewOf(c)) continue;
-    c->SetBounds(rest.x(), rest.y(), rest.width(), rest.height());
-    if (ViewBase* v = ViewOf(c); v && v->widget_)
-      v->widget_->setGeometry(rest);  // also when the component kept its bounds
+    place(c, rest);
   }
   laying_out_ = false;
 }
@@ -311,8 +376,9 @@ void ViewBase::FilterInput(QObject* target, bool mouse) {
 
 QPoint ViewBase::MapMouse(QObject* watched, const QPoint& pos) {
   auto* w = qobject_cast<QWidget*>(watched);
-  if (w && widget_ && w != widget_) return w->mapTo(widget_, pos);
-  return pos;
+  QPoint p = w && widget_ && w != widget_ ? w->mapTo(widget_, pos) : pos;
+  const LayoutScale sc = Scale();
+  return QPoint(int(std::lround(p.x() / sc.x)), int(std::lround(p.y() / sc.y)));
 }
 
 bool ViewBase::eventFilter(QObject* watched, QEvent* event) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,41 @@ QString StripMnemonic(std::string_view caption);
 int ToVirtualKey(int qtKey);
 platform::ShiftState ToShift(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = {});
 
+// The designed positions and sizes of the windows are those of an 8-point dialog font at 96 dpi:
+// its average character width (6 pixels) and its line height (13 pixels). A form shows its
+// designed geometry scaled by the ratio of its real font's measures to those, as dialog units
+// do; the components keep the designed values, so whatever the window logic computes and the
+// settings files store stays in designed units.
+struct LayoutScale {
+  static constexpr double kDesignCharWidth = 6.0;
+  static constexpr double kDesignLineHeight = 13.0;
+  double x = 1.0, y = 1.0;
+
+  static int Edge(int v, double s) { return int(std::lround(v * s)); }
+  int X(int v) const { return Edge(v, x); }
+  int Y(int v) const { return Edge(v, y); }
+  QSize Size(int w, int h) const { return QSize(X(w), Y(h)); }
+  // A designed rectangle on screen: its edges are scaled, so that controls that touch in the
+  // design touch on screen too (never overlap, never leave a gap).
+  QRect Rect(int left, int top, int width, int height) const {
+    return QRect(X(left), Y(top), X(left + width) - X(left), Y(top + height) - Y(top));
+  }
+  // Screen pixels back to designed units. A value that shows as px already stays as it was,
+  // so designed values never drift through the round trip.
+  int FromX(int px, int was) const { return X(was) == px ? was : int(std::lround(px / x)); }
+  int FromY(int px, int was) const { return Y(was) == px ? was : int(std::lround(px / y)); }
+  // The designed size that shows at least px pixels wide or high wherever it stands.
+  int CeilX(int px) const { return px <= 0 ? 0 : int(std::ceil((px + 1) / x - 1e-9)); }
+  int CeilY(int px) const { return px <= 0 ? 0 : int(std::ceil((px + 1) / y - 1e-9)); }
+  // The designed bounds of a rectangle on screen (the component's present bounds as the hint).
+  void FromRect(const QRect& r, const platform::Component& c, int& left, int& top, int& width, int& height) const;
+  bool operator==(const LayoutScale&) const = default;
+};
+// The scale of a font against the design font (average width of the 52 letters, line height).
+LayoutScale MeasureScale(const QFont& font);
+// The scale of the form that shows the component (1 : 1 without a view).
+LayoutScale ScaleOf(const platform::Component* component);
+
 class ViewBase : public QObject, public platform::View {
  public:
   // widget: the Qt widget of the component (owned by its parent widget, or top-level); the
@@ -73,6 +109,11 @@ class ViewBase : public QObject, public platform::View {
 
   // Applies every property (after the view is made).
   virtual void ApplyAll();
+  // The form's scale changed: every geometry of the component and its children again.
+  virtual void Rescale();
+  // A form's own scale (only form views have one).
+  virtual const LayoutScale* OwnScale() const { return nullptr; }
+  LayoutScale Scale() const { return ScaleOf(comp_); }
   // The component's children got their views (a form's menu bar, a page control's pages).
   virtual void ChildrenBound() {}
 
@@ -109,7 +150,7 @@ class ViewBase : public QObject, public platform::View {
   QPointer<QWidget> widget_;
   bool syncing_ = false;     // applying program values to the widget: ignore its signals
   bool laying_out_ = false;  // positioning the children
-  QSize last_container_size_;
+  QSize last_container_size_;   // the container's size in designed units at the last layout
 
  private:
   bool in_key_replay_ = false;

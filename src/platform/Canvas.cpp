@@ -505,4 +505,67 @@ void Canvas::CopyRect(const Rect& dest, const Picture& source, const Rect& from)
   }
 }
 
+std::string CaptionInitials(std::string_view caption) {
+  auto alnum = [](char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 0xC0;
+  };
+  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : caption) {
+    if (c == '&') continue;  // a mnemonic mark
+    if (c == ' ') {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  std::string out;
+  for (const std::string& w : words) {
+    for (char c : w)
+      if (alnum(c)) {
+        out += upper(c);
+        break;
+      }
+    if (out.size() == 2) return out;
+  }
+  if (out.size() == 1) {  // one word: its second letter too
+    for (const std::string& w : words) {
+      bool first = true;
+      for (char c : w) {
+        if (!alnum(c)) continue;
+        if (first) {
+          first = false;
+          continue;
+        }
+        out += c;
+        return out;
+      }
+    }
+  }
+  return out.empty() ? std::string("?") : out;
+}
+
+Picture CaptionInitialsPicture(std::string_view caption, int size) {
+  size = std::max(size, 8);
+  Picture p(size, size);
+  Canvas c(p);
+  p.Fill(RGB(0xF0, 0xF0, 0xF0));
+  c.Pen.Color = RGB(0x2F, 0x4F, 0x7F);
+  c.Brush.Color = RGB(0xDC, 0xE6, 0xF4);
+  c.Rectangle(0, 0, size, size);
+  const std::string text = CaptionInitials(caption);
+  c.Font.Name = "DejaVu Sans";
+  c.Font.Bold = true;
+  c.Font.Color = RGB(0x1F, 0x3A, 0x66);
+  c.FontCellHeight = std::max(6, size * 5 / 8);
+  c.Brush.Style = BrushStyle::Clear;
+  while (c.TextWidth(text) > size - 2 && c.FontCellHeight > 6) --c.FontCellHeight;
+  c.TextOut((size - c.TextWidth(text)) / 2, (size - c.TextHeight(text)) / 2, text);
+  return p;
+}
+
 }  // namespace platform

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Picture.h"
@@ -91,5 +92,12 @@ class Canvas {
   Picture* target_;
   PixelPoint penPos_;
 };
+
+// The initials of a caption: the first letter or digit of each of its first two words, or the
+// first two of a one-word caption ("In <- Out" -> "IO", "Comp." -> "Co"); "?" without any.
+std::string CaptionInitials(std::string_view caption);
+// A small square picture showing a caption's initials, for a button that has no picture of its
+// own and shows no caption.
+Picture CaptionInitialsPicture(std::string_view caption, int size);
 
 }  // namespace platform

@@ -317,28 +317,63 @@ Form* Form::ActiveMDIChild() const {
   return n > 0 ? MDIChildren(n - 1) : nullptr;
 }
 
+int Form::MDIClientWidth() const {
+  if (mdi_client_width_ > 0) return mdi_client_width_;
+  int w = ClientWidth();
+  for (const auto& c : Children())
+    if (c->Visible() && (c->GetAlign() == Align::Left || c->GetAlign() == Align::Right)) w -= c->Width();
+  return std::max(0, w);
+}
+
+int Form::MDIClientHeight() const {
+  if (mdi_client_height_ > 0) return mdi_client_height_;
+  int h = ClientHeight();
+  for (const auto& c : Children())
+    if (c->Visible() && (c->GetAlign() == Align::Top || c->GetAlign() == Align::Bottom)) h -= c->Height();
+  return std::max(0, h);
+}
+
+void Form::SetMDIClientSize(int width, int height) {
+  mdi_client_width_ = std::max(0, width);
+  mdi_client_height_ = std::max(0, height);
+}
+
+namespace {
+// The MDI children that take part in an arrangement: visible and not minimised.
+std::vector<Form*> ArrangedChildren(const Form& frame) {
+  std::vector<Form*> out;
+  for (int i = 0, n = frame.MDIChildCount(); i < n; ++i)
+    if (Form* f = frame.MDIChildren(i); f->GetWindowState() != WindowState::Minimized) out.push_back(f);
+  return out;
+}
+}  // namespace
+
 void Form::Cascade() {
-  int n = MDIChildCount();
-  for (int i = 0; i < n; ++i) {
-    Form* f = MDIChildren(i);
+  int i = 0;
+  for (Form* f : ArrangedChildren(*this)) {
     f->SetWindowState(WindowState::Normal);
-    int w = std::max(100, ClientWidth() * 3 / 4), h = std::max(80, ClientHeight() * 3 / 4);
-    f->SetBounds(i * 24, i * 24, w, h);
+    f->SetBounds(i * kCascadeStep, i * kCascadeStep, f->Width(), f->Height());
+    ++i;
   }
   SendRequest(Request::Cascade);
 }
 
-void Form::Tile() {
-  int n = MDIChildCount();
+void Form::Tile(TileMode mode) {
+  std::vector<Form*> children = ArrangedChildren(*this);
+  const int n = int(children.size());
   if (n == 0) return;
-  int cols = 1;
-  while (cols * cols < n) ++cols;
-  int rows = (n + cols - 1) / cols;
-  int w = ClientWidth() / cols, h = ClientHeight() / rows;
+  int major = 1;
+  while (major * major < n) ++major;
+  const int minor = (n + major - 1) / major;
+  const int cols = mode == TileMode::Vertical ? major : minor;
+  const int rows = mode == TileMode::Vertical ? minor : major;
+  const int w = MDIClientWidth() / cols, h = MDIClientHeight() / rows;
   for (int i = 0; i < n; ++i) {
-    Form* f = MDIChildren(i);
+    Form* f = children[std::size_t(i)];
     f->SetWindowState(WindowState::Normal);
-    f->SetBounds((i % cols) * w, (i / cols) * h, w, h);
+    const int col = mode == TileMode::Vertical ? i % cols : i / rows;
+    const int row = mode == TileMode::Vertical ? i / cols : i % rows;
+    f->SetBounds(col * w, row * h, w, h);
   }
   SendRequest(Request::Tile);
 }

@@ -17,6 +17,8 @@ enum class FormStyle { Normal, StayOnTop, MDIChild, MDIForm };
 enum class BorderStyle { Sizeable, Single, Dialog, ToolWindow, SizeToolWin, None };
 // Where the form goes when first shown.
 enum class FormPosition { Designed, Default, ScreenCenter, DesktopCenter, MainFormCenter, OwnerFormCenter };
+// How Tile arranges the MDI children: side by side (Vertical) or one above the other.
+enum class TileMode { Vertical, Horizontal };
 // What closing does (OnClose may change it).
 enum class CloseAction { None, Hide, Free, Minimize };
 
@@ -99,8 +101,19 @@ class Form : public Component {
   int MDIChildCount() const;
   Form* MDIChildren(int i) const;
   Form* ActiveMDIChild() const;
+  // The area the MDI children share (designed units): the client area less the aligned bars,
+  // unless the GUI reported the real area.
+  int MDIClientWidth() const;
+  int MDIClientHeight() const;
+  // The GUI tells the size of the area its MDI children really share (0 x 0: not known).
+  void SetMDIClientSize(int width, int height);
+  // Cascade: the children that are not minimised become normal and are stacked from the
+  // top-left corner, each keeping its normal size. Tile: they become normal and share the area
+  // in a grid (Vertical: more columns than rows). Minimised children stay minimised.
   void Cascade();
-  void Tile();
+  void Tile(TileMode mode = TileMode::Vertical);
+  // The offset between cascaded windows (designed units).
+  static constexpr int kCascadeStep = 24;
 
   // --- events ---
   void DoCreate();
@@ -140,6 +153,7 @@ class Form : public Component {
   bool destroyed_ = false;
   bool release_after_modal_ = false;
   int modal_result_ = mrNone;
+  int mdi_client_width_ = 0, mdi_client_height_ = 0;
   Component* active_control_ = nullptr;
 };
 

@@ -270,11 +270,9 @@ void TAplMsgWnd::FormResize(Component*) {
   ButtonReset->SetLeft(middle - 8 - ButtonReset->Width());
 }
 
-void TAplMsgWnd::FormActivate(Component*) {
-  if (shown_) return;
-  shown_ = true;
-  SetBounds(1, 1, Width(), Height());
-}
+// The window opens centred the first time and later where the user left it; it never jumps
+// to the screen's corner, where it would cover the main window's menu and tool bar.
+void TAplMsgWnd::FormActivate(Component*) { shown_ = true; }
 
 void TAplMsgWnd::FormClose(Component*, CloseAction& action) {
   action = CloseAction::Hide;

@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QGroupBox>
 #include <QTabWidget>
 #include <QStatusBar>
@@ -35,6 +36,7 @@
 
 #include "gui/Gui.h"
 #include "gui/QtServices.h"
+#include "gui/ViewBase.h"
 #include "platform/Components.h"
 #include "platform/Headless.h"
 #include "platform/Picture.h"
@@ -47,7 +49,10 @@ namespace {
 class GuiEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The offscreen platform with a screen of 1280 x 1024 pixels at 96 dpi.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || std::string(platform) == "offscreen")
+      setenv("QT_QPA_PLATFORM", "offscreen:configfile=" QUOREL_TEST_DIR "/offscreen_screen.json", 1);
     app = std::make_unique<gui::Application>(argc, argv);
     // The tests' windows are not the main form: closing them must not end the program.
     main_form = std::make_unique<Form>(nullptr, "TestMain");
@@ -158,23 +163,31 @@ TEST(GuiTest, MessageLogWindowIsShownAndPhotographed) {
   EXPECT_EQ(tree->topLevelItem(1)->text(1), QString::fromUtf8("Temperature 25 °C"));
   EXPECT_EQ(tree->topLevelItem(3)->text(0), "I:267");
   EXPECT_EQ(tree->headerItem()->text(1), "Event");
-  EXPECT_EQ(tree->columnWidth(0), 96);
   QWidget* window = gui::WidgetOf(&wnd);
   ASSERT_NE(window, nullptr);
+  const gui::LayoutScale sc = gui::ScaleOf(&wnd);
+  EXPECT_EQ(tree->columnWidth(0), sc.X(96));
   EXPECT_EQ(window->windowTitle(), "Messages");
-  EXPECT_EQ(window->pos(), QPoint(1, 1));  // activation moved it to the top-left corner
+  // Its first place is the middle of the screen, the whole window on it.
+  const QRect screen = window->screen()->availableGeometry();
+  EXPECT_EQ(window->size(), sc.Size(478, 240));
+  EXPECT_NEAR(window->frameGeometry().center().x(), screen.center().x(), 2);
+  EXPECT_TRUE(screen.contains(window->frameGeometry()));
+  EXPECT_EQ(wnd.Left(), window->pos().x());
 
   // The buttons sit either side of the window's middle, also after a resize by the user.
   auto* close = WidgetAs<QPushButton>(wnd.ButtonClose);
   auto* reset = WidgetAs<QPushButton>(wnd.ButtonReset);
   ASSERT_TRUE(close && reset);
-  window->resize(560, 260);
+  window->resize(sc.Size(560, 260));
   Settle();
   EXPECT_EQ(wnd.Width(), 560);
-  EXPECT_EQ(close->x(), 280 + 8);
-  EXPECT_EQ(reset->geometry().x() + reset->width(), 280 - 8);
-  EXPECT_EQ(tree->height(), window->height() - wnd.PanelButtons->Height() - wnd.StatusBar1->Height());
-  window->resize(478, 240);
+  EXPECT_EQ(wnd.ButtonClose->Left(), 280 + 8);
+  EXPECT_EQ(wnd.ButtonReset->Left() + wnd.ButtonReset->Width(), 280 - 8);
+  EXPECT_EQ(close->geometry(), sc.Rect(288, wnd.ButtonClose->Top(), 75, 25));
+  EXPECT_EQ(tree->height(), window->height() - gui::WidgetOf(wnd.PanelButtons)->height() -
+                                gui::WidgetOf(wnd.StatusBar1)->height());
+  window->resize(sc.Size(478, 240));
   Settle();
 
   std::filesystem::path dir = std::filesystem::path(QUOREL_BUILD_DIR) / "screenshots";
@@ -183,8 +196,7 @@ TEST(GuiTest, MessageLogWindowIsShownAndPhotographed) {
   ASSERT_TRUE(gui::GrabToPng(&wnd, png));
   QImage shot(QString::fromStdString(png));
   ASSERT_FALSE(shot.isNull());
-  EXPECT_EQ(shot.width(), 478);
-  EXPECT_EQ(shot.height(), 240);
+  EXPECT_EQ(shot.size(), sc.Size(478, 240));
 
   // The Qt close button hides the window through the component.
   ClickWidget(close);
@@ -265,8 +277,11 @@ TEST(GuiTest, PropertyChangesReachTheWidgets) {
   EXPECT_EQ(WidgetAs<QComboBox>(form.CbxUnit)->currentText(), "kg");
   form.BtnCalc->SetVisible(false);
   EXPECT_FALSE(gui::WidgetOf(form.BtnCalc)->isVisible());
+  // Designed geometry shows scaled by the window's font.
+  const gui::LayoutScale sc = gui::ScaleOf(&form);
+  EXPECT_GT(sc.x, 1.0);  // DejaVu Sans is wider than the design font
   form.BtnCalc->SetBounds(20, 10, 120, 30);
-  EXPECT_EQ(gui::WidgetOf(form.BtnCalc)->geometry(), QRect(20, 10, 120, 30));
+  EXPECT_EQ(gui::WidgetOf(form.BtnCalc)->geometry(), sc.Rect(20, 10, 120, 30));
   form.Status->SetSimpleText("Ready");
   EXPECT_NE(WidgetAs<QStatusBar>(form.Status)->findChild<QWidget*>(), nullptr);
 
@@ -281,7 +296,7 @@ TEST(GuiTest, PropertyChangesReachTheWidgets) {
   form.SG->SetRowCount(6);
   EXPECT_EQ(model->rowCount(), 5);
   form.SG->SetColWidths(1, 150);
-  EXPECT_EQ(table->columnWidth(0), 150);
+  EXPECT_EQ(table->columnWidth(0), sc.X(150));
 
   // Menus: the bar is on the window, the item's check mark follows the component.
   ASSERT_NE(window->findChild<QMenuBar*>(), nullptr);
@@ -317,24 +332,41 @@ TEST(GuiTest, AlignedAndAnchoredComponentsFollowTheWindowSize) {
   btnHelp->SetAnchors(akRight | akBottom);
   form.SG->SetAnchors(akLeft | akTop | akRight | akBottom);
   gui::Bind(&form);
+  const gui::LayoutScale sc = gui::ScaleOf(&form);
   // Before the window is shown, the aligned status bar already lies at the client's bottom.
   QWidget* window = gui::WidgetOf(&form);
-  int clientHeight = window->height() - window->findChild<QMenuBar*>()->sizeHint().height();
-  EXPECT_EQ(form.Status->Top(), clientHeight - 20);
+  EXPECT_EQ(window->size(), sc.Size(420, 300));
+  QWidget* client = gui::WidgetOf(form.Status)->parentWidget();
+  EXPECT_EQ(gui::WidgetOf(form.Status)->geometry().bottom(), client->height() - 1);
+  EXPECT_EQ(gui::WidgetOf(form.Status)->height(), sc.Y(20));
+  EXPECT_EQ(form.Status->Height(), 20);
   EXPECT_EQ(form.Status->Width(), 420);
   gui::Show(&form);
   Settle();
   EXPECT_EQ(btnHelp->Left(), 330);  // designed places hold when the window appears
   EXPECT_EQ(form.SG->Width(), 400);
-  window->resize(520, 340);
+  // The user makes the window 100 x 40 designed units larger.
+  window->resize(sc.Size(520, 340));
   Settle();
   EXPECT_EQ(form.Width(), 520);
+  EXPECT_EQ(form.Height(), 340);
   EXPECT_EQ(btnHelp->Left(), 430);
-  EXPECT_EQ(btnHelp->Top(), 290);
-  EXPECT_EQ(gui::WidgetOf(btnHelp)->geometry(), QRect(430, 290, 80, 20));
+  EXPECT_NEAR(btnHelp->Top(), 290, 1);  // the client's height in pixels rounds to whole units
+  EXPECT_EQ(gui::WidgetOf(btnHelp)->geometry(), sc.Rect(btnHelp->Left(), btnHelp->Top(), 80, 20));
   EXPECT_EQ(form.SG->Width(), 500);
-  EXPECT_EQ(form.SG->Height(), 240);
+  EXPECT_NEAR(form.SG->Height(), 240, 1);
   EXPECT_EQ(form.Status->Width(), 520);
+  EXPECT_EQ(gui::WidgetOf(form.Status)->width(), window->width());
+  // Back to the designed size: every designed value is as it was (no drift).
+  window->resize(sc.Size(420, 300));
+  Settle();
+  EXPECT_EQ(form.Width(), 420);
+  EXPECT_EQ(form.Height(), 300);
+  EXPECT_EQ(btnHelp->Left(), 330);
+  EXPECT_EQ(btnHelp->Top(), 250);
+  EXPECT_EQ(form.SG->Width(), 400);
+  EXPECT_EQ(form.SG->Height(), 200);
+  EXPECT_EQ(form.Status->Height(), 20);
 }
 
 TEST(GuiTest, UserInputComesBackAsComponentEvents) {
@@ -497,20 +529,25 @@ TEST(GuiTest, PaintBoxShowsItsRasterAndTheSplitterResizesItsNeighbour) {
   split->OnMoved = [&](Component*) { ++moved; };
   gui::Show(&form);
   Settle();
+  const gui::LayoutScale sc = gui::ScaleOf(&form);
   EXPECT_EQ(box->Left(), 104);
   EXPECT_EQ(box->Width(), 296);
 
+  // The raster is drawn in designed units and shown scaled over the whole box.
   QImage shot = gui::WidgetOf(box)->grab().toImage();
   EXPECT_GT(paints, 0);
   EXPECT_EQ(shot.pixelColor(0, 0), QColor(0, 0, 255));
   EXPECT_EQ(shot.pixelColor(10, 10), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(shot.width() - 1, shot.height() - 1), QColor(255, 0, 0));
 
+  // The user drags the bar by 30 designed units.
   QWidget* bar = gui::WidgetOf(split);
+  const double d = sc.X(30);
   QPointF g = bar->mapToGlobal(QPointF(2, 50));
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 50), g, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QMouseEvent move(QEvent::MouseMove, QPointF(32, 50), g + QPointF(30, 0), Qt::NoButton, Qt::LeftButton,
+  QMouseEvent move(QEvent::MouseMove, QPointF(2 + d, 50), g + QPointF(d, 0), Qt::NoButton, Qt::LeftButton,
                    Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(32, 50), g + QPointF(30, 0), Qt::LeftButton,
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2 + d, 50), g + QPointF(d, 0), Qt::LeftButton,
                       Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(bar, &press);
   QApplication::sendEvent(bar, &move);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "gui/Gui.h"
+#include "gui/ViewBase.h"
 #include "platform/Form.h"
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
@@ -64,7 +65,7 @@ TEST(LunettaGuiTest, WaterTableInTheFrame) {
     // It comes up in its designed size inside the frame that is on screen.
     ASSERT_NE(gui::WidgetOf(&w), nullptr);
     ASSERT_NE(gui::WidgetOf(&w)->parentWidget(), nullptr);
-    EXPECT_EQ(gui::WidgetOf(&w)->parentWidget()->size(), QSize(w.Width(), w.Height()));
+    EXPECT_EQ(gui::WidgetOf(&w)->parentWidget()->size(), gui::ScaleOf(&w).Size(w.Width(), w.Height()));
     w.SetBounds(0, 0, 1250, 600);
     ASSERT_NE(gui::WidgetOf(&w), nullptr);
     ASSERT_NE(gui::WidgetOf(w.SGT), nullptr);

@@ -20,6 +20,7 @@
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/EqlMain.h"
 #include "gui/Gui.h"
+#include "gui/ViewBase.h"
 #include "platform/System.h"
 #include "shared/AplStgs.h"
 #include "shared/PTools.h"
@@ -93,7 +94,7 @@ TEST(OrvantoGuiTest, MethaneBurnsInGas1AtThreeThousandKelvin) {
       ASSERT_NE(w, nullptr) << slot;
       QWidget* frame = gui::WidgetOf(w)->parentWidget();
       ASSERT_NE(frame, nullptr) << slot;
-      EXPECT_EQ(frame->size(), QSize(w->Width(), w->Height())) << w->Caption();
+      EXPECT_EQ(frame->size(), gui::ScaleOf(w).Size(w->Width(), w->Height())) << w->Caption();
     }
     if (TPhaseWnd* liq = PhaseSlotTable[3].Window) liq->SetBounds(660, 420, 500, 160);
     if (TPhaseWnd* sol = PhaseSlotTable[6].Window) sol->SetBounds(660, 240, 500, 160);

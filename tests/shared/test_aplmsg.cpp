@@ -158,11 +158,12 @@ TEST_F(MessageLogTest, FilterItemsCheckOneAndActOnLaterPostsOnly) {
     EXPECT_FALSE(item->Checked());
 }
 
-TEST_F(MessageLogTest, SeriousPostsBringTheWindowBackAtTopLeft) {
+TEST_F(MessageLogTest, SeriousPostsBringTheWindowBackWhereTheUserLeftIt) {
   wnd->Show();
   EXPECT_TRUE(wnd->ShownFlag());
-  EXPECT_EQ(wnd->Left(), 1);
-  EXPECT_EQ(wnd->Top(), 1);
+  // Centred on the screen the first time.
+  EXPECT_EQ(wnd->Left(), (platform::Screen::Width() - wnd->Width()) / 2);
+  EXPECT_EQ(wnd->Top(), (platform::Screen::Height() - wnd->Height()) / 2);
   wnd->SetBounds(200, 150, 478, 240);
   wnd->ButtonClose->Click();
   EXPECT_FALSE(wnd->Visible());
@@ -173,8 +174,8 @@ TEST_F(MessageLogTest, SeriousPostsBringTheWindowBackAtTopLeft) {
   PostLogMessage(0, 526, "error");
   EXPECT_TRUE(wnd->Visible());
   EXPECT_TRUE(wnd->Active());
-  EXPECT_EQ(wnd->Left(), 1);
-  EXPECT_EQ(wnd->Top(), 1);
+  EXPECT_EQ(wnd->Left(), 200);
+  EXPECT_EQ(wnd->Top(), 150);
   EXPECT_EQ(lv->Items(0)->Caption(), "E:526");
 
   // Another window is in front: a critical post brings the log to the front again, without
