@@ -1355,7 +1355,9 @@ void TEqlMainWnd::FinishCalculation() {
   if (ResultsValidFlag) {
     for (int s = 1; s <= PhaseSlotCount; ++s) {
       StringGrid* g = PhaseSlotTable[s].Grid;
-      if (g && PhaseSlotTable.SpeciesEnd[s] > PhaseSlotTable.SpeciesEnd[s - 1]) WritePhaseResults(*g);
+      if (!g || PhaseSlotTable.SpeciesEnd[s] <= PhaseSlotTable.SpeciesEnd[s - 1]) continue;
+      WritePhaseResults(*g);
+      g->WidenColumnsToText(ColOut, ColActivity);  // the results show whole
     }
     Duration = std::chrono::steady_clock::now() - StartTime;
     PostStatus("Calculation success, dt: " + FormatRunDuration(Duration));

@@ -73,6 +73,7 @@ class ButtonView : public ViewBase {
     ViewBase::Apply(what);
     if (what == Property::Style || what == Property::Other) {
       auto* b = static_cast<Button*>(comp_);
+      static_cast<QPushButton*>(widget_.data())->setDefault(b->Default());  // drawn as the default
       if (auto* bb = dynamic_cast<BitBtn*>(b); bb && bb->Glyph())
         static_cast<QPushButton*>(widget_.data())->setIcon(QPixmap::fromImage(ToQImage(*bb->Glyph())));
     }
@@ -171,6 +172,7 @@ class ToolButtonView : public ViewBase {
     w->setPopupMode(b->Style() == ToolButtonStyle::DropDown ? QToolButton::MenuButtonPopup
                                                             : QToolButton::DelayedPopup);
     auto* bar = dynamic_cast<ToolBar*>(b->Owner());
+    w->setAutoRaise(!bar || bar->Flat());
     ImageList* images = bar ? bar->Images() : nullptr;
     const bool captions = !bar || bar->ShowCaptions();
     QIcon icon = IconOf(images, b->ImageIndex());
@@ -269,7 +271,8 @@ class ToolBarView : public ViewBase {
  protected:
   void Apply(Property what) override {
     ViewBase::Apply(what);
-    if (what == Property::ShowCaptions || what == Property::Images)
+    if (what == Property::Color) SetBackground(widget_, comp_->Color(), clBtnFace);
+    if (what == Property::ShowCaptions || what == Property::Images || what == Property::Style)
       for (const auto& child : comp_->Children())
         if (auto* v = dynamic_cast<ToolButtonView*>(ViewOf(child.get()))) v->Refresh();
     if (what == Property::Style || what == Property::ShowCaptions || what == Property::Images ||
@@ -311,6 +314,7 @@ class CheckBoxView : public ViewBase {
                        : c->State() == CheckState::Grayed ? Qt::PartiallyChecked
                                                           : Qt::Unchecked);
     }
+    if (what == Property::Color) SetBackground(widget_, comp_->Color(), clBtnFace);
     if (what == Property::Alignment)
       static_cast<QCheckBox*>(widget_.data())
           ->setLayoutDirection(static_cast<CheckBox*>(comp_)->Alignment() == TextAlign::Left
@@ -340,6 +344,7 @@ class RadioButtonView : public ViewBase {
       SyncGuard guard(*this);
       static_cast<QRadioButton*>(widget_.data())->setChecked(static_cast<RadioButton*>(comp_)->Checked());
     }
+    if (what == Property::Color) SetBackground(widget_, comp_->Color(), clBtnFace);
   }
 };
 
@@ -387,6 +392,7 @@ class RadioGroupView : public ViewBase {
     ViewBase::Apply(what);
     if (what == Property::Items || what == Property::Columns) Rebuild();
     if (what == Property::ItemIndex) Check();
+    if (what == Property::Color) SetBackground(widget_, comp_->Color(), clBtnFace);
   }
   std::vector<QRadioButton*> buttons_;
 };
@@ -499,6 +505,7 @@ class MemoView : public ViewBase {
         break;
       }
       case Property::Color: SetBackground(w, m->Color(), clBtnFace); break;
+      case Property::Style: w->setTabChangesFocus(!m->WantTabs()); break;
       default: break;
     }
   }
@@ -591,7 +598,11 @@ class ComboBoxView : public ViewBase {
     auto* cb = static_cast<ComboBox*>(comp_);
     auto* w = static_cast<ComboWidget*>(widget_.data());
     switch (what) {
-      case Property::Style: ApplyStyle(); SyncAll(); break;
+      case Property::Style:
+        ApplyStyle();
+        w->setMaxVisibleItems(std::max(1, cb->DropDownCount()));
+        SyncAll();
+        break;
       case Property::Items: {
         w->clear();
         for (const std::string& s : cb->Items().All()) w->addItem(ToQt(s));
@@ -602,6 +613,7 @@ class ComboBoxView : public ViewBase {
       case Property::MaxLength:
         if (w->lineEdit()) w->lineEdit()->setMaxLength(QtMaxLength(cb->MaxLength()));
         break;
+      case Property::Color: SetBackground(w, cb->Color(), clBtnFace); break;
       default: break;
     }
   }
@@ -642,6 +654,9 @@ class ListBoxView : public ViewBase {
     if (what == Property::Style)
       w->setSelectionMode(lb->MultiSelect() ? QAbstractItemView::ExtendedSelection
                                             : QAbstractItemView::SingleSelection);
+    if (what == Property::Color) SetBackground(w, lb->Color(), clBtnFace);
+    if ((what == Property::ScrollPosition || what == Property::Items) && lb->TopIndex() < w->count())
+      w->scrollToItem(w->item(lb->TopIndex()), QAbstractItemView::PositionAtTop);
   }
 };
 
@@ -721,6 +736,7 @@ class StatusBarView : public ViewBase {
   void Apply(Property what) override {
     ViewBase::Apply(what);
     if (what == Property::Panels || what == Property::SimpleText || what == Property::Text) Rebuild();
+    if (what == Property::Color) SetBackground(widget_, comp_->Color(), clBtnFace);
   }
   std::vector<PanelLabel*> labels_;
 };
@@ -871,6 +887,10 @@ class GroupBoxView : public ViewBase {
 
  protected:
   void ApplyText() override { static_cast<QGroupBox*>(widget_.data())->setTitle(StripMnemonic(comp_->Caption())); }
+  void Apply(Property what) override {
+    ViewBase::Apply(what);
+    if (what == Property::Color) SetBackground(widget_, comp_->Color(), clBtnFace);
+  }
 };
 
 // A bar the user drags; the control aligned just before it takes the new size.
@@ -1055,6 +1075,16 @@ class RangeView : public ViewBase {
     w->setOrientation(c->GetOrientation() == platform::Orientation::Vertical ? Qt::Vertical : Qt::Horizontal);
     w->setRange(c->Min(), c->Max());
     w->setValue(c->Position());
+    if (auto* bar = dynamic_cast<platform::ScrollBar*>(c)) {
+      w->setSingleStep(std::max(1, bar->SmallChange()));
+      w->setPageStep(std::max(1, bar->LargeChange()));
+    }
+    if (auto* track = dynamic_cast<platform::TrackBar*>(c)) {
+      if (auto* slider = qobject_cast<QSlider*>(widget_.data())) {
+        slider->setTickPosition(track->Frequency() > 0 ? QSlider::TicksBelow : QSlider::NoTicks);
+        slider->setTickInterval(std::max(1, track->Frequency()));
+      }
+    }
   }
   void Apply(Property what) override {
     ViewBase::Apply(what);

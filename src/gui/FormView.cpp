@@ -281,6 +281,12 @@ class FormView : public ViewBase {
       // Back to normal: the window has its normal size again, which the form takes.
       if (s == Qt::WindowNoState && w->isVisible()) TakeSize();
     }
+    // Qt may decide otherwise (an MDI area keeps its children maximised while one is): the
+    // form takes the state the window really has.
+    const Qt::WindowStates now = w->windowState();
+    Frm()->SetWindowState(now & Qt::WindowMinimized   ? WindowState::Minimized
+                          : now & Qt::WindowMaximized ? WindowState::Maximized
+                                                      : WindowState::Normal);
   }
   // The window's size on screen becomes the form's size (designed units).
   void TakeSize() {
@@ -347,7 +353,14 @@ class FormView : public ViewBase {
   // The form's font decides the scale of everything on it.
   void ApplyFont() {
     Form* f = Frm();
-    if (f->Font() != FontInfo{}) Window()->setFont(ToQFont(f->Font()));
+    if (f->Font() != FontInfo{}) {
+      Window()->setFont(ToQFont(f->Font()));
+      // The form's font colour is the text colour of every control that keeps its parent's.
+      QPalette pal = Window()->palette();
+      for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(role, ToQColor(f->Font().Color));
+      Window()->setPalette(pal);
+    }
     const LayoutScale s = MeasureScale(ToQFont(f->Font()));
     if (s == scale_) return;
     scale_ = s;
@@ -368,7 +381,10 @@ class FormView : public ViewBase {
           Window()->show();
           if (sub_) sub_->show();
           ApplyState();
-          if (!sub_) KeepOnScreen();
+          if (!sub_) {
+            ApplyGeometry();  // the window manager's frame is known now
+            KeepOnScreen();
+          }
         } else {
           Frame()->hide();
           if (!sub_) Window()->setWindowModality(Qt::NonModal);

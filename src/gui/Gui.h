@@ -24,6 +24,7 @@ class QWidget;
 namespace platform {
 class Component;
 class Form;
+class StringGrid;
 }  // namespace platform
 
 namespace gui {
@@ -69,6 +70,9 @@ void UnbindAll();
 
 // The widget showing a component (nullptr when it has none). For a form: its window.
 QWidget* WidgetOf(const platform::Component* component);
+// The text a grid's view shows in cell (col, row) at the column's present width, shortened
+// with "…" when it does not fit (empty without a view).
+std::string GridCellShownText(const platform::StringGrid* grid, int col, int row);
 // Saves a picture of the form's window as PNG; false when it has no widget or on a write error.
 bool GrabToPng(const platform::Form* form, const std::string& path);
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
@@ -13,6 +14,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -25,6 +27,14 @@ using namespace platform;
 namespace {
 
 // --- list view ---
+
+Qt::Alignment ColumnAlignment(TextAlign a) {
+  switch (a) {
+    case TextAlign::Right: return Qt::AlignRight | Qt::AlignVCenter;
+    case TextAlign::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+  }
+}
 
 class ListViewView : public ViewBase {
  public:
@@ -79,7 +89,10 @@ class ListViewView : public ViewBase {
   void FillItem(QTreeWidgetItem* qi, const ListItem& item) {
     auto* list = static_cast<ListView*>(comp_);
     int cols = std::max(1, list->ColumnCount());
-    for (int c = 0; c < cols; ++c) qi->setText(c, ToQt(item.ColumnText(c)));
+    for (int c = 0; c < cols; ++c) {
+      qi->setText(c, ToQt(item.ColumnText(c)));
+      if (c < list->ColumnCount()) qi->setTextAlignment(c, ColumnAlignment(list->Column(c).Alignment));
+    }
     qi->setIcon(0, IconOf(list->SmallImages(), item.ImageIndex()));
     if (list->Checkboxes()) qi->setCheckState(0, item.Checked() ? Qt::Checked : Qt::Unchecked);
     else qi->setData(0, Qt::CheckStateRole, QVariant());
@@ -148,7 +161,10 @@ class ListViewView : public ViewBase {
     for (int c = 0; c < list->ColumnCount(); ++c) labels << ToQt(list->Column(c).Caption);
     w->setHeaderLabels(labels);
     const LayoutScale sc = Scale();
-    for (int c = 0; c < list->ColumnCount(); ++c) w->setColumnWidth(c, sc.X(list->Column(c).Width));
+    for (int c = 0; c < list->ColumnCount(); ++c) {
+      w->setColumnWidth(c, sc.X(list->Column(c).Width));
+      w->headerItem()->setTextAlignment(c, ColumnAlignment(list->Column(c).Alignment));
+    }
     w->setHeaderHidden(list->ColumnCount() == 0);
   }
   void ApplyCell(int, int row) override {
@@ -172,10 +188,22 @@ class ListViewView : public ViewBase {
       case Property::Images: Rebuild(); break;
       case Property::Selection: SyncSelection(); break;
       case Property::Style:
-      case Property::ReadOnly:
+      case Property::ReadOnly: {
         w->setSelectionMode(list->MultiSelect() ? QAbstractItemView::ExtendedSelection
                                                 : QAbstractItemView::SingleSelection);
+        // Without HideSelection the selection shows as strongly when the list has no focus.
+        QPalette pal = w->palette();
+        const QPalette base = w->style()->standardPalette();
+        for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+          pal.setColor(QPalette::Inactive, role,
+                       list->HideSelection() ? (role == QPalette::Highlight ? base.color(QPalette::Active, QPalette::Base)
+                                                                            : base.color(QPalette::Active, QPalette::Text))
+                                             : base.color(QPalette::Active, role));
+        w->setPalette(pal);
+        w->setStyleSheet(list->GridLines() ? QStringLiteral("QTreeView::item { border: 1px solid #d4d4d4; border-top: none; border-left: none; }")
+                                           : QString());
         break;
+      }
       case Property::Color: {
         if (list->Color() != clBtnFace) {
           QPalette pal = w->palette();
@@ -259,14 +287,16 @@ class GridModel : public QAbstractTableModel {
   StringGrid* grid_;
 };
 
-// Paints each cell as the grid's draw-cell handler wants it.
+// Paints each cell as the grid's draw-cell handler wants it. A text too long for its cell is
+// shortened with "…", never cut silently (ElideCellText).
 class GridDelegate : public QStyledItemDelegate {
  public:
   GridDelegate(GridModel* model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
   StringGrid* grid = nullptr;
+  LayoutScale scale;
 
-  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    if (!grid) return QStyledItemDelegate::paint(p, option, index);
+  // How the cell at index is drawn in the rectangle rect (the handler's colours and text).
+  CellDrawInfo DrawInfo(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     int c = model_->GridCol(index.column()), r = model_->GridRow(index.row());
     CellDrawInfo info;
     info.CellRect = grid->CellRect(c, r);
@@ -281,12 +311,27 @@ class GridDelegate : public QStyledItemDelegate {
                       : grid->Color() == clBtnFace ? clWindow : grid->Color();
     info.TextColor = selected && !fixed ? FromQColor(pal.color(QPalette::HighlightedText)) : grid->Font().Color;
     grid->DrawCell(c, r, info);
+    return info;
+  }
+  QRect TextRect(const QRect& cell, const CellDrawInfo& info) const {
+    return cell.adjusted(scale.X(info.TextDx), scale.Y(info.TextDy), 0, 0);
+  }
+  // The text as it shows in a cell of that rectangle.
+  QString ShownText(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    const CellDrawInfo info = DrawInfo(option, index);
+    return ElideCellText(ToQt(info.Text), QFontMetrics(option.font), TextRect(option.rect, info).width() - 1);
+  }
+
+  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (!grid) return QStyledItemDelegate::paint(p, option, index);
+    const CellDrawInfo info = DrawInfo(option, index);
     p->save();
     p->fillRect(option.rect, ToQColor(info.Background));
     p->setPen(ToQColor(info.TextColor));
     p->setFont(option.font);
-    QRect tr = option.rect.adjusted(info.TextDx, info.TextDy, 0, 0);
-    p->drawText(tr, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, ToQt(info.Text));
+    const QRect tr = TextRect(option.rect, info);
+    p->drawText(tr, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                ElideCellText(ToQt(info.Text), QFontMetrics(option.font), tr.width() - 1));
     p->restore();
   }
 
@@ -383,7 +428,9 @@ class GridView : public ViewBase {
     QObject::connect(w->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
       if (!comp_ || syncing_) return;
       SyncGuard guard(*this);
+      // The user's width: it is the column's own from now on (also when it was widened).
       const int col = model_->GridCol(s);
+      widened_.erase(col);
       Grid()->SetColWidths(col, Scale().FromX(size, Grid()->ColWidths(col)));
     });
     QObject::connect(w->verticalHeader(), &QHeaderView::sectionResized, this, [this](int s, int, int size) {
@@ -421,6 +468,7 @@ class GridView : public ViewBase {
   void Geometry() {
     StringGrid* g = Grid();
     auto* w = Table();
+    delegate_->scale = Scale();
     bool hr = model_->HeaderRows(), hc = model_->HeaderCols();
     w->horizontalHeader()->setVisible(hr);
     w->verticalHeader()->setVisible(hc);
@@ -432,14 +480,14 @@ class GridView : public ViewBase {
                                                                          : QHeaderView::Fixed);
     const LayoutScale sc = Scale();
     w->verticalHeader()->setDefaultSectionSize(sc.Y(g->DefaultRowHeight()));
-    for (int c = 0; c < model_->columnCount({}); ++c) w->setColumnWidth(c, sc.X(g->ColWidths(model_->GridCol(c))));
+    for (int c = 0; c < model_->columnCount({}); ++c) w->setColumnWidth(c, ShownWidth(model_->GridCol(c)));
     for (int r = 0; r < model_->rowCount({}); ++r) {
       int h = sc.Y(g->RowHeights(model_->GridRow(r)));
       if (w->rowHeight(r) != h) w->setRowHeight(r, h);
     }
     if (hc) w->verticalHeader()->setFixedWidth(sc.X(g->ColWidths(0)));
     if (hr) w->horizontalHeader()->setFixedHeight(sc.Y(g->RowHeights(0)));
-    w->setShowGrid(g->HasOption(goVertLine) || g->HasOption(goHorzLine));
+    w->setShowGrid(g->GridLineWidth() > 0 && (g->HasOption(goVertLine) || g->HasOption(goHorzLine)));
     w->setSelectionBehavior(g->HasOption(goRowSelect) ? QAbstractItemView::SelectRows
                                                       : QAbstractItemView::SelectItems);
     w->setSelectionMode(g->HasOption(goRangeSelect) && !g->HasOption(goRowSelect)
@@ -478,6 +526,46 @@ class GridView : public ViewBase {
                                   std::max(0, g->LeftCol() - model_->HeaderCols()));
     if (i.isValid()) Table()->scrollTo(i, QAbstractItemView::PositionAtTop);
   }
+  // A column's width on screen: its own, or the wider width a calculation's texts asked for.
+  int ShownWidth(int col) const {
+    const int own = Scale().X(Grid()->ColWidths(col));
+    auto it = widened_.find(col);
+    return it == widened_.end() ? own : std::max(own, it->second);
+  }
+  // Columns first..last widen to their widest text (header included).
+  void WidenColumns(int first, int last) {
+    StringGrid* g = Grid();
+    auto* w = Table();
+    const QFontMetrics cellFm(w->font());
+    const QFontMetrics headFm(w->horizontalHeader()->font());
+    const LayoutScale sc = Scale();
+    SyncGuard guard(*this);
+    for (int col = std::max(first, model_->HeaderCols()); col <= last && col < g->ColCount(); ++col) {
+      int need = 0;
+      for (int r = 0; r < g->RowCount(); ++r) {
+        const QFontMetrics& fm = r < model_->HeaderRows() ? headFm : cellFm;
+        need = std::max(need, fm.horizontalAdvance(ToQt(g->Cells(col, r))));
+      }
+      need += 2 * sc.X(2) + 4;  // the text's offset in the cell, and room for the grid line
+      if (need > sc.X(g->ColWidths(col))) widened_[col] = need;
+      else widened_.erase(col);
+      w->setColumnWidth(col - model_->HeaderCols(), ShownWidth(col));
+    }
+  }
+
+ public:
+  // The text the cell shows at its present width.
+  QString ShownCellText(int col, int row) const {
+    QModelIndex i = model_->index(row - model_->HeaderRows(), col - model_->HeaderCols());
+    if (!i.isValid()) return ToQt(Grid()->Cells(col, row));
+    QStyleOptionViewItem option;
+    option.initFrom(Table()->viewport());
+    option.font = Table()->font();
+    option.rect = QRect(0, 0, Table()->columnWidth(i.column()), Table()->rowHeight(i.row()));
+    return delegate_->ShownText(option, i);
+  }
+
+ protected:
   void ApplyCell(int col, int row) override { model_->CellChanged(col, row); }
   void Apply(Property what) override {
     ViewBase::Apply(what);
@@ -509,10 +597,15 @@ class GridView : public ViewBase {
       case Property::Selection: SyncCurrent(); break;
       case Property::ScrollPosition: Scroll(); break;
       case Property::Style:
+        Geometry();  // the grid line width
         if (Grid()->EditorMode() && Table()->currentIndex().isValid()) Table()->edit(Table()->currentIndex());
         break;
       default: break;
     }
+  }
+  void Request(platform::Request what, int x, int y) override {
+    if (what == platform::Request::WidenColumns) WidenColumns(x, y);
+    else ViewBase::Request(what, x, y);
   }
   // The component's cell geometry: a point in a Qt cell lands in the same cell of the grid.
   QPoint MapMouse(QObject* watched, const QPoint& pos) override {
@@ -548,10 +641,34 @@ class GridView : public ViewBase {
 
   QPointer<GridModel> model_;
   QPointer<GridDelegate> delegate_;
+  std::map<int, int> widened_;  // grid column -> width in pixels its texts asked for
   QPointer<QObject> corner_;  // compared only (no cast while it is being destroyed)
 };
 
 }  // namespace
+
+QString ElideCellText(const QString& text, const QFontMetrics& fm, int width) {
+  if (fm.horizontalAdvance(text) <= width) return text;
+  static const QRegularExpression number(QStringLiteral("^\\s*[-+]?(\\d+\\.?\\d*|\\.\\d+)([eE][-+]?\\d+)?\\s*$"));
+  const QRegularExpressionMatch m = number.match(text);
+  if (!m.hasMatch()) return fm.elidedText(text, Qt::ElideRight, width);
+  // A number keeps its exponent: the mantissa gives way in its middle.
+  const QString ellipsis = QString(QChar(0x2026));
+  const QString exponent = m.captured(2);
+  if (exponent.isEmpty()) return fm.elidedText(text, Qt::ElideMiddle, width);
+  const QString tail = ellipsis + exponent;
+  const QString mantissa = text.trimmed().left(text.trimmed().size() - exponent.size());
+  for (int n = int(mantissa.size()) - 1; n > 0; --n) {
+    const QString shown = mantissa.left(n) + tail;
+    if (fm.horizontalAdvance(shown) <= width) return shown;
+  }
+  return fm.horizontalAdvance(tail) <= width ? tail : fm.elidedText(tail, Qt::ElideLeft, width);
+}
+
+std::string GridCellShownText(const StringGrid* grid, int col, int row) {
+  auto* v = dynamic_cast<GridView*>(ViewOf(grid));
+  return v ? FromQt(v->ShownCellText(col, row)) : std::string();
+}
 
 ViewBase* CreateItemView(Component& c, QWidget* parent) {
   if (auto* lv = dynamic_cast<ListView*>(&c)) return new ListViewView(*lv, parent);

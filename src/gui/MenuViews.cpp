@@ -86,6 +86,9 @@ class MenuItemView : public MenuHolder {
     action_->setCheckable(checkable);
     if (checkable) action_->setChecked(it->Checked());
     action_->setIcon(IconOf(Images(), it->ImageIndex()));
+    QFont font = action_->font();
+    font.setBold(it->Default());  // the default item of a menu stands out
+    action_->setFont(font);
     if (it->Hint().size()) action_->setStatusTip(ToQt(it->Hint()));
   }
   void Apply(Property what) override {

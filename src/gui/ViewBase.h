@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QImage>
 #include <QObject>
@@ -77,6 +78,10 @@ struct LayoutScale {
   void FromRect(const QRect& r, const platform::Component& c, int& left, int& top, int& width, int& height) const;
   bool operator==(const LayoutScale&) const = default;
 };
+// A cell text shortened to width pixels with "…" when it does not fit: a number in the middle
+// of its mantissa, so that its exponent stays ("7.70…E-14"), any other text at its end.
+QString ElideCellText(const QString& text, const QFontMetrics& fm, int width);
+
 // The scale of a font against the design font (average width of the 52 letters, line height).
 LayoutScale MeasureScale(const QFont& font);
 // The scale of the form that shows the component (1 : 1 without a view).

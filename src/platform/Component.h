@@ -165,7 +165,9 @@ enum class Property {
 };
 
 // One-shot requests to the view (no state of their own).
-enum class Request { BringToFront, SetFocus, Repaint, Popup, Cascade, Tile, SelectAll, Close };
+// WidenColumns (x = first, y = last column): a grid shows those columns at least as wide as
+// their texts, without changing the widths the grid holds.
+enum class Request { BringToFront, SetFocus, Repaint, Popup, Cascade, Tile, SelectAll, Close, WidenColumns };
 
 // A GUI view of one component. The component calls it after every change; the view updates its
 // widget. A component without a view works headless.

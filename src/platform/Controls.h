@@ -308,7 +308,7 @@ class Memo : public Component {
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool v);
   bool WantTabs() const { return want_tabs_; }
-  void SetWantTabs(bool v) { want_tabs_ = v; }
+  void SetWantTabs(bool v) { want_tabs_ = v; NotifyChanged(Property::Style); }
   bool Modified() const { return modified_; }
   void SetModified(bool m) { modified_ = m; }
   void SelectAll() { SendRequest(Request::SelectAll); }
@@ -373,7 +373,7 @@ class ComboBox : public Component {
   // DropDown: sets the edit text; ItemIndex becomes the item of that text or -1.
   void SetText(std::string_view text) override;
   int DropDownCount() const { return drop_down_count_; }
-  void SetDropDownCount(int n) { drop_down_count_ = n; }
+  void SetDropDownCount(int n) { drop_down_count_ = n; NotifyChanged(Property::Style); }
   int MaxLength() const { return max_length_; }
   void SetMaxLength(int n) { max_length_ = n; NotifyChanged(Property::MaxLength); }
   // The user chose item i from the list: ItemIndex := i, fires OnClick, then OnSelect when set,
@@ -637,9 +637,9 @@ class ScrollBar : public RangeControl {
       : RangeControl(owner, std::move(name), 100) {}
   const char* Kind() const override { return "ScrollBar"; }
   int SmallChange() const { return small_change_; }
-  void SetSmallChange(int v) { small_change_ = v; }
+  void SetSmallChange(int v) { small_change_ = v; NotifyChanged(Property::Range); }
   int LargeChange() const { return large_change_; }
-  void SetLargeChange(int v) { large_change_ = v; }
+  void SetLargeChange(int v) { large_change_ = v; NotifyChanged(Property::Range); }
 
  private:
   int small_change_ = 1, large_change_ = 1;

@@ -109,6 +109,10 @@ class StringGrid : public Component {
   void MouseToCell(int x, int y, int& col, int& row) const;
   // The client rectangle of a cell (empty when not visible).
   Rect CellRect(int col, int row) const;
+  // Asks the view to show columns first..last at least as wide as their widest text (after a
+  // calculation wrote them). ColWidths keep the widths the user or the program gave; the user
+  // may narrow a widened column again. Nothing headless.
+  void WidenColumnsToText(int first, int last) { SendRequest(Request::WidenColumns, first, last); }
 
   // --- current cell and selection ---
   int Col() const { return col_; }

@@ -768,6 +768,9 @@ void TPSubstWnd::UpdateRun() {
     if (rowCode > 0) WriteRow(rowCode, r, previousCode, P, T, constantT ? dP : dT);
   }
 
+  // The table's columns show their whole numbers.
+  SGT->WidenColumnsToText(0, SGT->ColCount() - 1);
+
   // History.
   SaveHistory(key);
 

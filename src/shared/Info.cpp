@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "platform/Services.h"
+#include "platform/System.h"
+#include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
 #include "shared/PTools.h"
 #include "shared/TDynOprt.h"
@@ -58,6 +60,7 @@ TInfoDlg::TInfoDlg(platform::Component* owner) : platform::Form(owner, "InfoDlg"
   BtnOK = Make<Button>(Panel1, "BtnOK");
   BtnOK->SetCaption("Close");
   BtnOK->SetBounds(172, 8, 75, 25);
+  BtnOK->SetCancel(true);  // Escape closes the box
 
   Memo1 = Make<Memo>(this, "Memo1");
   Memo1->SetAlign(Align::Client);
@@ -104,8 +107,19 @@ void TInfoDlg::FillAboutText() {
 
 void TInfoDlg::OpenHelpIndex(std::string_view target) {
   std::string what = Trim(target.empty() ? std::string_view(SettingsStore().HelpIndexPath) : target);
-  if (what.empty()) return;
-  platform::ShellOpen(what);
+  // The user asked for help: when none can be shown, the log says why.
+  if (what.empty()) {
+    PostLogMessage(LevelError, HelpNotOpenedId,
+                   "No help document: \"Quorel.sys\" names none that exists (HelpIndex in [General])");
+    return;
+  }
+  if (!IsWebAddress(what) && !platform::FileExists(what)) {
+    PostLogMessage(LevelError, HelpNotOpenedId, "Help document " + what + " does not exist");
+    return;
+  }
+  if (!platform::ShellOpen(what))
+    PostLogMessage(LevelError, HelpNotOpenedId,
+                   "Help document " + what + " cannot be opened: no program of the desktop opens it");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -14,6 +14,9 @@
 
 namespace quorel {
 
+// The message ID of a help document that cannot be shown.
+inline constexpr int HelpNotOpenedId = 1139;
+
 // At most this many recent files are written into the settings.
 inline constexpr int MaxStoredRecentFiles = 32;
 
@@ -37,7 +40,8 @@ class TInfoDlg : public platform::Form {
 
   // --- help ---
   // Opens a document or web address (empty: the help document of the settings) with the
-  // desktop's handler for "open". Nothing happens when there is nothing to open.
+  // desktop's handler for "open". When there is none, the file does not exist or no program
+  // could be started for it, the log says so (level 0, HelpNotOpenedId).
   void OpenHelpIndex(std::string_view target = {});
 
   // --- recent files ---

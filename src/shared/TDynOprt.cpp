@@ -32,12 +32,12 @@ std::string JoinPath(std::string folder, const std::string& name) {
   return folder + name;
 }
 
+}  // namespace
+
 bool IsWebAddress(std::string_view text) {
   std::string lower = LowerCase(Trim(text));
   return lower.starts_with("http://") || lower.starts_with("https://");
 }
-
-}  // namespace
 
 bool ReferenceEntryFromLine(std::string_view line, std::string& entry) {
   size_t colon = line.find(':');

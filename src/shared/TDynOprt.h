@@ -32,6 +32,8 @@ inline constexpr std::string_view ReferenceEntryZero = "[0]: correlation or inte
 bool ReferenceEntryFromLine(std::string_view line, std::string& entry);
 // The reference file of a database: its path with the extension replaced by ".ref".
 std::string ReferenceFilePathFor(std::string_view databasePath);
+// A help index that is a web address ("http://" or "https://", any case) rather than a file.
+bool IsWebAddress(std::string_view text);
 
 class TTDynOprtWnd : public platform::Form {
  public:

@@ -27,9 +27,12 @@
 #include <QTabWidget>
 #include <QStatusBar>
 #include <QTableView>
+#include <QToolButton>
 #include <QTreeWidget>
 
+#include <cmath>
 #include <cstdlib>
+#include <set>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -39,7 +42,9 @@
 #include "gui/ViewBase.h"
 #include "platform/Components.h"
 #include "platform/Headless.h"
+#include "platform/Canvas.h"
 #include "platform/Picture.h"
+#include "platform/Text.h"
 #include "shared/AplMsg.h"
 
 using namespace platform;
@@ -602,6 +607,120 @@ TEST(GuiTest, MdiChildLivesInTheFramesArea) {
   EXPECT_NE(qobject_cast<QMdiSubWindow*>(w->parentWidget()), nullptr);
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(frame.MDIChildCount(), 1);
+}
+
+TEST(GuiTest, GridCellsTooNarrowShowAnEllipsisNeverACutNumber) {
+  SampleForm form;
+  gui::Show(&form);
+  Settle();
+  const gui::LayoutScale sc = gui::ScaleOf(&form);
+  auto* table = WidgetAs<QTableView>(form.SG);
+  ASSERT_NE(table, nullptr);
+  // A column 60 pixels wide on screen.
+  const int narrow = int(std::lround(60 / sc.x));
+  form.SG->SetColWidths(2, narrow);
+  EXPECT_NEAR(table->columnWidth(1), 60, 1);
+  struct Case {
+    const char* text;
+    const char* starts;  // what the shown text begins with
+    const char* ends;    // ... and ends with
+    bool whole;          // shown unchanged
+  };
+  const Case cases[] = {
+      {"7.7050942E-14", "7.", "\xE2\x80\xA6" "E-14", false},  // x(CH4) of a burnt mixture: the exponent stays
+      {"-1.2345678901E+105", "-", "\xE2\x80\xA6" "E+105", false},
+      {"0.25", "0.25", "0.25", true},
+      {"Methane in oxygen", "Met", "\xE2\x80\xA6", false},  // a name gives way at its end
+      {"123456789012.5", "12", "", false},                     // a long plain number: cut in the middle
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    form.SG->SetCells(2, 1, c.text);
+    const QString shown = QString::fromUtf8(platform::Cp1252ToUtf8(gui::GridCellShownText(form.SG, 2, 1)).c_str());
+    if (c.whole) {
+      EXPECT_EQ(shown, QString::fromLatin1(c.text));
+      continue;
+    }
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QString::fromUtf8(c.starts))) << shown.toStdString() << " for " << c.text;
+    EXPECT_TRUE(shown.endsWith(QString::fromUtf8(c.ends))) << shown.toStdString();
+    EXPECT_LE(table->fontMetrics().horizontalAdvance(shown), 60);
+  }
+  EXPECT_EQ(gui::ElideCellText("7.7050942E-14", table->fontMetrics(), 1000), "7.7050942E-14");
+
+  // After a calculation the result column widens to its widest text; the grid keeps its own
+  // width, and the user's narrower width wins again.
+  form.SG->SetCells(2, 1, "7.7050942E-14");
+  form.SG->SetCells(2, 2, "1.5");
+  form.SG->WidenColumnsToText(2, 2);
+  EXPECT_GT(table->columnWidth(1), table->fontMetrics().horizontalAdvance("7.7050942E-14"));
+  EXPECT_EQ(form.SG->ColWidths(2), narrow);
+  EXPECT_EQ(gui::GridCellShownText(form.SG, 2, 1), "7.7050942E-14");
+  form.SG->SetColWidths(1, 90);  // another column's change leaves the widened one alone
+  EXPECT_GT(table->columnWidth(1), 60);
+  table->horizontalHeader()->resizeSection(1, 50);  // the user narrows it
+  EXPECT_EQ(form.SG->ColWidths(2), sc.FromX(50, narrow));
+  EXPECT_NEAR(table->columnWidth(1), 50, 1);  // in whole designed units
+  EXPECT_TRUE(QString::fromUtf8(platform::Cp1252ToUtf8(gui::GridCellShownText(form.SG, 2, 1)).c_str()).endsWith("E-14"));
+}
+
+TEST(GuiTest, ToolButtonsWithoutCaptionsShowAPicture) {
+  Form form(nullptr, "Tools");
+  form.SetBounds(0, 0, 400, 100);
+  auto* bar = Make<ToolBar>(&form, "ToolBar1");
+  bar->SetAlign(Align::Top);
+  bar->SetShowCaptions(true);
+  ToolButton* open = MakeToolButton(bar, "BtnOpen", "Open", "Open Equilibrium File");
+  ToolButton* calc = MakeToolButton(bar, "BtnCalc", "In <- Out", "Input to Output");
+  gui::Show(&form);
+  Settle();
+  auto* qopen = WidgetAs<QToolButton>(open);
+  auto* qcalc = WidgetAs<QToolButton>(calc);
+  ASSERT_TRUE(qopen && qcalc);
+  EXPECT_EQ(qcalc->toolButtonStyle(), Qt::ToolButtonTextOnly);
+  EXPECT_EQ(qcalc->text(), "In <- Out");
+  bar->SetShowCaptions(false);
+  Settle();
+  for (QToolButton* b : {qopen, qcalc}) {
+    EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_FALSE(b->icon().isNull()) << b->text().toStdString();
+    QImage shot = b->grab().toImage();
+    std::set<QRgb> colours;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) colours.insert(shot.pixel(x, y));
+    EXPECT_GT(colours.size(), 2u) << "a blank button";
+  }
+  // Without a theme icon for it, the button shows its caption's initials.
+  if (QIcon::fromTheme("edit-undo").isNull()) {
+    const Picture initials = CaptionInitialsPicture("In <- Out", 16);
+    EXPECT_EQ(qcalc->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_RGB32),
+              gui::ToQImage(initials).convertToFormat(QImage::Format_RGB32));
+  }
+  EXPECT_EQ(qcalc->toolTip(), "Input to Output");
+  bar->SetShowCaptions(true);
+  Settle();
+  EXPECT_EQ(qcalc->toolButtonStyle(), Qt::ToolButtonTextOnly);
+}
+
+TEST(GuiTest, FontColoursAndDefaultButtonsShow) {
+  SampleForm form;
+  FontInfo red = form.BtnCalc->Font();
+  red.Bold = true;
+  red.Color = clRed;
+  form.BtnCalc->SetFont(red);
+  form.BtnCalc->SetDefault(true);
+  gui::Show(&form);
+  Settle();
+  auto* button = WidgetAs<QPushButton>(form.BtnCalc);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+  EXPECT_TRUE(button->font().bold());
+  EXPECT_TRUE(button->isDefault());
+  red.Color = clBlue;
+  form.BtnCalc->SetFont(red);
+  EXPECT_EQ(button->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+  form.ChkAuto->SetColor(clYellow);
+  EXPECT_EQ(WidgetAs<QCheckBox>(form.ChkAuto)->palette().color(QPalette::Window), QColor(255, 255, 0));
 }
 
 TEST(GuiTest, DestroyedComponentsTakeTheirWidgetsAlong) {

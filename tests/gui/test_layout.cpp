@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -42,8 +45,11 @@
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
+#include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
+#include "records_charts/TablOprt.h"
 #include "shared/Elements.h"
+#include "shared/Info.h"
 #include "shared/PTools.h"
 #include "shared/Periodica.h"
 #include "shared/QuorelDatabase.h"
@@ -272,6 +278,15 @@ class LayoutTest : public ::testing::Test {
   static inline char* argv_[] = {name_, nullptr};
 };
 
+// Orvanto's start-up as the program runs it, its main window shown; nothing is saved at its end.
+void StartOrvanto(TEqlMainWnd& m, bool show = true) {
+  m.StartUp();
+  m.MnuSaveByExit->SetChecked(false);
+  if (!show) return;
+  gui::Show(&m);
+  Settle();
+}
+
 std::string Lines(const std::vector<std::string>& v) {
   std::string s;
   for (const std::string& l : v) s += l + "\n";
@@ -283,16 +298,19 @@ TEST_F(LayoutTest, EveryOrvantoWindowFitsItsContents) {
   {
     OrvantoWindows windows;
     TEqlMainWnd& m = *windows.Main;
-    m.StartUp();
-    m.MnuSaveByExit->SetChecked(false);
-    gui::Show(&m);
-    Settle();
+    StartOrvanto(m);
     problems = CheckEveryWindow(m, "orvanto", [&](Form& f) {
       if (&f != windows.Elements.get()) return;
       // The picker with hydrogen and oxygen chosen: their buttons turn red.
       windows.Elements->Find<platform::BitBtn>("BitBtn1")->UserClick();
       windows.Elements->Find<platform::BitBtn>("BitBtn8")->UserClick();
       Settle();
+      for (const char* name : {"BitBtn1", "BitBtn8", "BitBtn6"}) {
+        auto* b = qobject_cast<QPushButton*>(gui::WidgetOf(windows.Elements->FindComponent(name)));
+        ASSERT_NE(b, nullptr);
+        const bool chosen = std::string(name) != "BitBtn6";
+        EXPECT_EQ(b->palette().color(QPalette::ButtonText), chosen ? QColor(255, 0, 0) : QColor(0, 0, 255)) << name;
+      }
     });
     gui::UnbindAll();
   }
@@ -310,6 +328,164 @@ TEST_F(LayoutTest, EveryLunettaWindowFitsItsContents) {
     gui::UnbindAll();
   }
   EXPECT_TRUE(problems.empty()) << Lines(problems);
+}
+
+// The main window's menu bar on the screen.
+QRect MenuBarOnScreen(QWidget* window) {
+  QMenuBar* bar = window->findChild<QMenuBar*>();
+  if (!bar || !bar->isVisible()) return QRect();
+  return QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+}
+
+TEST_F(LayoutTest, ToolWindowsOpenOnTheScreenAboveTheMainWindow) {
+  OrvantoWindows windows;
+  TEqlMainWnd& m = *windows.Main;
+  StartOrvanto(m);
+  QWidget* main = gui::WidgetOf(&m);
+  ASSERT_NE(main, nullptr);
+  const QRect menu = MenuBarOnScreen(main);
+  ASSERT_FALSE(menu.isEmpty());
+
+  // The message log's first place: centred, the whole window and its title bar on the screen,
+  // clear of the main window's menu; it belongs to the main window, so it stays above it.
+  TAplMsgWnd& log = *windows.Messages;
+  log.Show();
+  Settle();
+  QWidget* w = gui::WidgetOf(&log);
+  ASSERT_NE(w, nullptr);
+  const QRect screen = w->screen()->availableGeometry();
+  const QRect frame = w->frameGeometry();
+  EXPECT_TRUE(screen.contains(frame)) << Text(frame);
+  EXPECT_GE(frame.top(), screen.top());
+  EXPECT_FALSE(frame.intersects(menu)) << Text(frame) << " covers the menu " << Text(menu);
+  EXPECT_NEAR(frame.center().x(), screen.center().x(), 2);
+  const std::vector<Form*> secondary = {&log, windows.Kernel.get(), windows.Records.get(), windows.Elements.get(),
+                                       windows.About.get()};
+  for (Form* f : secondary) {
+    f->Show();
+    Settle();
+    QWidget* fw = gui::WidgetOf(f);
+    ASSERT_NE(fw, nullptr) << f->Name();
+    EXPECT_EQ(fw->parentWidget(), main) << f->Name() << " does not stay above the main window";
+    EXPECT_TRUE(fw->isWindow()) << f->Name();
+    EXPECT_TRUE(screen.contains(fw->frameGeometry())) << f->Name() << " " << Text(fw->frameGeometry());
+  }
+
+  // Closed and opened again by a serious message, the log comes back where the user left it.
+  w->move(300, 200);
+  Settle();
+  EXPECT_EQ(log.Left(), 300);
+  log.Close();
+  PostLogMessage(LevelError, 526, "H2O(g): dataset not found");
+  Settle();
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->pos(), QPoint(300, 200));
+  gui::UnbindAll();
+}
+
+TEST_F(LayoutTest, AWindowStoredOffTheScreenComesBackOntoIt) {
+  // The user settings file of an earlier run, written on another screen.
+  const fs::path usr = home_ / ".Quorel" / "test_gui.usr";
+  fs::create_directories(usr.parent_path());
+  {
+    std::ofstream out(usr, std::ios::binary);
+    out << "[MainWnd]\r\n  Maximized=0\r\n  Left=-5000\r\n  Top=-5000\r\n  Width=900\r\n  Height=560\r\n";
+  }
+  OrvantoWindows windows;
+  TEqlMainWnd& m = *windows.Main;
+  StartOrvanto(m, false);
+  ASSERT_EQ(SettingsStore().UserSettingsFile, usr.string());
+  EXPECT_EQ(m.Left(), -5000);  // read as stored
+  gui::Show(&m);
+  Settle();
+  QWidget* w = gui::WidgetOf(&m);
+  ASSERT_NE(w, nullptr);
+  const QRect screen = w->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(w->frameGeometry())) << Text(w->frameGeometry());
+  EXPECT_GE(m.Left(), 0);
+  EXPECT_GE(m.Top(), 0);
+  EXPECT_EQ(w->size(), gui::ScaleOf(&m).Size(900, 560));
+  // Saved again: the place on the screen, and the size as it was written (designed units).
+  ASSERT_EQ(m.MnuSaveNowClick(), 1);
+  SettingsReader& store = SettingsStore();
+  store.ResetSettingsCache();
+  ASSERT_EQ(store.OpenSettingsFile(usr.string()), 1);
+  store.SelectSection("MainWnd");
+  EXPECT_EQ(store.GetKeyValue("Left"), std::to_string(m.Left()));
+  EXPECT_EQ(store.GetKeyValue("Top"), std::to_string(m.Top()));
+  EXPECT_EQ(store.GetKeyValue("Width"), "900");
+  EXPECT_EQ(store.GetKeyValue("Height"), "560");
+  gui::UnbindAll();
+}
+
+TEST_F(LayoutTest, AFixedWindowTooLargeForTheScreenCanBeSized) {
+  Form big(nullptr, "Big");
+  big.SetBorderStyle(platform::BorderStyle::Dialog);
+  big.SetBounds(0, 0, 1400, 1100);  // larger than 1280 x 1024 once scaled
+  Form small(nullptr, "Small");
+  small.SetBorderStyle(platform::BorderStyle::Dialog);
+  small.SetBounds(0, 0, 300, 200);
+  gui::Show(&big);
+  gui::Show(&small);
+  Settle();
+  QWidget* wb = gui::WidgetOf(&big);
+  QWidget* ws = gui::WidgetOf(&small);
+  const QRect screen = wb->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(wb->frameGeometry())) << Text(wb->frameGeometry()) << " on " << Text(screen) << " size " << Text(wb->geometry());
+  EXPECT_NE(wb->minimumSize(), wb->maximumSize());  // the user may size it
+  EXPECT_EQ(big.Width(), 1400);                     // the form keeps its designed size
+  EXPECT_EQ(ws->minimumSize(), ws->maximumSize());  // a dialog that fits stays fixed
+  EXPECT_EQ(ws->size(), gui::ScaleOf(&small).Size(300, 200));
+  gui::UnbindAll();
+}
+
+TEST_F(LayoutTest, CascadeAndTileKeepTheWindowsWhole) {
+  Form frame(nullptr, "Frame");
+  frame.SetFormStyle(platform::FormStyle::MDIForm);
+  frame.SetBounds(0, 0, 900, 640);
+  std::vector<std::unique_ptr<Form>> children;
+  for (int i = 0; i < 3; ++i) {
+    auto c = std::make_unique<Form>(&frame, "Child" + std::to_string(i));
+    c->SetFormStyle(platform::FormStyle::MDIChild);
+    c->SetCaption("Phase " + std::to_string(i));
+    c->SetBounds(40 * i, 30 * i, 400 + 20 * i, 220);
+    children.push_back(std::move(c));
+  }
+  gui::Show(&frame);
+  for (auto& c : children) gui::Show(c.get());
+  Settle();
+  children[2]->SetWindowState(platform::WindowState::Minimized);
+  Settle();
+  children[1]->SetWindowState(platform::WindowState::Maximized);
+  Settle();
+  EXPECT_EQ(children[1]->GetWindowState(), platform::WindowState::Maximized);
+  frame.Cascade();
+
+  Settle();
+  // Normal size and state again, one below the other; the minimised one stays so.
+  for (int i : {0, 1}) {
+    Form& c = *children[std::size_t(i)];
+    QWidget* sub = gui::WidgetOf(&c)->parentWidget();
+    EXPECT_EQ(c.GetWindowState(), platform::WindowState::Normal) << i;
+    EXPECT_EQ(sub->size(), gui::ScaleOf(&c).Size(400 + 20 * i, 220)) << i;
+    EXPECT_EQ(c.Left(), i * Form::kCascadeStep);
+    EXPECT_FALSE(sub->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+    EXPECT_FALSE(qobject_cast<QMdiSubWindow*>(sub)->isShaded());
+  }
+  EXPECT_EQ(children[2]->GetWindowState(), platform::WindowState::Minimized);
+  EXPECT_TRUE(gui::WidgetOf(children[2].get())->parentWidget()->windowState() & Qt::WindowMinimized);
+
+  frame.Tile(platform::TileMode::Horizontal);
+  Settle();
+  QWidget* area = gui::WidgetOf(children[0].get())->parentWidget()->parentWidget();  // the MDI viewport
+  for (int i : {0, 1}) {
+    QWidget* sub = gui::WidgetOf(children[std::size_t(i)].get())->parentWidget();
+    EXPECT_GT(sub->height(), 100) << i;  // never a bare title bar
+    EXPECT_NEAR(sub->width(), area->width(), 2) << i;
+  }
+  EXPECT_EQ(children[2]->GetWindowState(), platform::WindowState::Minimized);
+  children.clear();
+  gui::UnbindAll();
 }
 
 }  // namespace

@@ -412,6 +412,35 @@ TEST(CanvasText, Windows1252TextIsDrawn) {
 // ---------------------------------------------------------------------------------------------
 // Copying pictures
 
+TEST(CaptionInitials, TwoLettersOfTheCaption) {
+  const struct {
+    const char* caption;
+    const char* initials;
+  } cases[] = {
+      {"In <- Out", "IO"}, {"Comp.", "Co"},    {"Empty In", "EI"}, {"&Open", "Op"},
+      {"Save as", "SA"},   {"Rec. Var.", "RV"}, {"Set", "Se"},      {"", "?"},
+      {"<->", "?"},        {"x", "X"},          {"2 Phases", "2P"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CaptionInitials(c.caption), c.initials) << c.caption;
+}
+
+TEST(CaptionInitials, PictureShowsTheLettersInItsFrame) {
+  const Picture p = CaptionInitialsPicture("In <- Out", 16);
+  ASSERT_EQ(p.Width(), 16);
+  ASSERT_EQ(p.Height(), 16);
+  std::set<TColor> colours;
+  int text = 0;
+  for (int y = 1; y < 15; ++y)
+    for (int x = 1; x < 15; ++x) {
+      colours.insert(p.Pixel(x, y));
+      if (p.Pixel(x, y) == RGB(0x1F, 0x3A, 0x66)) ++text;
+    }
+  EXPECT_GE(colours.size(), 2u);
+  EXPECT_GT(text, 10);  // the letters
+  EXPECT_EQ(p.Pixel(0, 0), RGB(0x2F, 0x4F, 0x7F));  // the frame
+  EXPECT_FALSE(p.SamePixels(CaptionInitialsPicture("Comp.", 16)));
+}
+
 TEST(Canvas, DrawClipsAndCopyRectStretches) {
   Picture small(3, 3);
   small.Fill(clRed);

@@ -748,6 +748,58 @@ TEST(Form, MdiFrameAsksItsChildrenBeforeClosing) {
   EXPECT_EQ(c1->Width(), frame.ClientWidth() / 2);
 }
 
+TEST(Form, CascadeKeepsSizesAndTileSharesTheArea) {
+  HeadlessSession s;
+  Form frame;
+  frame.SetFormStyle(FormStyle::MDIForm);
+  frame.SetBounds(0, 0, 800, 600);
+  auto* bar = Make<Panel>(&frame, "ToolBar");
+  bar->SetAlign(Align::Top);
+  bar->SetHeight(40);
+  auto* status = Make<StatusBar>(&frame, "StBar");
+  status->SetAlign(Align::Bottom);
+  status->SetHeight(20);
+  std::vector<Form*> c;
+  for (int i = 0; i < 4; ++i) {
+    c.push_back(Make<Form>(&frame, "c" + std::to_string(i)));
+    c[i]->SetFormStyle(FormStyle::MDIChild);
+    c[i]->SetBounds(100, 100, 300 + 10 * i, 200);
+    c[i]->Show();
+  }
+  c[1]->SetWindowState(WindowState::Maximized);
+  c[3]->SetWindowState(WindowState::Minimized);
+  frame.Cascade();
+  for (int i : {0, 1, 2}) {
+    EXPECT_EQ(c[i]->GetWindowState(), WindowState::Normal) << i;
+    EXPECT_EQ(c[i]->Width(), 300 + 10 * i) << i;  // its own size
+    EXPECT_EQ(c[i]->Height(), 200) << i;
+  }
+  EXPECT_EQ(c[1]->Left(), Form::kCascadeStep);  // the second of the arranged ones
+  EXPECT_EQ(c[2]->Top(), 2 * Form::kCascadeStep);
+  EXPECT_EQ(c[3]->GetWindowState(), WindowState::Minimized);
+  EXPECT_EQ(c[3]->Left(), 100);
+
+  // The area below the tool bar and above the status bar: 800 x 540.
+  EXPECT_EQ(frame.MDIClientWidth(), 800);
+  EXPECT_EQ(frame.MDIClientHeight(), 540);
+  frame.Tile();  // side by side: three windows in two columns, two rows
+  EXPECT_EQ(c[0]->Width(), 400);
+  EXPECT_EQ(c[0]->Height(), 270);
+  EXPECT_EQ(c[1]->Left(), 400);
+  EXPECT_EQ(c[2]->Top(), 270);
+  frame.Tile(TileMode::Horizontal);  // one above the other: the grid fills column by column
+  EXPECT_EQ(c[0]->Width(), 400);
+  EXPECT_EQ(c[0]->Height(), 270);
+  EXPECT_EQ(c[1]->Left(), 0);
+  EXPECT_EQ(c[1]->Top(), 270);
+  EXPECT_EQ(c[2]->Left(), 400);
+  EXPECT_EQ(c[3]->GetWindowState(), WindowState::Minimized);
+  // The GUI reports the real area.
+  frame.SetMDIClientSize(600, 300);
+  frame.Tile(TileMode::Horizontal);
+  EXPECT_EQ(c[0]->Height(), 150);
+}
+
 TEST(Form, DroppedFilesReachOnlyAFormThatAcceptsThem) {
   Form f;
   std::vector<std::string> got;

@@ -14,6 +14,10 @@
 #include "platform/Menus.h"
 #include "shared/AplStgs.h"
 #include "shared/PTools.h"
+#include "shared/Periodica.h"
+#include "shared/QuorelDatabase.h"
+#include "shared/TDynOprt.h"
+#include "shared/AplMsg.h"
 
 using namespace quorel;
 namespace fs = std::filesystem;
@@ -87,14 +91,71 @@ TEST_F(InfoTest, AboutBox) {
   EXPECT_FALSE(info_->Visible());
 }
 
-TEST_F(InfoTest, HelpOpensThroughTheDesktop) {
-  info_->OpenHelpIndex();  // nothing set: nothing opened
+TEST_F(InfoTest, HelpOpensThroughTheDesktopOrTheLogSaysWhy) {
+  ScopedLogRecorder rec;
+  // Nothing set: nothing is opened, and the log says so.
+  info_->OpenHelpIndex();
   EXPECT_TRUE(session_.desktop.opened.empty());
+  ASSERT_EQ(rec.sink.Count(HelpNotOpenedId), 1);
+  EXPECT_EQ(rec.sink.messages.back().level, LevelError);
+  EXPECT_NE(rec.sink.messages.back().text.find("Quorel.sys"), std::string::npos);
+
+  // A web address and a document that exists go to the desktop's program as they are.
+  const std::string page = root_ + "/help/eql.htm";
+  fs::create_directories(root_ + "/help");
+  std::ofstream(page) << "<html></html>";
   stgs_->Store.HelpIndexPath = "https://quorel.example/Help/Index.html";
   info_->OpenHelpIndex();
-  info_->OpenHelpIndex("/opt/quorel/help/eql.htm");
-  EXPECT_EQ(session_.desktop.opened,
-            (std::vector<std::string>{"https://quorel.example/Help/Index.html", "/opt/quorel/help/eql.htm"}));
+  info_->OpenHelpIndex(page);
+  EXPECT_EQ(session_.desktop.opened, (std::vector<std::string>{"https://quorel.example/Help/Index.html", page}));
+  EXPECT_EQ(rec.sink.Count(HelpNotOpenedId), 1);
+
+  // A document that does not exist is not handed on.
+  info_->OpenHelpIndex(root_ + "/help/none.htm");
+  EXPECT_EQ(session_.desktop.opened.size(), 2u);
+  ASSERT_EQ(rec.sink.Count(HelpNotOpenedId), 2);
+  EXPECT_EQ(rec.sink.messages.back().text, "Help document " + root_ + "/help/none.htm does not exist");
+
+  // No program of the desktop could be started for it.
+  session_.desktop.open_result = false;
+  info_->OpenHelpIndex(page);
+  ASSERT_EQ(rec.sink.Count(HelpNotOpenedId), 3);
+  EXPECT_EQ(rec.sink.messages.back().text,
+            "Help document " + page + " cannot be opened: no program of the desktop opens it");
+}
+
+TEST_F(InfoTest, EscapeClosesTheAboutBox) {
+  info_->Show();
+  EXPECT_TRUE(info_->Visible());
+  info_->Memo1->KeyDown(platform::Key::Escape);
+  EXPECT_FALSE(info_->Visible());
+}
+
+// The shipped system file names the shipped guide, and Help opens it.
+TEST(ShippedHelp, QuorelSysNamesTheGuideAndHelpOpensIt) {
+  platform::HeadlessSession session;
+  const std::string previousFolder = ProgramFolder();
+  SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+  {
+    ScopedLogRecorder rec;
+    TAplStgsWnd stgs;
+    TTDynOprtWnd dyn;
+    TInfoDlg info;
+    dyn.StartUpDatabase();
+    const std::string help = stgs.Store.HelpIndexPath;
+    ASSERT_FALSE(help.empty());
+    EXPECT_EQ(fs::path(help).filename(), "QuorelHelp.html");
+    const std::string text = ReadBytes(help);
+    for (const char* topic : {"Choosing elements", "Choosing substances", "Isothermal calculation",
+                              "Adiabatic calculation", "Reading the results", "Using Lunetta"})
+      EXPECT_NE(text.find(topic), std::string::npos) << topic;
+    info.OpenHelpIndex();
+    EXPECT_EQ(session.desktop.opened, (std::vector<std::string>{help}));
+    EXPECT_FALSE(rec.sink.Has(HelpNotOpenedId));
+  }
+  SetProgramFolder(previousFolder);
+  ClearDatabase();
+  InitElementTable();
 }
 
 TEST_F(InfoTest, RecentFilesOrderAndMenu) {
