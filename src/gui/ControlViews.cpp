@@ -682,7 +682,9 @@ class PanelLabel : public QLabel {
  private:
   void Elide() {
     const int room = contentsRect().width() - 2 * margin() - 2;
-    const bool path = full_.contains(QLatin1Char('/')) || full_.contains(QLatin1Char('\\'));
+    // A path (a file's name in it, no blanks) gives way in its middle, so its file name stays.
+    const bool path = !full_.contains(QLatin1Char(' ')) &&
+                      (full_.contains(QLatin1Char('/')) || full_.contains(QLatin1Char('\\')));
     const QString shown = fontMetrics().elidedText(full_, path ? Qt::ElideMiddle : Qt::ElideRight, std::max(0, room));
     if (text() != shown) setText(shown);
     setToolTip(shown == full_ ? QString() : full_);

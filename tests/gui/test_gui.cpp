@@ -330,6 +330,33 @@ TEST(GuiTest, PropertyChangesReachTheWidgets) {
   EXPECT_FALSE(found);
 }
 
+TEST(GuiTest, TheWindowsFontDecidesItsScale) {
+  SampleForm form;
+  form.SetConstraints({300, 200, 0, 0});
+  gui::Show(&form);
+  Settle();
+  QWidget* window = gui::WidgetOf(&form);
+  const gui::LayoutScale before = gui::ScaleOf(&form);
+  EXPECT_EQ(window->size(), before.Size(420, 300));
+  EXPECT_EQ(window->minimumSize(), before.Size(300, 200));  // minimum sizes scale too
+  // The user chooses a larger font for the window: everything on it grows with it.
+  FontInfo font;
+  font.Name = "DejaVu Sans";
+  font.Size = 14;
+  form.SetFont(font);
+  Settle();
+  const gui::LayoutScale after = gui::ScaleOf(&form);
+  EXPECT_GT(after.x, before.x * 1.3);
+  EXPECT_GT(after.y, before.y * 1.3);
+  EXPECT_EQ(window->size(), after.Size(420, 300));
+  EXPECT_EQ(window->minimumSize(), after.Size(300, 200));
+  EXPECT_EQ(gui::WidgetOf(form.BtnCalc)->geometry(), after.Rect(8, 8, 100, 25));
+  EXPECT_EQ(WidgetAs<QTableView>(form.SG)->columnWidth(0), after.X(form.SG->ColWidths(1)));
+  // The designed values stay as they were.
+  EXPECT_EQ(form.Width(), 420);
+  EXPECT_EQ(form.BtnCalc->Width(), 100);
+}
+
 TEST(GuiTest, AlignedAndAnchoredComponentsFollowTheWindowSize) {
   SampleForm form;
   auto* btnHelp = Make<Button>(&form, "BtnHelp");
