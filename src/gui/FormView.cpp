@@ -122,6 +122,7 @@ class FormView : public ViewBase {
         sub_ = frame->mdi_->addSubWindow(w);
         sub_->hide();
         sub_->installEventFilter(this);  // the user moves the sub-window in the frame
+        sub_watched_ = sub_.data();
       }
     }
   }
@@ -165,11 +166,14 @@ class FormView : public ViewBase {
   QWidget* Frame() const { return sub_ ? static_cast<QWidget*>(sub_.data()) : widget_.data(); }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == sub_.data() && event->type() == QEvent::Move && comp_ && !syncing_) {
-      if (Frm()->GetWindowState() == WindowState::Normal) {
+    // (Compared as a plain object: the sub-window may be half destroyed when it sends its last
+    // events.)
+    if (watched == sub_watched_.data()) {  // only its moves: the form's own input comes from its widget
+      if (event->type() == QEvent::Move && comp_ && !syncing_ && Frm()->GetWindowState() == WindowState::Normal) {
         SyncGuard guard(*this);
         Form* f = Frm();
-        f->SetBounds(scale_.FromX(sub_->x(), f->Left()), scale_.FromY(sub_->y(), f->Top()), f->Width(), f->Height());
+        const auto* sw = static_cast<QWidget*>(watched);
+        f->SetBounds(scale_.FromX(sw->x(), f->Left()), scale_.FromY(sw->y(), f->Top()), f->Width(), f->Height());
       }
       return false;
     }
@@ -450,6 +454,7 @@ class FormView : public ViewBase {
 
   QPointer<QMdiArea> mdi_;
   QPointer<QMdiSubWindow> sub_;
+  QPointer<QObject> sub_watched_;  // the same sub-window, compared only
   QEventLoop* waiter_ = nullptr;
   LayoutScale scale_;
   Qt::WindowFlags flags_;
