@@ -17,6 +17,7 @@
 
 #include "../tests/equilibrium/eqkernel_thermo.h"
 #include "equilibrium/EqKernel.h"
+#include "equilibrium/EqlMain.h"
 #include "shared/AplMsg.h"
 #include "shared/Periodica.h"
 #include "shared/QuorelDatabase.h"
@@ -217,6 +218,7 @@ void Run(benchmark::State& state, const System& sys, Extended precision, bool co
   for (auto _ : state) {
     state.PauseTiming();
     Load(solver, sys, precision);
+    solver.ForgetLastSolution();
     state.ResumeTiming();
     result = solver.CalcEquilibrium();
     benchmark::DoNotOptimize(result);
@@ -270,37 +272,19 @@ void BM_FiveForcedSolids(benchmark::State& state) { Run(state, FiveSolids(), 0.0
 BENCHMARK(BM_FiveForcedSolids)->Unit(benchmark::kMicrosecond);
 
 
-// The search of the main window: bracketing by 0.9 T and 1.1 L, then the midpoints of the
-// bracket, each solved twice, until the bracket is narrower than 1 K.
+// The search of the main window (AdiabaticTemperatureSearch): the bracket, then Brent's method.
 template <class F>
 double AdiabaticSearch(F&& residual, double T, bool& failed) {
   failed = false;
-  double lower = -1, upper = -1;
-  bool ok = true;
-  double r = residual(T, ok);
-  for (int trial = 0; trial < 200; ++trial) {
-    if (!ok) {
-      failed = true;
-      return T;
-    }
-    if (std::abs(upper - lower) < 1 && lower > 0 && upper > 0 && lower <= T && T <= upper) return T;
-    if (std::abs(r) < 1e-32) return T;
-    if (lower > 0 && upper > 0) {
-      const double t0 = T;
-      T = (lower + upper) / 2;
-      if (r < 0 && t0 > lower) lower = t0;
-      if (r > 0 && t0 < upper) upper = t0;
-    } else if (r > 0) {
-      if (!(upper > 0) || T < upper) upper = T;
-      if (!(lower > 0)) T = T * 0.9;
-    } else if (r < 0) {
-      if (!(lower > 0) || T > lower) lower = T;
-      if (!(upper > 0)) T = lower * 1.1;
-    }
-    r = residual(T, ok);
+  quorel::AdiabaticTemperatureSearch search(T);
+  for (int trial = 0; trial < quorel::MaxAdiabaticTrials; ++trial) {
+    bool ok = true;
+    const double r = residual(search.Trial(), ok);
+    if (!ok) break;
+    if (search.Next(r)) return search.Trial();
   }
   failed = true;
-  return T;
+  return search.Trial();
 }
 
 // ---- the cases of the shipped database --------------------------------------------------
@@ -469,6 +453,7 @@ void BM_Database(benchmark::State& state) {
   int result = 0;
   long solves = 0, steps = 0, I = 0, F = 0, pumps = 0;
   for (auto _ : state) {
+    solver.ForgetLastSolution();  // every solve from the start, as the first of a run
     result = SolveEvaluated(solver, e, c, c.T, 1e-6L);
     benchmark::DoNotOptimize(result);
     ++solves;
@@ -509,6 +494,7 @@ void BM_AdiabaticMethaneAir(benchmark::State& state) {
   double T = 0;
   bool failed = false;
   for (auto _ : state) {
+    solver.ForgetLastSolution();  // each search from the start
     auto residual = [&](double t, bool& ok) {
       const Evaluated e = EvaluateAt(species, t, c.P);
       ok = SolveEvaluated(solver, e, c, t, precision) == 1;

@@ -85,7 +85,7 @@ EqlSolver::EqlSolver(SolverHost* host) : host_(host) {
   presentList_.reserve(n + PhaseSlots + 1);
   res_.assign(kNewtonUnknowns, 0);
   step_.assign(kNewtonUnknowns, 0);
-  work_.assign(MaxSolverComponents + 1 + 3 * kNewtonUnknowns, 0);
+  work_.assign(MaxSolverComponents + 1 + 5 * kNewtonUnknowns, 0);
   pivCol_.assign(kNewtonUnknowns, 0);
   ipGrad_.assign(MaxSolverComponents + 1, 0);
   for (auto* v : {&ipS_, &ipEta_, &ipDs_, &ipDeta_, &ipG_}) v->assign(n + PhaseSlots + 1, 0);
@@ -379,8 +379,8 @@ void EqlSolver::RefreshSpeciesFactors(int j) {
   newtonValid_ = false;
   const Extended g = gamma_[j];
   const Extended gs = g * scale_[j];
-  lnGamma_[j] = g > 0 ? std::log(g) : 0;
-  lnGammaScale_[j] = gs > 0 ? std::log(gs) : 0;
+  lnGamma_[j] = g == 1 ? 0 : (g > 0 ? std::log(g) : 0);
+  lnGammaScale_[j] = gs == 1 ? 0 : (gs > 0 ? std::log(gs) : 0);
   invGammaScale_[j] = gs > 0 ? 1.0L / gs : 0;
   const Extended E = exponentGuard_;
   sLimit_[j] = std::min({E + lnGamma_[j], E - lnw_[j], E - lnw_[j] + lnGammaScale_[j]});
@@ -1153,6 +1153,7 @@ int EqlSolver::CalcEquilibrium() {
   pressureEstimate_ = conditions_.mode == 0 ? conditions_.pressure : 1.0L;
 
   // 9. first estimate
+  systemSignature_ = SystemSignature();
   PostLogMessage(LevelInfo, 1108, "Estimation of System ...");
   if (EstimateSystem() <= 0) return -1;
 
@@ -1407,6 +1408,7 @@ int EqlSolver::CalcEquilibrium() {
     }
 
     if (!VerifyResult()) return -32;
+    KeepSolution();
     return 1;
   }
 }

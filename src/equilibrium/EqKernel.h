@@ -208,6 +208,8 @@ class EqlSolver {
   Extended PressureEstimate() const { return pressureEstimate_; }
   Extended ExponentGuard() const { return exponentGuard_; }
   int NormalisingSlot() const { return normalisingSlot_; }
+  // The next solve starts from the estimate, not from the last solution of the same system.
+  void ForgetLastSolution() { last_.valid = false; }
   // True while the potentials are those of a converged Newton solution.
   bool NewtonSolution() const { return newtonValid_; }
   // Whether species j belongs to a phase that is present in that solution.
@@ -396,6 +398,23 @@ class EqlSolver {
   std::vector<int> pivRow_, pivCol_;
   std::vector<Extended> ipGrad_, ipHess_, ipV_, ipS_, ipEta_, ipDs_, ipDeta_, ipG_;
   std::array<Extended, MaxSolverComponents + 1> bestLambda_{};
+  // The last verified solution: the start of the next solve of the same species in the same
+  // phases (the adiabatic search and the variation solve one system at many conditions). It is
+  // a start only: the solve converges to the same result from any start.
+  struct LastSolution {
+    bool valid = false;
+    std::size_t signature = 0;
+    std::vector<Extended> lambda;          // by periodic-table element
+    Extended temperature = 0;
+    std::vector<Extended> lnY, share;      // by species: ln y and the share of the amounts
+    std::vector<std::uint8_t> present;     // by phase key
+    std::vector<Extended> amount;
+  };
+  LastSolution last_;
+  std::size_t systemSignature_ = 0;
+  std::size_t SystemSignature() const;
+  void KeepSolution();
+  bool StartFromLast();
   long newtonStallSteps_ = 0;           // specified steps since Newton last gave up
   bool newtonDue_ = false;
   int newtonAttempts_ = 0;

@@ -450,6 +450,7 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonIterate(bool estimate, bool& stalled) 
   Extended phi = NewtonResidual(true);
   Extended windowStart = maxResidual();
   int windowSteps = 0, changes = 0;
+  Extended lastRatio = 1;  // the gain of the last full step
   Extended* dx = step_.data();
   Extended* rhs = work_.data() + (MaxSolverComponents + 1);
   Extended* tmp = rhs + kNewtonUnknowns;
@@ -524,6 +525,7 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonIterate(bool estimate, bool& stalled) 
     Extended largestLambda = 0;
     for (int c = 0; c < nc; ++c) largestLambda = std::max(largestLambda, std::fabs(dx[c]));
     if (largestLambda * t > 50) t = 50 / largestLambda;
+    if (Dbg()) std::fprintf(stderr, "  damping t %Lg rise %Lg fall %Lg minor %Lg lambda %Lg\n", t, largestRise, largestFall, minorLimit, largestLambda);
     // halve until the residual falls
     for (int c = 0; c < nc; ++c) x0[c] = lambda_[newtonComp_[c]];
     for (int i = 0; i < np; ++i) x0[nc + i] = phases_[presentList_[i]].mu;
@@ -544,6 +546,29 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonIterate(bool estimate, bool& stalled) 
       for (int i = 0; i < np; ++i) phases_[presentList_[i]].mu = x0[nc + i];
       NewtonResidual(true);
       break;
+    }
+    // A full step that gains only a factor of a few is a trace that the balance sees linearly
+    // while it falls exponentially along the step (at exact stoichiometry the last potential
+    // direction shows only through traces, and each Newton step lowers them by e): the step is
+    // lengthened as long as the residual keeps falling.
+    const Extended ratio = phi > 0 ? phiNew / phi : 0;
+    const bool linear = t == 1 && ratio > 1e-3L && lastRatio > 1e-3L && lastRatio < 0.5L && phi < 1e-2L;
+    lastRatio = t == 1 ? ratio : 1;
+    if (linear) {
+      Extended longer = 1, best = phiNew;
+      for (int grow = 0; grow < 6; ++grow) {
+        const Extended trial = longer * 4;
+        for (int c = 0; c < nc; ++c) lambda_[newtonComp_[c]] = x0[c] + trial * dx[c];
+        for (int i = 0; i < np; ++i) phases_[presentList_[i]].mu = x0[nc + i] + trial * dx[nc + i];
+        const Extended phiTrial = NewtonResidual(false);
+        if (!(phiTrial < best)) break;
+        best = phiTrial;
+        longer = trial;
+      }
+      for (int c = 0; c < nc; ++c) lambda_[newtonComp_[c]] = x0[c] + longer * dx[c];
+      for (int i = 0; i < np; ++i) phases_[presentList_[i]].mu = x0[nc + i] + longer * dx[nc + i];
+      phiNew = NewtonResidual(true);
+      t = longer;
     }
     NewtonOutcome stop = NewtonOutcome::Converged;
     if (!CountNewtonStep(estimate, stop)) return stop;
@@ -816,7 +841,10 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonFinishFrom(bool estimate) {
     }
   }
   const bool onlyVolume = phaseCount_ == 1 && phases_[0].kind == kGasInVolume;
-  if (!keysKnown_ || !anyPresent || onlyVolume) {
+  const bool cold = !keysKnown_ || !anyPresent || onlyVolume;
+  if (cold && StartFromLast()) {
+    // the last solution of the same system
+  } else if (cold) {
     if (phaseCount_ == 1) {
       // one phase: it starts with the amount of the input, at the potentials as they are or at
       // those of the input mixture, whichever balances better
@@ -912,6 +940,131 @@ void EqlSolver::StartFromInput(SolverPhase& ph) {
   for (int c = 0; c < m; ++c) lambda_[newtonComp_[c]] = x0[c];
   EvaluatePhases(lambda_.data());
   startMu();
+}
+
+// The system as the phases see it: components, species, their slots, formulas and states, and
+// the mode; not the conditions or the amounts.
+std::size_t EqlSolver::SystemSignature() const {
+  std::size_t h = 1469598103934665603ull;
+  const auto mix = [&](std::size_t v) { h = (h ^ v) * 1099511628211ull; };
+  mix(static_cast<std::size_t>(conditions_.mode));
+  mix(static_cast<std::size_t>(componentCount_));
+  for (int k = 1; k <= componentCount_; ++k) mix(static_cast<std::size_t>(componentElement_[k]));
+  mix(static_cast<std::size_t>(speciesCount_));
+  for (int j = 1; j <= speciesCount_; ++j) {
+    mix(static_cast<std::size_t>(slot_[j] * 8 + forced_[j] * 4 + (active_[j] + 1)));
+    for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) {
+      mix(static_cast<std::size_t>(nzComponent_[n]));
+      mix(static_cast<std::size_t>(std::llround(nzValue_[n] * 1000)));
+    }
+  }
+  return h;
+}
+
+void EqlSolver::KeepSolution() {
+  if (!newtonValid_) {
+    last_.valid = false;
+    return;
+  }
+  last_.valid = true;
+  last_.signature = systemSignature_;
+  // sized once for every element, key and species, so that keeping allocates nothing later
+  last_.lambda.resize(256);  // one per periodic-table element
+  last_.present.resize(keyPresent_.size());
+  last_.amount.resize(keyAmount_.size());
+  last_.lnY.resize(MaxSolverSpecies + 1);
+  last_.share.resize(MaxSolverSpecies + 1);
+  for (int k = 1; k <= componentCount_; ++k) last_.lambda[componentElement_[k]] = lambda_[k];
+  last_.temperature = conditions_.temperature;
+  const int keys = PhaseSlots + speciesCount_ + 1;
+  std::copy(keyPresent_.begin(), keyPresent_.begin() + keys, last_.present.begin());
+  std::copy(keyAmount_.begin(), keyAmount_.begin() + keys, last_.amount.begin());
+  Extended total = 0;
+  for (int j = 1; j <= speciesCount_; ++j) total += std::max<Extended>(product_[j], 0);
+  for (int j = 1; j <= speciesCount_; ++j) {
+    last_.lnY[j] = y_[j] > 0 ? std::log(y_[j]) : -kLnHuge;
+    last_.share[j] = total > 0 ? std::max<Extended>(product_[j], 0) / total : 0;
+  }
+}
+
+// Newton starts from the last solution of the same system where the potentials of the estimate
+// do not balance the elements better.
+bool EqlSolver::StartFromLast() {
+  if (!last_.valid || last_.signature != systemSignature_) return false;
+  const int nc = newtonComps_;
+  Extended* keep = work_.data() + (MaxSolverComponents + 1) + 3 * kNewtonUnknowns;  // beyond the others
+  for (int c = 0; c < nc; ++c) keep[c] = lambda_[newtonComp_[c]];
+  // The composition of the last solution at the new conditions: the potentials, from those of
+  // the last solution scaled to the new temperature (mu = R T lambda changes less than lambda),
+  // moved so that the main species keep their phase fractions y (least squares, weighted by
+  // the amounts), with the Gibbs energies of now.
+  const Extended scale = last_.temperature / conditions_.temperature;
+  for (int c = 0; c < nc; ++c) lambda_[newtonComp_[c]] = scale * last_.lambda[componentElement_[newtonComp_[c]]];
+  EvaluatePhases(lambda_.data());
+  {
+    Extended* A = jac_.data();
+    Extended* rhs = work_.data() + (MaxSolverComponents + 1);
+    Extended* tmp = rhs + kNewtonUnknowns;
+    Extended* d = step_.data();
+    std::fill(A, A + static_cast<size_t>(nc) * nc, 0.0L);
+    std::fill(rhs, rhs + nc, 0.0L);
+    for (int q = 0; q < phaseCount_; ++q) {
+      const SolverPhase& ph = phases_[q];
+      for (int r = ph.first; r < ph.first + ph.count; ++r) {
+        const int j = members_[r];
+        const Extended w = last_.share[j];
+        if (!(w > 1e-12L)) continue;
+        const Extended miss = last_.lnY[j] - lnY_[j];
+        for (int e = nzStart_[j]; e < nzStart_[j + 1]; ++e) {
+          const int c = newtonCol_[nzComponent_[e]];
+          if (c < 0) continue;
+          rhs[c] += w * nzValue_[e] * miss;
+          for (int e2 = nzStart_[j]; e2 < nzStart_[j + 1]; ++e2) {
+            const int c2 = newtonCol_[nzComponent_[e2]];
+            if (c2 >= 0) A[static_cast<size_t>(c) * nc + c2] += w * nzValue_[e] * nzValue_[e2];
+          }
+        }
+      }
+    }
+    SolveFullPivot(A, rhs, d, nc, pivCol_.data(), tmp);
+    for (int c = 0; c < nc; ++c) lambda_[newtonComp_[c]] += d[c];
+    EvaluatePhases(lambda_.data());
+  }
+  presentList_.clear();
+  bool any = false;
+  for (int q = 0; q < phaseCount_; ++q) {
+    SolverPhase& ph = phases_[q];
+    ph.present = ph.kind == kGasInVolume || last_.present[ph.key];
+    if (!ph.present) continue;
+    any = true;
+    presentList_.push_back(q);
+    if (ph.kind == kGasInVolume) {
+      ph.mu = std::log(1e5L * conditions_.volume / (SolverGasConstant * conditions_.temperature));
+    } else {
+      StartAmounts(ph, last_.amount[ph.key]);
+    }
+  }
+  if (!any) return false;
+  if (phaseCount_ > 1) return true;
+  // A single phase: where the conditions moved far (more than half the temperature), the start
+  // from the estimate or the input may balance better.
+  if (scale > 2.0L / 3 && scale < 1.5L) return true;
+  const Extended warm = NewtonResidual(false);
+  if (warm < 0.5L) return true;
+  const Extended warmMu = phases_[0].mu;
+  Extended* warmLambda = keep + MaxSolverComponents + 1;
+  for (int c = 0; c < nc; ++c) {
+    warmLambda[c] = lambda_[newtonComp_[c]];
+    lambda_[newtonComp_[c]] = keep[c];
+  }
+  EvaluatePhases(lambda_.data());
+  StartFromInput(phases_[0]);
+  presentList_.assign(1, 0);
+  if (NewtonResidual(false) < warm) return true;
+  for (int c = 0; c < nc; ++c) lambda_[newtonComp_[c]] = warmLambda[c];
+  EvaluatePhases(lambda_.data());
+  phases_[0].mu = warmMu;
+  return true;
 }
 
 // The converged solution becomes the solver's state: every species' phase fraction and amount
