@@ -363,16 +363,6 @@ bool EqlSolver::Pump() {
   return SolverBreakFlag != 0;
 }
 
-// The gas rows carry G at the system pressure (the pressure term R T ln P included); the
-// iteration works with the standard state of 1 bar, so that the gas activities are fugacities
-// in bar. Without this the pressure would be counted twice: once in G and once in the
-// normalisation of the fugacities to the pressure.
-Extended EqlSolver::StandardG0(int j) const {
-  if (IsGasSlot(slot_[j]) && evaluationPressure_ > 0) {
-    return g0_[j] - SolverGasConstant * conditions_.temperature * std::log(evaluationPressure_);
-  }
-  return g0_[j];
-}
 
 void EqlSolver::RefreshSpeciesFactors(int j) {
   normValid_ = false;
@@ -986,8 +976,12 @@ int EqlSolver::CalcEquilibrium() {
   const Extended RT = SolverGasConstant * conditions_.temperature;
   const int ns = speciesCount_;
   // G of the standard state, which the iteration and the result accessors use with the
-  // activities (fugacities in bar for a gas).
-  for (int j = 1; j <= ns; ++j) g0std_[j] = StandardG0(j);
+  // activities (fugacities in bar for a gas). The gas rows carry G at the system pressure (the
+  // pressure term R T ln P included); without taking it off, the pressure would be counted
+  // twice: once in G and once in the normalisation of the fugacities to the pressure.
+  const Extended pressureTerm =
+      evaluationPressure_ > 0 ? SolverGasConstant * conditions_.temperature * std::log(evaluationPressure_) : 0;
+  for (int j = 1; j <= ns; ++j) g0std_[j] = IsGasSlot(slot_[j]) ? g0_[j] - pressureTerm : g0_[j];
 
   // 2. slot bookkeeping
   slotEnd_[0] = 0;

@@ -265,7 +265,6 @@ class EqlSolver {
   // 0 when every present phase is closed and every absent one stable within tol; else the ID
   // of the first failure (1404 closure, 1406 stability) and its text.
   int PhaseCheckFailure(Extended tol, std::string& text);
-  Extended StandardG0(int j) const;
   std::string LimitHint() const;
   const std::string& FactorText(Extended f);
   std::string factorText_;
@@ -309,7 +308,6 @@ class EqlSolver {
   void AcceptNewtonSolution();
   void StartAmounts(SolverPhase& q, Extended amount);
   void StartFromInput(SolverPhase& q);
-  Extended LnStability(const SolverPhase& q) const;
 
   SolverHost* host_ = nullptr;
 

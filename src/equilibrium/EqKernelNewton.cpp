@@ -30,9 +30,6 @@
 
 #include "equilibrium/EqKernel.h"
 #include "shared/AplMsg.h"
-#include <cstdio>
-#include <cstdlib>
-static bool Dbg() { static bool d = std::getenv("EQDBG") != nullptr; return d; }
 
 namespace quorel {
 
@@ -191,6 +188,8 @@ Extended EqlSolver::PhaseTarget(const SolverPhase&) const {
 // stability keeps an exact ln Q however small Q is.
 void EqlSolver::EvaluatePhases(const Extended* lambda) {
   int volume = -1;
+  const bool tabled = lambda == lambda_.data();
+  if (tabled) RefreshPotentialFactors();
   for (int q = 0; q < phaseCount_; ++q) {
     SolverPhase& ph = phases_[q];
     const int end = ph.first + ph.count;
@@ -206,12 +205,26 @@ void EqlSolver::EvaluatePhases(const Extended* lambda) {
       maxA = std::max(maxA, lnA_[j]);
       maxY = std::max(maxY, lnY_[j]);
     }
-    // one exponential per member: the terms relative to the largest one
+    // The terms relative to the largest one. A formula of small whole numbers takes its term as
+    // w times the powers exp(lambda_k)^a_jk of the table (an exponential per component, not
+    // per species), while every partial product stays well inside the extended range; any
+    // other member takes the exponential of its logarithm.
+    const bool shifted = tabled && maxA > -kLnHuge && maxA < kLnHuge && maxY - maxA < kLnHuge;
+    const Extended invScale = shifted ? std::exp(-maxA) : 0;
+    const Extended shiftY = shifted && !plain ? std::exp(maxA - maxY) : 1;
     Extended sa = 0, sy = 0;
     for (int i = ph.first; i < end; ++i) {
       const int j = members_[i];
-      const Extended ea = std::exp(lnA_[j] - maxA);
-      const Extended ey = plain ? ea : std::exp(lnY_[j] - maxY);
+      Extended ea, ey;
+      if (shifted && wholeRow_[j] && std::fabs(lnw_[j]) + atomTotal_[j] * lambdaBound_ < 11000) {
+        Extended a = weight_[j];
+        for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) a *= powerTable_[nzComponent_[n]][nzPower_[n]];
+        ea = a * invScale;
+        ey = plain ? ea : ea * invGammaScale_[j] * shiftY;
+      } else {
+        ea = std::exp(lnA_[j] - maxA);
+        ey = plain ? ea : std::exp(lnY_[j] - maxY);
+      }
       weightA_[j] = ea;
       weightY_[j] = ey;
       sa += ea;
@@ -248,8 +261,6 @@ void EqlSolver::EvaluatePhases(const Extended* lambda) {
     }
   }
 }
-
-Extended EqlSolver::LnStability(const SolverPhase& q) const { return q.lnQ; }
 
 // The amount factor that gives the phase the amount given at the current potentials.
 void EqlSolver::StartAmounts(SolverPhase& q, Extended amount) {
@@ -459,12 +470,6 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonIterate(bool estimate, bool& stalled) 
     const int np = static_cast<int>(presentList_.size());
     const int n = nc + np;
     const Extended maxF = maxResidual();
-    if (Dbg()) {
-      std::fprintf(stderr, "newton it %d np %d maxF %Lg :", iter, np, maxF);
-      for (int q : presentList_) std::fprintf(stderr, " [%d k%d N=%Lg lnQ=%Lg]", phases_[q].key, phases_[q].kind, phases_[q].sumN, phases_[q].lnQ);
-      for (int q = 0; q < phaseCount_; ++q) if (!phases_[q].present) std::fprintf(stderr, " (absent %d lnQ=%Lg)", phases_[q].key, phases_[q].lnQ);
-      std::fprintf(stderr, "\n");
-    }
     if (maxF <= tol) {
       // converged on these phases: is an absent one unstable?
       int worst = -1;
@@ -492,13 +497,10 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonIterate(bool estimate, bool& stalled) 
     // damping (NASA RP-1311, eqs. 3.1-3.3) on the implied change of every ln n_j
     Extended total = 0;
     for (int q : presentList_) total += phases_[q].sumN;
-    Extended largestRise = 0, largestFall = 0, minorLimit = 1e300L, gasTotal = 0;
+    Extended largestRise = 0, largestFall = 0, minorLimit = 1e300L;
     for (int i = 0; i < np; ++i) {
       const SolverPhase& ph = phases_[presentList_[i]];
       const Extended dmu = dx[nc + i];
-      if (ph.kind == kGasAtPressure || ph.kind == kGasInVolume || ph.kind == kGasBesideVolume) {
-        gasTotal = std::max(gasTotal, 5 * std::fabs(dmu));
-      }
       for (int r = ph.first; r < ph.first + ph.count; ++r) {
         const int j = members_[r];
         Extended psi = dmu;
@@ -516,16 +518,15 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonIterate(bool estimate, bool& stalled) 
         }
       }
     }
+    // (the rise limit is wider than the factor e^2 of the paper: the unknowns here are the
+    // potentials, and a step that raises the main species too far is halved below anyway)
     Extended t = 1;
-    const Extended rise = largestRise;
-    if (rise > kRiseLimit) t = kRiseLimit / rise;
-    (void)gasTotal;
+    if (largestRise > kRiseLimit) t = kRiseLimit / largestRise;
     t = std::min(t, minorLimit);
     if (largestFall > 40) t = std::min(t, 40 / largestFall);
     Extended largestLambda = 0;
     for (int c = 0; c < nc; ++c) largestLambda = std::max(largestLambda, std::fabs(dx[c]));
     if (largestLambda * t > 50) t = 50 / largestLambda;
-    if (Dbg()) std::fprintf(stderr, "  damping t %Lg rise %Lg fall %Lg minor %Lg lambda %Lg\n", t, largestRise, largestFall, minorLimit, largestLambda);
     // halve until the residual falls
     for (int c = 0; c < nc; ++c) x0[c] = lambda_[newtonComp_[c]];
     for (int i = 0; i < np; ++i) x0[nc + i] = phases_[presentList_[i]].mu;
@@ -583,7 +584,7 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonIterate(bool estimate, bool& stalled) 
       SolverPhase& ph = phases_[presentList_[i]];
       if (ph.kind == kGasInVolume || np <= 1) continue;
       const Extended share = newTotal > 0 ? ph.sumN / newTotal : 0;
-      if ((share < 1e-6L && dx[nc + i] < -0.999L) || share < 1e-40L) {
+      if ((share < 1e-3L && dx[nc + i] < -0.999L) || share < 1e-40L) {
         ph.present = false;
         removed = true;
       }
@@ -698,7 +699,7 @@ bool EqlSolver::InteriorPointPhases(bool estimate, NewtonOutcome& stop) {
   }
   Extended tau = 0.1L;
   Extended norm = residual(tau, true);
-  bool haveDerivatives = true;
+  bool haveDerivatives = true, shortStep = false;
   for (int iter = 0; iter < 200; ++iter) {
     Extended gap = 0;
     for (int q = 0; q < phaseCount_; ++q) {
@@ -710,8 +711,11 @@ bool EqlSolver::InteriorPointPhases(bool estimate, NewtonOutcome& stop) {
     for (int q = 0; q < phaseCount_; ++q) {
       if (q != volume) rpNorm = std::max(rpNorm, std::fabs(G[q] + S[q]));
     }
-    if (gap < 1e-10L && rdNorm < 1e-9L && rpNorm < 1e-9L) break;
-    tau = 0.1L * gap;
+    // the phases are told apart long before the balances are exact: Newton finishes them
+    if (gap < 1e-6L && rdNorm < 1e-6L && rpNorm < 1e-6L) break;
+    // after a short step the path is followed more closely (a step is short where phases are
+    // about to change places, e.g. a decomposition near its temperature)
+    tau = (shortStep ? 0.5L : 0.1L) * gap;
     if (!haveDerivatives) residual(tau, true);
     norm = 0;  // the residual norm for the new tau
     for (int c = 0; c < m; ++c) norm += rd[c] * rd[c];
@@ -787,7 +791,10 @@ bool EqlSolver::InteriorPointPhases(bool estimate, NewtonOutcome& stop) {
       break;
     }
     if (!CountNewtonStep(estimate, stop)) return false;
-    if (Dbg()) std::fprintf(stderr, "ip it %d gap %Lg rd %Lg rp %Lg alpha %Lg\n", iter, gap, rdNorm, rpNorm, alpha);
+    // steps that hardly move: a direction only traces feel (exact stoichiometry), which the
+    // Newton finish takes better
+    if (alpha < 1e-6L && gap < 1e-6L) break;
+    shortStep = alpha < 0.5L;
   }
   // present: the phases whose amount outweighs their slack; their amounts are the multipliers
   EvaluatePhases(lam);
@@ -800,7 +807,6 @@ bool EqlSolver::InteriorPointPhases(bool estimate, NewtonOutcome& stop) {
     }
     ph.present = E[q] > S[q];
     if (ph.present) StartAmounts(ph, E[q] * bsum);
-    if (Dbg()) std::fprintf(stderr, "ip phase %d g %Lg s %Lg eta %Lg present %d\n", ph.key, G[q], S[q], E[q], (int)ph.present);
   }
   return true;
 }
@@ -852,6 +858,7 @@ EqlSolver::NewtonOutcome EqlSolver::NewtonFinishFrom(bool estimate) {
       ph.present = true;
       StartFromInput(ph);
     } else {
+      // several phases: the interior-point iteration finds which are present
       if (!InteriorPointPhases(estimate, stop)) return stop;
       barrierDone = true;
     }
@@ -1158,7 +1165,6 @@ int EqlSolver::PhaseCheckFailure(Extended tol, std::string& text) {
 
 bool EqlSolver::VerifyResult() {
   const Extended tol = Criteria.precision;
-  const Extended RT = SolverGasConstant * conditions_.temperature;
   const auto fail = [&](int id, const std::string& text) {
     PostLogMessage(LevelError, id, text);
     failureText_ = "Calculation is broken because error EK." + std::to_string(id);
@@ -1181,16 +1187,16 @@ bool EqlSolver::VerifyResult() {
   // 2. present phases closed, 4. absent ones stable
   std::string text;
   if (const int id = PhaseCheckFailure(tol, text)) return fail(id, text);
-  // 3. every species with an amount stands at the potential of its elements
+  // 3. every species with an amount stands at the potential of its elements: its activity is
+  // the one those potentials give, exp(sum_k a_jk lambda_k - G0/RT), as the phase check just
+  // evaluated it (mu / RT - sum a lambda = ln of their ratio)
   for (int j = 1; j <= speciesCount_; ++j) {
     if (active_[j] != 1 || !(reacted(j) > 0) || (electronPresent_ && j == electronIndex_)) continue;
     const Extended a = SpeciesActivity(j);
-    Extended s = 0;
-    for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) s += nzValue_[n] * lambda_[nzComponent_[n]];
-    const Extended mu = a > 0 ? g0std_[j] / RT + std::log(a) : -kLnHuge;
-    if (!(std::fabs(mu - s) <= tol)) {
+    const Extended ratio = phaseOf_[j] >= 0 && activity_[j] > 0 ? a / activity_[j] : 0;
+    if (!(std::fabs(ratio - 1) <= tol)) {
       return fail(1405, "Chemical potential of " + namesPh_[j] + " off the potentials of its elements by " +
-                            FormatExtended(mu - s) + " RT");
+                            FormatExtended(ratio > 0 ? std::log(ratio) : -kLnHuge) + " RT");
     }
   }
   return true;
