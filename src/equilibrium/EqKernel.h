@@ -509,4 +509,7 @@ class TEqlKernel : public platform::Form, public EqlSolver, private SolverHost {
 // The one criteria window and solver of the run (set while it exists).
 extern TEqlKernel* EqlKernel;
 
+// The hint of "lIter.Limit": what the steps I and F of the status text count.
+extern const char* const IterationLimitHint;
+
 }  // namespace quorel
