@@ -121,6 +121,8 @@ int ToVirtualKey(int k) {
     case Qt::Key_Down: return K::Down;
     case Qt::Key_Insert: return K::Insert;
     case Qt::Key_Delete: return K::Delete;
+    case Qt::Key_Plus: case Qt::Key_Equal: return K::OemPlus;
+    case Qt::Key_Minus: case Qt::Key_Underscore: return K::OemMinus;
     default: return 0;
   }
 }
@@ -157,12 +159,16 @@ LayoutScale MeasureScale(const QFont& font) {
 }
 
 LayoutScale ScaleOf(const Component* component) {
-  for (const Component* c = component; c; c = c->Owner())
+  for (const Component* c = component; c; c = c->Owner()) {
+    // What lies on a pixel-exact paint box is placed in its pixels.
+    if (auto* box = dynamic_cast<const platform::PaintBox*>(c); box && c != component && box->PixelExact())
+      return LayoutScale{};
     if (dynamic_cast<const platform::Form*>(c)) {
       if (ViewBase* v = ViewOf(c))
         if (const LayoutScale* s = v->OwnScale()) return *s;
       break;
     }
+  }
   return LayoutScale{};
 }
 

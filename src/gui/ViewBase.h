@@ -84,7 +84,8 @@ QString ElideCellText(const QString& text, const QFontMetrics& fm, int width);
 
 // The scale of a font against the design font (average width of the 52 letters, line height).
 LayoutScale MeasureScale(const QFont& font);
-// The scale of the form that shows the component (1 : 1 without a view).
+// The scale of the form that shows the component (1 : 1 without a view, and for what lies on a
+// pixel-exact paint box).
 LayoutScale ScaleOf(const platform::Component* component);
 
 class ViewBase : public QObject, public platform::View {

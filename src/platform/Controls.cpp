@@ -741,6 +741,26 @@ void PaintBox::Paint() {
   if (OnPaint) OnPaint(this);
 }
 
+void PaintBox::SetPixelExact(bool exact) {
+  if (exact == pixel_exact_) return;
+  pixel_exact_ = exact;
+  pixel_width_ = pixel_height_ = -1;
+  NotifyChanged(Property::Style);
+}
+
+void PaintBox::UserResizePixels(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == PixelWidth() && height == PixelHeight()) {
+    pixel_width_ = width;
+    pixel_height_ = height;
+    return;
+  }
+  pixel_width_ = width;
+  pixel_height_ = height;
+  if (OnResize) OnResize(this);
+}
+
 void ImageBox::SetPicture(std::shared_ptr<Picture> picture) {
   picture_ = std::move(picture);
   NotifyChanged(Property::Raster);

@@ -574,6 +574,13 @@ class Splitter : public Component {
 // A painted area. The window draws into a raster picture (on the platform canvas) and sets it;
 // the view shows the raster. OnPaint is fired by Paint() (the view calls it when it needs the
 // content; tests may call it too).
+//
+// A paint box normally has its raster drawn in designed units, and the view shows it scaled
+// like the rest of the form. A pixel-exact paint box (a chart) draws for the screen's pixels
+// instead: the view reports its real size (PixelWidth, PixelHeight; OnResize fires when it
+// changes), shows the raster one to one from its top-left corner, gives mouse positions in
+// pixels, and places the components it owns by their bounds taken as pixels from its corner.
+// Without a view its pixel size is its size.
 class PaintBox : public Component {
  public:
   using Component::Component;
@@ -584,10 +591,19 @@ class PaintBox : public Component {
   void RasterChanged() { NotifyChanged(Property::Raster); }
   void Paint();
 
+  bool PixelExact() const { return pixel_exact_; }
+  void SetPixelExact(bool exact);
+  int PixelWidth() const { return pixel_width_ >= 0 ? pixel_width_ : Width(); }
+  int PixelHeight() const { return pixel_height_ >= 0 ? pixel_height_ : Height(); }
+  // The view of a pixel-exact box tells its real size; OnResize fires when it changed.
+  void UserResizePixels(int width, int height);
+
   NotifyEvent OnPaint;
 
  private:
   std::shared_ptr<Picture> raster_;
+  bool pixel_exact_ = false;
+  int pixel_width_ = -1, pixel_height_ = -1;  // -1: not told
 };
 
 // A picture box (shows one picture).
