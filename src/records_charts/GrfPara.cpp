@@ -533,7 +533,7 @@ void TGrfParaDlg::BtnCloseClick(Component*) {
 }
 
 void TGrfParaDlg::FormResize() {
-  const int w = PanelButtons->Width() > 0 ? PanelButtons->Width() : Width();
+  const int w = Width();  // the button panel spans the dialog
   const int bw = BtnAccept->Width();
   if (ButtonDef->Visible()) {
     BtnAccept->SetLeft(w / 4 - bw / 2);

@@ -326,6 +326,7 @@ TGrfWnd::TGrfWnd(Component* owner) : Form(owner, "GrfWnd") {
   }
   PopFollowTime = PopupGraphic->Add("PopFollowTime", "Follow Time");
   PopFollowTime->SetTag(0);
+  PopFollowTime->SetVisible(false);  // only on a time axis
   PopupGraphic->AddSeparator("PopSep2");
   PopShowMsg = PopupGraphic->Add("PopShowMsg", "Messages");
   FBox->SetPopupMenu(PopupGraphic);
