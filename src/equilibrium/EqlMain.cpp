@@ -11,6 +11,8 @@
 #include "equilibrium/afc.h"
 #include "platform/Services.h"
 #include "platform/System.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/SearchDs.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
@@ -251,6 +253,9 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
     TablOprtWnd->BringToFront();
   };
   BtnSearch->OnClick = [](Component*) { ShowRecordSearch(); };
+  BtnGraphic->OnClick = [](Component*) {
+    if (GrfWnd) GrfWnd->ShowInFront();
+  };
   MnuMessage->OnClick = showMessages;
   auto help = [](Component*) {
     if (InfoDlg) InfoDlg->OpenHelpIndex();
@@ -427,6 +432,11 @@ void TEqlMainWnd::StartUp() {
     TablOprtWnd->BtnSearch->SetVisible(true);
     TablOprtWnd->BtnSearch->OnClick = BtnSearch->OnClick;
   }
+  // 5. The chart picture's font.
+  if (GrfWnd) {
+    GrfWnd->ChartFont.Name = "Arial";
+    GrfWnd->ChartFont.Size = 10;
+  }
   if (InfoDlg) InfoDlg->RecentFilesMenu = MnuReopen;
   // 6. The user settings file.
   ReadMainSettings();
@@ -437,7 +447,12 @@ void TEqlMainWnd::StartUp() {
   }
   RefreshPhaseMenus();
   ActivePhaseSlot = 1;
-  // 8. Tool bar look.
+  // 8. The chart, then the tool bar look.
+  if (GrfWnd) {
+    GrfWnd->InitChartWindow();
+    GrfWnd->CanPaint = true;
+    GrfWnd->FormResize();
+  }
   MnuShowCaptionClick(nullptr);
   MnuToolBarsClick(nullptr);
   EditTsysChange();
@@ -474,6 +489,11 @@ void TEqlMainWnd::ReadMainSettings() {
     store.ReadFormPlacement(this, "MainWnd");
   }
   if (InfoDlg) InfoDlg->UpdateRecentFiles("");
+  if (GrfWnd) {
+    GrfWnd->SettingsFileName = store.UserSettingsFile;
+    GrfWnd->SettingsSectionName = "Graphic";
+    if (Width() < GrfWnd->Width()) GrfWnd->SetWidth(Width() - Width() / 10);
+  }
 }
 
 int TEqlMainWnd::MnuSaveNowClick() {
@@ -499,6 +519,10 @@ int TEqlMainWnd::MnuSaveNowClick() {
   if (InfoDlg) InfoDlg->SaveRecentFiles();
   for (int s = 1; s <= PhaseSlotCount; ++s)
     if (TPhaseWnd* w = PhaseWindow(s)) SavePhaseWindowSettings(*w, s);
+  if (GrfWnd) {
+    GrfWnd->SettingsFileName = path;
+    GrfWnd->MnuSaveNowClick(nullptr);
+  }
   return store.SaveSettingsFile(path);
 }
 
@@ -592,6 +616,10 @@ void TEqlMainWnd::MnuToolBarsClick(Component* sender) {
   if (sender) MnuToolBars->SetChecked(!MnuToolBars->Checked());
   ToolBar1->SetVisible(MnuToolBars->Checked());
   CoolBar1->SetVisible(MnuToolBars->Checked());
+  if (GrfWnd) {
+    GrfWnd->PopToolBar->SetChecked(MnuToolBars->Checked());
+    GrfWnd->LayoutCheckClick(nullptr);
+  }
   if (sender)
     for (int s = 1; s <= PhaseSlotCount; ++s)
       if (TPhaseWnd* w = PhaseWindow(s)) w->ApplyToolbarLook();
@@ -1519,14 +1547,18 @@ OrvantoWindows::OrvantoWindows() {
   Elements = std::make_unique<TElementsDlg>();
   Conversion = std::make_unique<TUnitCnvDlg>();
   Search = std::make_unique<TSearchDsDlg>();
+  ChartFormat = std::make_unique<TGrfParaDlg>();
   Compounds = std::make_unique<TCompoundsDlg>();
   Kernel = std::make_unique<TEqlKernel>();
+  Chart = std::make_unique<TGrfWnd>();
 }
 
 OrvantoWindows::~OrvantoWindows() {
   SetSelectedElements(nullptr);
+  Chart.reset();
   Kernel.reset();
   Compounds.reset();
+  ChartFormat.reset();
   Search.reset();
   Conversion.reset();
   Elements.reset();

@@ -39,6 +39,8 @@ class TSearchDsDlg;
 class TAfcWnd;
 class TCompoundsDlg;
 class TTablOprtWnd;
+class TGrfParaDlg;
+class TGrfWnd;
 
 using Extended = long double;
 
@@ -287,8 +289,10 @@ struct OrvantoWindows {
   std::unique_ptr<TElementsDlg> Elements;
   std::unique_ptr<TUnitCnvDlg> Conversion;
   std::unique_ptr<TSearchDsDlg> Search;
+  std::unique_ptr<TGrfParaDlg> ChartFormat;
   std::unique_ptr<TCompoundsDlg> Compounds;
   std::unique_ptr<TEqlKernel> Kernel;
+  std::unique_ptr<TGrfWnd> Chart;
 };
 
 }  // namespace quorel

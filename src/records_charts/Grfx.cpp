@@ -355,6 +355,7 @@ TGrfWnd::TGrfWnd(Component* owner) : Form(owner, "GrfWnd") {
   WireCommands();
   FormCreate();
   DoCreate();
+  Show();  // an MDI child is shown when it is made
 }
 
 TGrfWnd::~TGrfWnd() {
@@ -645,7 +646,10 @@ void TGrfWnd::LayoutAxisGroups(unsigned mask, bool sync) {
   g->SetAlign(Align::Client);
   addItem(g, 1);
   colour(g);
-  if (sync && GrfParaDlg && GrfParaDlg->Sheet[1]) GrfParaDlg->Sheet[1]->SetTabVisible(true);
+  // The format dialog's pages follow the groups: Y1's alone.
+  if (sync && GrfParaDlg)
+    for (int k = 1; k <= ChartYAxisCount; ++k)
+      if (TabSheet* sheet = GrfParaDlg->Sheet[static_cast<std::size_t>(k)]) sheet->SetTabVisible(k == 1);
 }
 
 void TGrfWnd::ApplyGroupBoxColour() {

@@ -15,6 +15,8 @@
 #include "platform/Headless.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstSel.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
@@ -719,7 +721,7 @@ TEST_F(LunettaStartTest, WindowsAreMadeInTheStartUpOrder) {
   const std::vector<platform::Form*> expected = {
       windows->Frame.get(),    windows->Settings.get(), windows->Messages.get(), windows->Conversion.get(),
       windows->About.get(),    windows->Records.get(),   windows->Behaviour.get(), windows->SubstanceSelection.get(),
-      windows->Elements.get(), windows->Substance.get()};
+      windows->Elements.get(), windows->ChartFormat.get(), windows->Chart.get(), windows->Substance.get()};
   EXPECT_EQ(platform::Screen::Forms(), expected);
   EXPECT_EQ(platform::Screen::MainForm(), windows->Frame.get());
   EXPECT_EQ(session.application.title, "Quorel Pure Substance");
@@ -790,8 +792,21 @@ TEST_F(LunettaStartTest, FrameCommands) {
   Frame().MnuSelect->Click();
   EXPECT_TRUE(SubstSelDlg->Visible());
   EXPECT_TRUE(ElementsDlg->Visible());
-  // The command whose window does not exist yet cannot be chosen.
-  EXPECT_FALSE(Frame().MnuGraphic->Enabled());
+  // Window>Graphic restores the chart window when minimised and shows it in front; the
+  // substance window's System>Graphic does the same.
+  TGrfWnd& chart = *windows->Chart;
+  chart.Close();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Minimized);
+  ASSERT_TRUE(Frame().MnuGraphic->Enabled());
+  Frame().MnuGraphic->Click();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Normal);
+  EXPECT_TRUE(chart.Visible());
+  EXPECT_EQ(platform::Screen::ActiveForm(), &chart);
+  EXPECT_TRUE(chart.CanPaint);
+  chart.Close();
+  ASSERT_TRUE(Subst().MnuGraphic->Enabled());
+  Subst().MnuGraphic->Click();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Normal);
 }
 
 TEST_F(LunettaStartTest, SubstanceFileArgument) {

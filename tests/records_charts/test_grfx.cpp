@@ -200,6 +200,10 @@ TEST_F(ChartModelTest, AxisGroupsStackByTheHighestShownAxis) {
     for (int k = 1; k <= 7; ++k) EXPECT_FALSE(w.SplY[k]->Visible()) << k;
     EXPECT_EQ(w.CBVarID->Items().All(), (std::vector<std::string>{"[all]", "[Y1]"}));
     EXPECT_EQ(SeriesAssignment.axisComboMap[1], 1);
+    // The format dialog's pages follow: Y1's alone.
+    EXPECT_TRUE(para->Sheet[1]->TabVisible());
+    for (int k = 2; k <= 8; ++k) EXPECT_FALSE(para->Sheet[k]->TabVisible()) << k;
+    para->Sheet[5]->SetTabVisible(true);
   }
   // Y1 and Y3: heights from (400 - 15) div 3, not div 2.
   w.GbxY[3]->SetCaption("S[J/mol K]");
