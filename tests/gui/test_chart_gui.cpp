@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QWidget>
@@ -20,6 +21,7 @@
 
 #include "equilibrium/EqlMain.h"
 #include "gui/Gui.h"
+#include "gui/QtServices.h"
 #include "gui/ViewBase.h"
 #include "platform/Components.h"
 #include "platform/Picture.h"
@@ -216,6 +218,13 @@ TEST_F(ChartGuiTest, OrvantoDrawsTwoFedSeries) {
   }
   EXPECT_EQ(chart.Series[1].shown, 1);
   EXPECT_EQ(chart.Series[21].shown, 1);
+  // The plus and minus keys on a series box change its marker.
+  QWidget* box21 = gui::WidgetOf(chart.Series[21].checkBox);
+  for (auto [key, text] : {std::pair{Qt::Key_Plus, "+"}, std::pair{Qt::Key_Plus, "+"}, std::pair{Qt::Key_Minus, "-"}}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
+    QApplication::sendEvent(box21, &press);
+  }
+  EXPECT_EQ(chart.Series[21].markerRadius, 4);
   for (int i = 0; i <= 10; ++i) {
     chart.AddChartValue(0, i);
     chart.AddChartValue(1, 1500 + 1000 * std::sin(i / 3.0) * std::sin(i / 3.0));
@@ -241,6 +250,41 @@ TEST_F(ChartGuiTest, OrvantoDrawsTwoFedSeries) {
   ExpectShownAsDrawn(chart);
   SaveChartWindow(chart, "orvanto_chart.png");
   gui::UnbindAll();
+}
+
+// Qt's services with the command line of a program started by an outside launcher.
+class LaunchedApplication : public gui::QtApplication {
+ public:
+  std::vector<std::string> Arguments() override { return {"SID=Kiln 4"}; }
+};
+
+TEST_F(ChartGuiTest, OrvantoStartedWithAProcessIdentifier) {
+  LaunchedApplication launched;
+  platform::ServiceSet services = platform::InstalledServices();
+  services.application = &launched;
+  const platform::ServiceSet previous = platform::InstallServices(services);
+  {
+    OrvantoWindows windows;
+    windows.Main->StartUp();
+    windows.Main->MnuSaveByExit->SetChecked(false);
+    gui::Show(windows.Main.get());
+    Settle();
+    QWidget* w = gui::WidgetOf(windows.Chart.get());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QString("Process Graphic [Kiln 4]"));
+    EXPECT_EQ(windows.Chart->Caption(), "Process Graphic [Kiln 4]");
+    gui::UnbindAll();
+  }
+  platform::InstallServices(previous);
+}
+
+TEST_F(ChartGuiTest, TimesAndDatesInTheLocaleForms) {
+  const std::string time = platform::Application().LongTimeText(10, 37, 5);
+  EXPECT_NE(time.find("37"), std::string::npos) << time;
+  EXPECT_NE(time.find("05"), std::string::npos) << time;
+  const std::string date = platform::Application().ShortDateText(2024, 3, 7);
+  EXPECT_NE(date.find('7'), std::string::npos) << date;
+  EXPECT_FALSE(date.empty());
 }
 
 TEST_F(ChartGuiTest, LunettaShowsItsChartFromTheWindowMenu) {
