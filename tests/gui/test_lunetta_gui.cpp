@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableView>
+#include <QToolButton>
 #include <QWidget>
 
 #include <cstdio>
@@ -34,34 +36,56 @@ using namespace quorel;
 
 namespace {
 
+// A temporary home for the user settings file, never the real one; the shipped database; the
+// Qt application (one per process: the test program may have made it already).
+class LunettaSession {
+ public:
+  LunettaSession() {
+    home_ = fs::temp_directory_path() / ("lunetta_gui_" + std::to_string(getpid()));
+    fs::remove_all(home_);
+    fs::create_directories(home_);
+    const char* oldHome = std::getenv("HOME");
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    hadHome_ = oldHome;
+    hadConfig_ = oldConfig;
+    savedHome_ = oldHome ? oldHome : "";
+    savedConfig_ = oldConfig ? oldConfig : "";
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    savedFolder_ = ProgramFolder();
+    SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+    if (!QCoreApplication::instance()) app_ = std::make_unique<gui::Application>(argc_, argv_);
+  }
+  ~LunettaSession() {
+    app_.reset();
+    SetProgramFolder(savedFolder_);
+    if (hadHome_) setenv("HOME", savedHome_.c_str(), 1); else unsetenv("HOME");
+    if (hadConfig_) setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+    fs::remove_all(home_);
+  }
+  const fs::path& Home() const { return home_; }
+
+ private:
+  fs::path home_;
+  bool hadHome_ = false, hadConfig_ = false;
+  std::string savedHome_, savedConfig_, savedFolder_;
+  int argc_ = 1;
+  char arg0_[8] = "lunetta";
+  char* argv_[2] = {arg0_, nullptr};
+  std::unique_ptr<gui::Application> app_;
+};
+
 TEST(LunettaGuiTest, WaterTableInTheFrame) {
-  // Never the real home: the user settings file goes below a temporary folder.
-  const fs::path home = fs::temp_directory_path() / ("lunetta_gui_" + std::to_string(getpid()));
-  fs::remove_all(home);
-  fs::create_directories(home);
-  const char* oldHome = std::getenv("HOME");
-  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedHome = oldHome ? oldHome : "", savedConfig = oldConfig ? oldConfig : "";
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // The program finds the shipped database as "..\data\Quorel.tdb" beside its folder.
-  const std::string savedFolder = ProgramFolder();
-  SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+  LunettaSession session;
   const std::string picture = QUOREL_BUILD_DIR "/lunetta_water.png";
   fs::remove(picture);
 
-  int argc = 1;
-  char arg0[] = "lunetta";
-  char* argv[] = {arg0, nullptr};
   {
-    // One Qt application per process: the test program may have made it already.
-    std::unique_ptr<gui::Application> app;
-    if (!QCoreApplication::instance()) app = std::make_unique<gui::Application>(argc, argv);
     LunettaWindows windows;
     TPSubstWnd& w = *windows.Substance;
     StartSubstanceWindow(w);
-    EXPECT_EQ(SettingsStore().UserSettingsFile.rfind(home.string(), 0), 0u);
+    EXPECT_EQ(SettingsStore().UserSettingsFile.rfind(session.Home().string(), 0), 0u);
     EXPECT_GT(DatasetCount(), 1000);
 
     // As the program does: show the frame; the substance window gets its widgets with the rest.
@@ -98,44 +122,7 @@ TEST(LunettaGuiTest, WaterTableInTheFrame) {
     ASSERT_TRUE(gui::GrabToPng(windows.Frame.get(), picture));
     EXPECT_GT(fs::file_size(picture), 2000u);
   }
-  SetProgramFolder(savedFolder);
-  if (oldHome) setenv("HOME", savedHome.c_str(), 1); else unsetenv("HOME");
-  if (oldConfig) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
-  fs::remove_all(home);
 }
-
-// A temporary home for the user settings file, never the real one; the shipped database.
-class LunettaSession {
- public:
-  LunettaSession() {
-    home_ = fs::temp_directory_path() / ("lunetta_gui_" + std::to_string(getpid()));
-    fs::remove_all(home_);
-    fs::create_directories(home_);
-    const char* oldHome = std::getenv("HOME");
-    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-    hadHome_ = oldHome;
-    hadConfig_ = oldConfig;
-    savedHome_ = oldHome ? oldHome : "";
-    savedConfig_ = oldConfig ? oldConfig : "";
-    setenv("HOME", home_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    savedFolder_ = ProgramFolder();
-    SetProgramFolder(QUOREL_SOURCE_DIR "/data");
-  }
-  ~LunettaSession() {
-    SetProgramFolder(savedFolder_);
-    if (hadHome_) setenv("HOME", savedHome_.c_str(), 1); else unsetenv("HOME");
-    if (hadConfig_) setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
-    fs::remove_all(home_);
-  }
-  const fs::path& Home() const { return home_; }
-
- private:
-  fs::path home_;
-  bool hadHome_ = false, hadConfig_ = false;
-  std::string savedHome_, savedConfig_, savedFolder_;
-};
 
 // Types a text into a grid cell through the table's own editor: the cell becomes current, the
 // editor opens, takes the text and is closed with Enter.
@@ -163,20 +150,9 @@ TEST(LunettaGuiTest, BatchOfTypedStatePointsToTheSpreadsheet) {
   fs::remove(picture);
   const fs::path books = session.Home() / "books";
   fs::create_directories(books);
-  std::vector<std::string> opened;
-  platform::ScopedSpreadsheetService xl(std::make_unique<platform::XlsxSpreadsheet>(
-      [&opened](const std::string& path) {
-        opened.push_back(path);
-        return true;
-      },
-      books.string()));
+  xlsxreading::RecordingXlsxService xl(books.string());
 
-  int argc = 1;
-  char arg0[] = "lunetta";
-  char* argv[] = {arg0, nullptr};
   {
-    std::unique_ptr<gui::Application> app;
-    if (!QCoreApplication::instance()) app = std::make_unique<gui::Application>(argc, argv);
     LunettaWindows windows;
     TPSubstWnd& w = *windows.Substance;
     StartSubstanceWindow(w);
@@ -184,6 +160,20 @@ TEST(LunettaGuiTest, BatchOfTypedStatePointsToTheSpreadsheet) {
     gui::Show(windows.Frame.get());
     gui::Sync();
     w.SetBounds(0, 0, 1250, 600);
+
+    // The tool button "Table" opens the Table menu below it.
+    auto* tableButton = qobject_cast<QToolButton*>(gui::WidgetOf(w.ToolBtnTable));
+    ASSERT_NE(tableButton, nullptr);
+    tableButton->click();
+    QApplication::processEvents();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QStringList captions;
+    for (QAction* a : menu->actions()) captions << a->text();
+    EXPECT_TRUE(captions.contains("Batch Calculation")) << captions.join(", ").toStdString();
+    EXPECT_GE(menu->geometry().top(), tableButton->mapToGlobal(QPoint(0, tableButton->height())).y() - 1);
+    menu->hide();
+    QApplication::processEvents();
 
     // A table to write into, then Table>"Batch Calculation" and the grid's "Clear Table".
     w.CbxSubst->UserSetText("H2O(u)");
@@ -212,11 +202,10 @@ TEST(LunettaGuiTest, BatchOfTypedStatePointsToTheSpreadsheet) {
 
     // Table>"To MS Excel": the workbook that is opened holds the heading rows and the table.
     ASSERT_TRUE(w.MnuToMsExcel->UserClick());
-    ASSERT_EQ(opened.size(), 1u);
+    ASSERT_EQ(xl.opened.size(), 1u);
     using namespace xlsxreading;
-    EXPECT_EQ(SheetNames(Unzip(opened[0], "xl/workbook.xml")), std::vector<std::string>{"H2O(u)"});
-    const auto cells =
-        SheetCells(Unzip(opened[0], "xl/worksheets/sheet1.xml"), Unzip(opened[0], "xl/sharedStrings.xml"));
+    EXPECT_EQ(SheetNames(Unzip(xl.opened[0], "xl/workbook.xml")), std::vector<std::string>{"H2O(u)"});
+    const auto cells = WorkbookSheetCells(xl.opened[0], 1);
     EXPECT_EQ(cells.at("A1"), "H2O(u)");
     EXPECT_EQ(cells.at("B1"), "18.01528");
     EXPECT_EQ(cells.at("A3"), "T [ C ]");

@@ -438,22 +438,15 @@ TEST_F(SubstCommandsTest, CopyGivesHeadingLinesTheHeaderRowAndEveryDataRow) {
 TEST_F(SubstCommandsTest, ToMsExcelWritesTheTableWithItsHeadingRows) {
   const fs::path dir = folder / "xlsx";
   fs::create_directories(dir);
-  std::vector<std::string> opened;
-  platform::ScopedSpreadsheetService xl(std::make_unique<platform::XlsxSpreadsheet>(
-      [&opened](const std::string& path) {
-        opened.push_back(path);
-        return true;
-      },
-      dir.string()));
+  xlsxreading::RecordingXlsxService xl(dir.string());
   Range("H2O(u)", "1", "0", "25", "500");
   W().MnuToMsExcel->Click();
   EXPECT_TRUE(log->sink.Has(1297));
   EXPECT_TRUE(log->sink.Has(1373));
-  ASSERT_EQ(opened.size(), 1u);
+  ASSERT_EQ(xl.opened.size(), 1u);
   using namespace xlsxreading;
-  EXPECT_EQ(SheetNames(Unzip(opened[0], "xl/workbook.xml")), std::vector<std::string>{"H2O(u)"});
-  const auto cells =
-      SheetCells(Unzip(opened[0], "xl/worksheets/sheet1.xml"), Unzip(opened[0], "xl/sharedStrings.xml"));
+  EXPECT_EQ(SheetNames(Unzip(xl.opened[0], "xl/workbook.xml")), std::vector<std::string>{"H2O(u)"});
+  const auto cells = WorkbookSheetCells(xl.opened[0], 1);
   EXPECT_EQ(cells.at("A1"), "H2O(u)");
   EXPECT_EQ(cells.at("B1"), W().StBar->PanelText(1));
   EXPECT_EQ(cells.at("C1"), W().EquationName());

@@ -1,11 +1,15 @@
 // Reading back a written .xlsx workbook in tests: one member of the zip file through the unzip
-// program, the sheet names of xl/workbook.xml and the cells of a worksheet.
+// program, the sheet names of xl/workbook.xml and the cells of a worksheet; and the real
+// spreadsheet service installed on a test folder with an opener that only records.
 #pragma once
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/Spreadsheet.h"
 
 namespace xlsxreading {
 
@@ -61,5 +65,28 @@ inline std::map<std::string, std::string> SheetCells(const std::string& sheetXml
   }
   return cells;
 }
+
+// The cells of worksheet n of a workbook file.
+inline std::map<std::string, std::string> WorkbookSheetCells(const std::string& path, int n) {
+  return SheetCells(Unzip(path, "xl/worksheets/sheet" + std::to_string(n) + ".xml"),
+                    Unzip(path, "xl/sharedStrings.xml"));
+}
+
+// For its lifetime the spreadsheet service writes its workbooks into folder; every workbook it
+// would open is recorded in `opened` instead.
+class RecordingXlsxService {
+ public:
+  explicit RecordingXlsxService(const std::string& folder)
+      : scope_(std::make_unique<platform::XlsxSpreadsheet>(
+            [this](const std::string& path) {
+              opened.push_back(path);
+              return true;
+            },
+            folder)) {}
+  std::vector<std::string> opened;
+
+ private:
+  platform::ScopedSpreadsheetService scope_;
+};
 
 }  // namespace xlsxreading
