@@ -17,8 +17,12 @@ namespace quorel {
 
 namespace {
 
-// Used while there is no record table window (a substance window alone).
-GridToolkit ownToolkit;
+// Used while there is no record table window (a substance window alone). Never destroyed:
+// its buffer must not outlive the forms' registry at program end.
+GridToolkit& OwnToolkit() {
+  static GridToolkit* own = new GridToolkit;
+  return *own;
+}
 
 // The logical column a header names, by the text it begins with; -1 for none. In batch mode
 // T and P are columns 0 and 1, else either is column 1.
@@ -55,7 +59,7 @@ platform::Edit* EditOfPopup(const platform::PopupMenu* menu) {
 
 }  // namespace
 
-GridToolkit& TableToolkit() { return TablOprtWnd ? TablOprtWnd->Toolkit : ownToolkit; }
+GridToolkit& TableToolkit() { return TablOprtWnd ? TablOprtWnd->Toolkit : OwnToolkit(); }
 
 // ---------------------------------------------------------------------------------------------
 // Selection and clipboard
