@@ -740,7 +740,7 @@ bool TPSubstWnd::LookUpSubstance(double P, double T) {
   return true;
 }
 
-double TPSubstWnd::TakeSelectedSubstance() {
+void TPSubstWnd::TakeSelectedSubstance() {
   const double M = MolarMass(SelectedDataset.Composition);
   StBar->SetPanelText(1, FloatToShortText(M));
   StBar->SetPanelText(2, SelectedDataset.Composition);
@@ -748,7 +748,6 @@ double TPSubstWnd::TakeSelectedSubstance() {
   AmountFactor = 1;
   if (!MnuMol->Checked() && M > 0) AmountFactor = MnuKg->Checked() ? 1000 / M : 1 / M;
   if (!(EnergyFactor > 0)) EnergyFactor = 1;
-  return M;
 }
 
 void TPSubstWnd::RangeRun() {

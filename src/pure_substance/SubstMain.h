@@ -331,8 +331,9 @@ class TPSubstWnd : public platform::Form {
   void StartRun();
   void RangeRun();
   bool LookUpSubstance(double P, double T);
-  // Status panels 1..3 and the amount factor from the selected dataset; returns M [g/mol].
-  double TakeSelectedSubstance();
+  // Status panels 1..3 (molar mass, composition, description) and the amount factor from the
+  // selected dataset.
+  void TakeSelectedSubstance();
   void WriteRow(int code, int& r, int& previousCode, double P, double T, double step);
   // Logical columns 2..10 of row r from SelectedResult; idealGasZV: a gas evaluated without
   // its real-fluid part gets Z and V too.
