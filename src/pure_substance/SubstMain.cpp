@@ -326,6 +326,12 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   for (MenuItem* item : {MnuCopy, PopCopy}) item->OnClick = [this](Component* s) { MnuCopyClick(s); };
   for (MenuItem* item : {MnuCopyModeText, MnuCopyModeHtml})
     item->OnClick = [this](Component* s) { MnuCopyModeTextClick(s); };
+  // The copy mode is the toolkit's flag, which the record table's Alt+H and the settings file
+  // set too: the checks show it whenever the menu opens.
+  MnuEditMenu->OnClick = [this](Component*) {
+    MnuCopyModeHtml->SetChecked(TableToolkit().HtmlCopyMode);
+    MnuCopyModeText->SetChecked(!TableToolkit().HtmlCopyMode);
+  };
   MnuFont->OnClick = [this](Component* s) { MnuFontClick(s); };
   MnuColor->OnClick = [this](Component* s) { MnuColorClick(s); };
   MnuColMove->OnClick = [this](Component* s) { MnuColMoveClick(s); };

@@ -430,6 +430,12 @@ TEST_F(SubstCommandsTest, CopyGivesHeadingLinesTheHeaderRowAndEveryDataRow) {
   W().MnuCopyModeText->Click();
   EXPECT_FALSE(TablOprtWnd->HtmlCopyMode());
   EXPECT_TRUE(W().MnuCopyModeText->Checked());
+  // The record table's Alt+H on the grid switches the same flag; the Edit menu shows it.
+  EXPECT_EQ(Grid().KeyDown('H', platform::ssAlt), 0);
+  EXPECT_TRUE(TablOprtWnd->HtmlCopyMode());
+  W().MnuEditMenu->Click();
+  EXPECT_TRUE(W().MnuCopyModeHtml->Checked());
+  EXPECT_FALSE(W().MnuCopyModeText->Checked());
 }
 
 // ---------------------------------------------------------------------------------------------
