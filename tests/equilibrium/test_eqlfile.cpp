@@ -800,14 +800,48 @@ TEST_F(EqlFileTest, TheExampleSystemsOpenAndCalculate) {
     if (entry.path().extension() == ".eql") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   ASSERT_EQ(files.size(), 4u);
-  for (const fs::path& f : files) {
-    SCOPED_TRACE(f.filename().string());
-    ASSERT_EQ(m->EqlFileReader(f.string()), 1);
-    EXPECT_GT(AplStgsWnd->Memo1->Lines().Count(), 0);
+  auto row = [&](int slot, const std::string& key) {
+    for (int r = 1; r < Grid(slot).RowCount(); ++r)
+      if (Grid(slot).Cells(ColKey, r) == key) return r;
+    ADD_FAILURE() << key;
+    return 1;
+  };
+  auto open = [&](int i) {
+    SCOPED_TRACE(files[i].filename().string());
+    ASSERT_EQ(m->EqlFileReader(files[i].string()), 1);
+    EXPECT_GT(AplStgsWnd->Memo1->Lines().Count(), 2);
+  };
+  auto calculate = [&] {
     log->sink.Clear();
     m->BtnCalc->Click();
     EXPECT_TRUE(m->ResultsValidFlag) << m->StBar->PanelText(3);
-  }
+  };
+  // 1: CH4 + 2 O2 at 3000 K: the elements balance and the dissociation products are there.
+  open(0);
+  calculate();
+  const double c = Cell(1, ColOut, row(1, "CH4 (g)")) + Cell(1, ColOut, row(1, "CO2 (g)")) + Cell(1, ColOut, row(1, "CO (g)"));
+  EXPECT_NEAR(c, 1.0, 1e-2);  // within the precision of the criteria
+  EXPECT_GT(Cell(1, ColConc, row(1, "OH (g)")), 0.01);
+  EXPECT_GT(Cell(1, ColConc, row(1, "CO (g)")), 0.05);
+  // 2: the adiabatic flame temperature of stoichiometric methane in air from 298 K at 1 atm,
+  // 2226 K (S. R. Turns, An Introduction to Combustion, 3rd ed., Table 2.1).
+  open(1);
+  calculate();
+  EXPECT_NEAR(TextToDouble(m->EditTsys->Text()) + 273.15, 2226, 30) << m->EditTsys->Text();
+  // 3: ammonia at 450 °C and 300 bar under Peng-Robinson: about a third of the gas (Larson and
+  // Dodge, J. Am. Chem. Soc. 45 (1923) 2918, measured 35.9 % at 450 °C and 300 atm).
+  open(2);
+  const int savedEos = EosType;
+  TDynOprtWnd->RGgrl->SetItemIndex(6);
+  EosType = 6;
+  calculate();
+  const double xNH3 = Cell(1, ColConc, row(1, "NH3 (g)"));
+  EosType = savedEos;
+  EXPECT_NEAR(xNH3, 0.36, 0.05);
+  // 4: calcination at 900 °C: calcium stays in the two forced solids.
+  open(3);
+  calculate();
+  EXPECT_NEAR(Cell(6, ColOut, row(6, "CaCO3 (s)")) + Cell(6, ColOut, row(6, "CaO (s)")), 1.0, 1e-2);
 }
 
 }  // namespace
