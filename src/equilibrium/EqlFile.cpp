@@ -17,8 +17,8 @@
 // The variation grid and the chart definition belong to windows that this program does not
 // have yet: their sections travel through the file unread. The reader keeps their lines as
 // they stand (KeepUnownedSections), the writer puts them back in their place
-// (WriteKeptVariation, WriteKeptChart) and Close forgets them (ForgetUnownedSections); those
-// four places are where the chart variables' and the variation's own readers and writers go.
+// (WriteKeptVariation, WriteKeptChart) and Close forgets them; the places marked "chart:"
+// below are where the chart and its variables take part once they exist.
 #include <algorithm>
 #include <filesystem>
 
@@ -173,6 +173,7 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
   lines.push_back("[RecordDefinition]");
   if (RcrdDefDlg) AppendGridRows(lines, *RcrdDefDlg->SGR);
   WriteKeptVariation(lines);
+  // chart: StoreGraphicDefinition in place of the kept lines.
   WriteKeptChart(lines);
   // The relations append their own section to the document.
   if (AfcWnd) AfcWnd->SaveActivityCoefficients();
@@ -181,6 +182,7 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
     for (int i = 0; i < AplStgsWnd->Memo1->Lines().Count(); ++i) lines.push_back("#" + AplStgsWnd->Memo1->Lines()[i]);
 
   // A file that could not be written leaves the system as unsaved as it was.
+  // chart: its settings file is the user settings file again after the save (either result).
   if (store.SaveSettingsFile(path) != 1) return -1;
   ShowSystemPath(path);
   SystemChangedFlag = false;
@@ -367,6 +369,9 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
       RecordAddressSnapshot.push_back(RcrdDefDlg->SGR->Cells(RecFieldAddress, r));
   }
   if (AfcWnd) AfcWnd->LoadActivityCoefficients();
+  // chart: its settings file := path, ReadGraphicDefinition, the variables' apply step (OK
+  // without a sender), the axis-group colours and LoadGraphicSettings, in place of keeping its
+  // sections; the variation loads its grid here too.
   KeepUnownedSections();
   UpdateChartFromRecords(0);
 
@@ -387,6 +392,7 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
   }
 
   ShowSystemPath(path);
+  // chart: its drawing flag is set and it is redrawn.
 
   // Phases the file does not hold are closed; those it opened get their look from the user
   // settings file now that the system file is read.
@@ -400,6 +406,7 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
   const int item = std::max(CbxPV->ItemIndex(), 0);
   PVMode = item < int(PVItemSlots.size()) ? PVItemSlots[item] : 0;
   CbxPVChange();
+  // chart: its settings file is the user settings file again.
   ResultsValidFlag = false;
   SystemChangedFlag = false;
   return 1;
@@ -418,7 +425,7 @@ void TEqlMainWnd::MnuCloseClick(Component* sender) {
   }
   if (EqlKernel) EqlKernel->LoadSystem({}, MaxSolverComponents);
   ResultsValidFlag = false;
-  // The chart variables and the variation are reset here once they are part of the program.
+  // chart: ResetGraphicVariables; the variation clears its grid.
   KeptChartLines.clear();
   KeptVariationLines.clear();
   if (RcrdDefDlg) RcrdDefDlg->ClearRecordDefinition();

@@ -162,6 +162,7 @@ class EqlFileTest : public OrvantoTest {
 
 TEST_F(EqlFileTest, TheFullFileReadsEveryValue) {
   const std::string path = Fixture("full.eql");
+  m->ResultsValidFlag = true;  // results of the system before
   ASSERT_EQ(m->EqlFileReader(path), 1);
   EXPECT_EQ(m->CurrentSystemPath, path);
   EXPECT_EQ(m->Caption(), "Equilibrium [" + path + "]");
@@ -439,8 +440,9 @@ TEST_F(EqlFileTest, ARowWithEmptyLeadingCellsAndARelationStaysInItsSection) {
   EXPECT_EQ(Grid(3).Cells(ColCoefficient, 2), "[1]");
   EXPECT_EQ(Grid(3).Cells(ColCoefficient, 3), "[1]");
   EXPECT_EQ(Grid(3).Cells(ColKey, 4), "NH3 (l)");
-  ASSERT_EQ(AplStgsWnd->Memo1->Lines().Count(), 1);
+  ASSERT_EQ(AplStgsWnd->Memo1->Lines().Count(), 2);
   EXPECT_EQ(AplStgsWnd->Memo1->Lines()[0], "after the rows");
+  EXPECT_EQ(AplStgsWnd->Memo1->Lines()[1], "  indented by a writer");
   // Written and read again, the rows stay.
   const fs::path out = home / "again.eql";
   ASSERT_EQ(m->EqlFileWriter(out.string()), 1);
