@@ -696,6 +696,9 @@ class StatusBarView : public ViewBase {
  public:
   StatusBarView(StatusBar& s, QWidget* parent) : ViewBase(s, new QStatusBar(parent)) {
     static_cast<QStatusBar*>(widget_.data())->setSizeGripEnabled(false);
+    // The pointer's moves over the panels reach the component (a window may remember the
+    // panel under it).
+    widget_->setMouseTracking(true);
     FilterInput(widget_);
   }
 
@@ -710,6 +713,7 @@ class StatusBarView : public ViewBase {
     }
     while (int(labels_.size()) < n) {
       auto* l = new PanelLabel(w);
+      l->setMouseTracking(true);
       l->setFrameShape(QFrame::Panel);
       l->setFrameShadow(QFrame::Sunken);
       w->addWidget(l, 0);

@@ -255,6 +255,7 @@ void ToolButton::SetImageIndex(int i) {
 void ToolButton::Forget(const Component* dying) {
   Component::Forget(dying);
   if (dropdown_menu_ == dying) dropdown_menu_ = nullptr;
+  if (dropdown_item_ == dying) dropdown_item_ = nullptr;
 }
 
 void ToolButton::Click() {
@@ -262,6 +263,7 @@ void ToolButton::Click() {
     if (!down_) SetDown(true);
     else if (!grouped_ || allow_all_up_) SetDown(false);
   }
+  if (dropdown_item_) dropdown_item_->Popup(this);
   Component::Click();
 }
 

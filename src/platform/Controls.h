@@ -14,6 +14,7 @@ namespace platform {
 class Picture;
 class ImageList;
 class PopupMenu;
+class MenuItem;
 
 // A list of texts belonging to a component (combo items, memo lines, radio items ...); every
 // change notifies the owner's view with the list's property. When sorted, Add inserts at the
@@ -142,9 +143,13 @@ class ToolButton : public Component {
   void SetAllowAllUp(bool v) { allow_all_up_ = v; }
   PopupMenu* DropdownMenu() const { return dropdown_menu_; }
   void SetDropdownMenu(PopupMenu* m);
+  // A main-menu item the button stands for: a click opens its submenu below the button.
+  MenuItem* DropdownItem() const { return dropdown_item_; }
+  void SetDropdownItem(MenuItem* item) { dropdown_item_ = item; }
   int ImageIndex() const { return image_index_; }
   void SetImageIndex(int i);
-  // Check style: toggles Down (a grouped down one stays down unless AllowAllUp), then OnClick.
+  // Check style: toggles Down (a grouped down one stays down unless AllowAllUp); the submenu
+  // of DropdownItem opens; then OnClick.
   void Click() override;
   // The user opened the drop-down part: the drop-down menu pops up below the button.
   void UserDropDown();
@@ -158,6 +163,7 @@ class ToolButton : public Component {
   bool grouped_ = false;
   bool allow_all_up_ = false;
   PopupMenu* dropdown_menu_ = nullptr;
+  MenuItem* dropdown_item_ = nullptr;
   int image_index_ = -1;
 };
 

@@ -164,6 +164,16 @@ void StartSubstanceWindow(TPSubstWnd& w) {
     // Saving at exit needs the pure-substance file writer.
     MdiMainWnd->MnuSaveByExit->SetEnabled(bool(SubstanceFileWriter));
   }
+  // The table's mouse is the record table's: column titles select and size whole columns.
+  w.SGT->OnMouseDown = [](platform::Component* s, platform::MouseButton b, platform::ShiftState sh, int x, int y) {
+    if (TablOprtWnd) TablOprtWnd->SGTMouseDown(s, b, sh, x, y);
+  };
+  w.SGT->OnMouseMove = [](platform::Component* s, platform::ShiftState sh, int x, int y) {
+    if (TablOprtWnd) TablOprtWnd->SGTMouseMove(s, sh, x, y);
+  };
+  w.SGT->OnMouseUp = [](platform::Component* s, platform::MouseButton b, platform::ShiftState sh, int x, int y) {
+    if (TablOprtWnd) TablOprtWnd->SGTMouseUp(s, b, sh, x, y);
+  };
   // The substance selection writes into the substance key.
   if (SubstSelDlg) SubstSelDlg->AttachSubstanceTarget(w.CbxSubst, 1);
   // The program's settings.

@@ -634,6 +634,38 @@ TEST_F(SubstWindowTest, MovedColumnsKeepTheirValues) {
   EXPECT_EQ(w->SGT->Cells(2, 1), "25");
 }
 
+TEST_F(SubstWindowTest, BatchRowsComeInAnyOrder) {
+  // A solid with a critical temperature of 260 K: above it the solid does not exist. A range
+  // run rises in T and leaves the solid out from there on; the rows of a batch come in any
+  // order, and a colder row after a warmer one finds the solid again.
+  Load(kWaterGas + kWaterLiquid + Row("W", "(s)", 200, 273.15, -291840, 47.95, 37.0, 260, 0, "", "H2O1"));
+  w->MnuTempK->Click();
+  auto resultsOfRow = [this](int r) {
+    std::vector<std::string> cells;
+    for (int c = ColCp; c < SubstanceColumnCount; ++c) cells.push_back(Cell(c, r));
+    return cells;
+  };
+  Run("W(u)", "1", "230", "10", "230");
+  ASSERT_EQ(Cell(ColPhase, 1), "(s)");
+  const std::vector<std::string> solid = resultsOfRow(1);
+  Run("W(u)", "1", "265", "10", "265");
+  ASSERT_EQ(Cell(ColPhase, 1), "(l)");
+  const std::vector<std::string> liquid = resultsOfRow(1);
+
+  w->MnuBatchCalculation->Click();
+  w->SGT->SetRowCount(4);
+  const char* rows[][2] = {{"265", "1"}, {"230", "1"}, {"265", "1"}};
+  for (int r = 1; r <= 3; ++r) {
+    w->SGT->UserSetEditText(TableColumnIndex[ColPhase], r, rows[r - 1][0]);
+    w->SGT->UserSetEditText(TableColumnIndex[ColVariable], r, rows[r - 1][1]);
+  }
+  w->CbxSubst->SetText("W(u)");
+  w->ButtonUpdate->Click();
+  EXPECT_EQ(resultsOfRow(1), liquid);
+  EXPECT_EQ(resultsOfRow(2), solid);
+  EXPECT_EQ(resultsOfRow(3), liquid);
+}
+
 TEST_F(SubstWindowTest, HistoryKeepsTheNewestKeyOnTop) {
   Load(kArgon + Row("Ne", "(g)", 1, 6000, 0, 146.3, 20.786, 0, 0, "", "Ne1"));
   for (const char* key : {"Ar(g)", "Ne(g)", " Ar(g) "}) Run(key, "1", "25", "25", "25");
