@@ -511,7 +511,7 @@ double EncodeDateTime(const DateTimeParts& p) {
 
 DateTimeParts DecodeDateTime(double days) {
   DateTimeParts p;
-  if (!std::isfinite(days)) return p;
+  if (!std::isfinite(days) || std::fabs(days) > 3e6) return p;  // about 8000 years either side
   const long long ms = std::llround(days * kMsPerDay);
   long long day = ms / kMsPerDay;
   long long rest = ms % kMsPerDay;

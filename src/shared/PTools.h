@@ -85,7 +85,8 @@ struct DateTimeParts {
 };
 double DateTimeNow();
 double EncodeDateTime(const DateTimeParts& parts);
-// Rounded to the nearest millisecond.
+// Rounded to the nearest millisecond; a value beyond about 8000 years either side (or not
+// finite) gives 30 December 1899, 0:00.
 DateTimeParts DecodeDateTime(double days);
 // The date of the value plus its whole hour (minutes, seconds and milliseconds dropped).
 double WholeHourOf(double days);
