@@ -86,7 +86,7 @@ std::vector<Extended> VariationValues(const std::vector<VariationRecord>& vars, 
 
 TCalcVarDlg::TCalcVarDlg() : Form(nullptr, "CalcVarDlg") {
   SetCaption("Calculation by Variation");
-  SetBounds(0, 0, 620, 420);
+  SetBounds(0, 0, 660, 420);
   SetConstraints({512, 300, 0, 0});
   SetPosition(FormPosition::ScreenCenter);
 
@@ -102,7 +102,7 @@ TCalcVarDlg::TCalcVarDlg() : Form(nullptr, "CalcVarDlg") {
   CBState->SetBounds(84, 18, 150, 21);
   ButtonAdd0 = Make<Button>(GBVariables, "ButtonAdd0");
   ButtonAdd0->SetCaption("Add");
-  ButtonAdd0->SetBounds(540, 16, 64, 25);
+  ButtonAdd0->SetBounds(580, 16, 64, 25);
   LabelSubstances = Make<Label>(GBVariables, "LabelSubstances");
   LabelSubstances->SetCaption("Substances");
   LabelSubstances->SetBounds(8, 52, 72, 16);
@@ -111,15 +111,15 @@ TCalcVarDlg::TCalcVarDlg() : Form(nullptr, "CalcVarDlg") {
   CBWnd->SetBounds(84, 48, 120, 21);
   CBRow = Make<ComboBox>(GBVariables, "CBRow");
   CBRow->SetStyle(ComboStyle::DropDownList);
-  CBRow->SetBounds(210, 48, 200, 21);
+  CBRow->SetBounds(210, 48, 230, 21);
   CBCol = Make<ComboBox>(GBVariables, "CBCol");
   CBCol->SetStyle(ComboStyle::DropDownList);
-  CBCol->SetBounds(416, 48, 116, 21);
+  CBCol->SetBounds(446, 48, 120, 21);
   CBCol->Items().Assign({"In", "a.c./f.c.", "Rel.", "T(in)"});
   CBCol->SetItemIndex(0);
   ButtonAdd1 = Make<Button>(GBVariables, "ButtonAdd1");
   ButtonAdd1->SetCaption("Add");
-  ButtonAdd1->SetBounds(540, 46, 64, 25);
+  ButtonAdd1->SetBounds(580, 46, 64, 25);
   CbxXax = Make<CheckBox>(GBVariables, "CbxXax");
   CbxXax->SetCaption("Set as X in Graphics");
   CbxXax->SetBounds(8, 80, 200, 20);
@@ -130,6 +130,7 @@ TCalcVarDlg::TCalcVarDlg() : Form(nullptr, "CalcVarDlg") {
 
   StBar = Make<StatusBar>(this, "StBar");
   StBar->SetAlign(Align::Bottom);
+  StBar->SetHeight(20);
   StBar->AddPanel(120);
   StBar->AddPanel(400);
   PanelButtons = Make<Panel>(this, "PanelButtons");
@@ -165,7 +166,7 @@ TCalcVarDlg::TCalcVarDlg() : Form(nullptr, "CalcVarDlg") {
   SGV->SetOptions(SGV->Options() | goEditing | goRowMoving | goColSizing);
   const char* headers[VariationColumnCount] = {"ID",         "Variable", "Begin",  "Step",
                                                "Limit",      "Dependence", "Factor", "Allocation"};
-  const int widths[VariationColumnCount] = {28, 170, 56, 56, 56, 72, 50, 100};
+  const int widths[VariationColumnCount] = {28, 150, 52, 52, 52, 70, 48, 96};
   for (int c = 0; c < VariationColumnCount; ++c) {
     SGV->SetCells(c, 0, headers[c]);
     SGV->SetColWidths(c, widths[c]);
@@ -352,7 +353,7 @@ std::string TCalcVarDlg::AllocationDescription(const std::string& allocation) co
 }
 
 void TCalcVarDlg::FormResize() {
-  const int middle = PanelButtons->ClientWidth() / 2;
+  const int middle = ClientWidth() / 2;
   ButtonStart->SetLeft(middle - 4 - ButtonStart->Width());
   ButtonExit->SetLeft(middle + 4);
   for (int c = 0; c < SGV->ColCount(); ++c)
@@ -461,10 +462,13 @@ void TCalcVarDlg::LoadVariationSection() {
   }
   if (store.FindSectionRange(kOldSection).first < 0) return;
   store.SelectSection(kOldSection);
+  // The count says how many variables follow; a damaged count reads no more than the grid
+  // takes and the keys that are there.
   const int rows = std::clamp(TextToInt(store.GetKeyValue("RC")), 0, MaxVariationVariables);
-  if (SGV->RowCount() < rows + 1) SGV->SetRowCount(rows + 1);
   for (int n = 1; n <= rows; ++n) {
     const std::string value = store.GetKeyValue("R0" + std::to_string(n));
+    if (value.empty()) break;
+    if (SGV->RowCount() < n + 1) SGV->SetRowCount(n + 1);
     const int s = TagValueInt("S:", value);
     const int r = TagValueInt("R:", value);
     const int c = TagValueInt("C:", value);

@@ -174,6 +174,7 @@ TRcrdDefDlg::TRcrdDefDlg() : Form(nullptr, "RcrdDefDlg") {
 
   StBar = Make<StatusBar>(this, "StBar");
   StBar->SetAlign(Align::Bottom);
+  StBar->SetHeight(20);
   StBar->SetSimplePanel(true);
   auto* bottom = Make<Panel>(this, "PanelButtons");
   bottom->SetAlign(Align::Bottom);
