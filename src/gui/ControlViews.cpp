@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -890,6 +892,18 @@ class GroupBoxView : public ViewBase {
     FilterInput(widget_);
   }
   QWidget* Container() const override { return widget_; }
+  // Aligned children stay inside the frame, below the title.
+  QRect AlignArea(const QSize& px) const override {
+    auto* box = static_cast<QGroupBox*>(widget_.data());
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | (box->title().isEmpty() ? QStyle::SC_None : QStyle::SC_GroupBoxLabel);
+    option.rect = QRect(QPoint(0, 0), px);
+    const QRect inner = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, box);
+    return inner.isValid() ? inner.adjusted(2, 2, -2, -2) & option.rect : option.rect;
+  }
 
  protected:
   void ApplyText() override { static_cast<QGroupBox*>(widget_.data())->setTitle(StripMnemonic(comp_->Caption())); }

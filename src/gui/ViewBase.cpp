@@ -320,7 +320,8 @@ void ViewBase::LayoutChildren() {
     c->SetBounds(l, t, w, h);
     if (ViewBase* v = ViewOf(c); v && v->widget_) v->widget_->setGeometry(r);  // also when the bounds stayed
   };
-  int left = 0, top = 0, right = px.width(), bottom = px.height();
+  const QRect area = AlignArea(px);
+  int left = area.left(), top = area.top(), right = area.left() + area.width(), bottom = area.top() + area.height();
   for (Align pass : {Align::Top, Align::Bottom, Align::Left, Align::Right}) {
     for (const auto& child : comp_->Children()) {
       Component* c = child.get();

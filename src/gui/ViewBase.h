@@ -106,6 +106,9 @@ class ViewBase : public QObject, public platform::View {
   virtual bool SizedByQt() const { return false; }
   // The rectangle that Client-aligned children share after the others took theirs.
   virtual void ClientRemainder(const QRect&) {}
+  // The part of the container (of pixel size px) that aligned children share: all of it,
+  // unless the container draws a frame or a title of its own there.
+  virtual QRect AlignArea(const QSize& px) const { return QRect(QPoint(0, 0), px); }
 
   // platform::View
   void Changed(platform::Component& component, platform::Property what) override;
