@@ -8,6 +8,7 @@
 #include "equilibrium/afc.h"
 #include "orvanto_support.h"
 #include "platform/Spreadsheet.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/SearchDs.h"
 #include "records_charts/TablOprt.h"
 #include "shared/GridTools.h"
@@ -210,8 +211,11 @@ TEST_F(CommandsTest, WindowsOfTheRecordsAndTheChartAndTheHiddenCalculators) {
   EqlChartHooks = ChartVariableHooks{};
   m->BtnGraphic->Click();
   EqlChartHooks = saved;
-  // Tile (H) stacks the phase windows, Tile (V) sets them side by side.
+  // Tile (H) stacks the phase windows, Tile (V) sets them side by side (the chart window,
+  // closed down to its icon, stays there).
+  windows->Chart->Close();
   m->MnuTileHor->Click();
+  EXPECT_EQ(windows->Chart->GetWindowState(), platform::WindowState::Minimized);
   EXPECT_EQ(Phase(1).Left(), Phase(3).Left());
   EXPECT_LT(Phase(1).Top(), Phase(3).Top());
   m->MnuTileVer->Click();
