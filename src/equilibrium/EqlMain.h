@@ -164,7 +164,6 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuNewLiquid = nullptr;
   platform::MenuItem* MnuNewSolid = nullptr;
   platform::MenuItem* MnuCompunds = nullptr;
-  platform::MenuItem* MnuClear = nullptr;
   platform::MenuItem* MnuClearSubstance = nullptr;
   platform::MenuItem* MnuAfc = nullptr;
   platform::MenuItem* MnuEnvironment = nullptr;
