@@ -136,8 +136,6 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   }
   MnuToExcel = MnuFile->Add("MnuToExcel", "To Excel");
   MnuClose = MnuFile->Add("MnuClose", "Close");
-  MnuClear = MnuFile->Add("MnuClear", "Clear");
-  MnuClearInput = MnuClear->Add("MnuClearInput", "Input Values");
   MnuFile->AddSeparator("N1");
   MnuExit = MnuFile->Add("MnuExit", "E&xit");
   MnuSystem = MainMenu1->Add("MnuSystem", "&System");
@@ -152,6 +150,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuCompunds = MnuSystem->Add("MnuCompunds", "Compounds");
   MnuClear = MnuSystem->Add("MnuClear", "Clear");
   MnuClearSubstance = MnuClear->Add("MnuClearSubstance", "All Substances");
+  MnuClearInput = MnuClear->Add("MnuClearInput", "Input Values");
   MnuAfc = MnuSystem->Add("MnuAfc", "Act. Coeff.");
   MnuEnvironment = MnuSystem->Add("MnuEnvironment", "Environment");
   MnuIsotherm = MnuEnvironment->Add("MnuIsotherm", "Isotherm");
