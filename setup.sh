@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine for Quorel, builds it and runs what is asked:
 #   ./setup.sh test       build twice (normal, and with Address/UB sanitizers) and run every test
-#   ./setup.sh orvanto    build and start Orvanto with the shipped database
+#   ./setup.sh orvanto    build and start Orvanto with the shipped database and the first example
 #   ./setup.sh lunetta    build and start Lunetta with the shipped database
 #   ./setup.sh bench      build and run the benchmarks
 set -euo pipefail
@@ -45,9 +45,15 @@ case "$what" in
       UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
       ctest --output-on-failure -j "$jobs" --timeout 1800)
     ;;
-  orvanto|lunetta)
+  orvanto)
     configure_build "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    exec "$here/build/$what" "$@"
+    # Without a file of its own, Orvanto opens the first example system.
+    [ $# -gt 0 ] || set -- "$here/examples/1_methane_oxygen_3000K.eql"
+    exec "$here/build/orvanto" "$@"
+    ;;
+  lunetta)
+    configure_build "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    exec "$here/build/lunetta" "$@"
     ;;
   bench)
     configure_build "$here/build" -DCMAKE_BUILD_TYPE=Release

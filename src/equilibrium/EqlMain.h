@@ -23,6 +23,7 @@
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/Phase.h"
 #include "platform/Components.h"
+#include "platform/Services.h"
 
 namespace quorel {
 
@@ -37,13 +38,22 @@ class TElementsDlg;
 class TUnitCnvDlg;
 class TSearchDsDlg;
 class TAfcWnd;
+class TEnterValDlg;
+class TCalcVarDlg;
 class TCompoundsDlg;
 class TTablOprtWnd;
+class TGrfParaDlg;
+class TGrfWnd;
 
 using Extended = long double;
 
 // Message IDs of this window beyond those of the calculation road.
-constexpr int SystemFileUnreadableId = 1605;
+// A system file that cannot be read, or holds no system.
+constexpr int SystemFileMissingId = 491;
+// The file chosen in the open dialog does not exist.
+constexpr int OpenFileMissingId = 473;
+// An element number of "ne" that the periodic table does not have.
+constexpr int SystemFileElementSkippedId = 493;
 // The adiabatic search ended without a temperature: the enthalpy balance kept its sign beyond
 // the temperature range of the system's datasets, or no bracket closed within the trial limit.
 constexpr int AdiabaticNotFoundId = 1417;
@@ -98,9 +108,6 @@ struct PhaseTotal {
 
 // Windows that join the program later reach the run through these; each is tested first.
 struct OrvantoHooks {
-  // The system file reader and writer: true / >= 1 on success.
-  std::function<bool(const std::string& path)> ReadSystemFile;
-  std::function<int(const std::string& path)> WriteSystemFile;
   // Record variables: how many are defined, and append one record row for the last result.
   std::function<int()> RecordVariableCount;
   std::function<void()> EvaluateRecordVariables;
@@ -113,6 +120,29 @@ struct OrvantoHooks {
   std::function<bool(const std::string& relation, const std::string& x, double T, double& value)> RelationValue;
 };
 extern OrvantoHooks EqlMainHooks;
+
+// The chart variables as the main window's commands reach them; each is tested first, and a
+// command whose hook is empty does nothing.
+struct ChartVariableHooks {
+  // Shows the chart variables dialog ("Graphic Variables") and the chart window ("Graphic").
+  std::function<void()> ShowChartVariables;
+  std::function<void()> ShowChart;
+  // Refills the field lists of the dialog from the record-table headers.
+  std::function<void()> FillFieldCombos;
+  // Makes record-table column `column` the chart's X variable (through the dialog and its
+  // apply step), refilling the field lists first when the column lies beyond them.
+  std::function<void(int column)> SetXColumn;
+  // The assignment of the record columns to the chart: how many series are assigned and the
+  // record column of entry e (1..count).
+  std::function<int()> AssignmentCount;
+  std::function<int(int entry)> AssignmentColumn;
+  // The renumbering after the record definition changed: find the X column again, renumber an
+  // assigned column (-1: its variable is gone), and drop the marks of the renumbered rows.
+  std::function<void()> FindXColumn;
+  std::function<void(int oldColumn, int newColumn)> RenumberSeriesColumn;
+  std::function<void()> ClearRenumberMarks;
+};
+extern ChartVariableHooks EqlChartHooks;
 
 class TEqlMainWnd : public platform::Form, public PhaseHost {
  public:
@@ -151,7 +181,11 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuFileSave = nullptr;
   platform::MenuItem* MnuFileSaveAs = nullptr;
   platform::MenuItem* MnuReopen = nullptr;
+  std::array<platform::MenuItem*, 8> MnuHst{};  // the recent files, MnuHst0..MnuHst7
+  platform::MenuItem* MnuToExcel = nullptr;
   platform::MenuItem* MnuClose = nullptr;
+  platform::MenuItem* MnuClear = nullptr;
+  platform::MenuItem* MnuClearInput = nullptr;
   platform::MenuItem* MnuExit = nullptr;
   platform::MenuItem* MnuSystem = nullptr;
   platform::MenuItem* MnuElements = nullptr;
@@ -160,6 +194,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuNewLiquid = nullptr;
   platform::MenuItem* MnuNewSolid = nullptr;
   platform::MenuItem* MnuCompunds = nullptr;
+  platform::MenuItem* MnuClearSubstance = nullptr;
+  platform::MenuItem* MnuAfc = nullptr;
   platform::MenuItem* MnuEnvironment = nullptr;
   platform::MenuItem* MnuIsotherm = nullptr;
   platform::MenuItem* MnuAdiabatic = nullptr;
@@ -170,10 +206,21 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuBehaviour = nullptr;
   platform::MenuItem* MnuExtOptions = nullptr;
   platform::MenuItem* Calculation1 = nullptr;
+  platform::MenuItem* MnuCalcVar = nullptr;
   platform::MenuItem* MnuMonitoring = nullptr;
+  platform::MenuItem* MnuRecordVar = nullptr;
+  platform::MenuItem* MnuRecords = nullptr;
+  platform::MenuItem* MnuSearch = nullptr;
+  platform::MenuItem* MnuGrfDef = nullptr;
+  platform::MenuItem* MnuGraphic = nullptr;
   platform::MenuItem* MnuElBalance = nullptr;
+  platform::MenuItem* MnuMemo = nullptr;
+  platform::MenuItem* MnuEnergy = nullptr;       // hidden
+  platform::MenuItem* MnuMass = nullptr;         // hidden
+  platform::MenuItem* MnuHeatBalance = nullptr;  // hidden
   platform::MenuItem* MnuWindow = nullptr;
   std::array<platform::MenuItem*, 9> MnuWindowPhase{};  // by slot 1..8
+  platform::MenuItem* MnuGraf = nullptr;
   platform::MenuItem* MnuCascade = nullptr;
   platform::MenuItem* MnuTileHor = nullptr;
   platform::MenuItem* MnuTileVer = nullptr;
@@ -182,6 +229,7 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuToolBars = nullptr;
   platform::MenuItem* MnuFixCol = nullptr;
   platform::MenuItem* MnuEditEnable = nullptr;
+  platform::MenuItem* MnuFont = nullptr;
   platform::MenuItem* MnuSaveNow = nullptr;
   platform::MenuItem* MnuSaveByExit = nullptr;
   platform::MenuItem* MnuInformation = nullptr;
@@ -192,10 +240,12 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::PopupMenu* PopupEdits = nullptr;
   platform::MenuItem* PopMnuCopy = nullptr;
   platform::MenuItem* PopMnuPaste = nullptr;
+  platform::MenuItem* PopMnuConversion = nullptr;
   platform::MenuItem* PopMnuTempC = nullptr;
   platform::MenuItem* PopMnuTempK = nullptr;
   platform::PopupMenu* PopupPhase = nullptr;
   std::array<platform::MenuItem*, 9> PopPhase{};  // by slot 1..8
+  platform::FontDialog* FontDialog1 = nullptr;
 
   // --- state ---
   std::string CurrentSystemPath;
@@ -219,6 +269,13 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   std::vector<std::array<Extended, PhaseSlotCount + 1>> ElementSlotTotals;  // by component, slot
   // The gas slot of each CbxPV item (0 for "P Const.").
   std::vector<int> PVItemSlots{0};
+  // The addresses of the record variables (column 2 of the field grid) as the system was read
+  // or the record dialog accepted: the chart's columns are renumbered against them.
+  std::vector<std::string> RecordAddressSnapshot;
+  // Sections of the system file whose windows this program does not have yet, kept as read
+  // (header line first) and written back in their place: the chart definition. Close forgets
+  // them.
+  std::vector<std::string> KeptChartLines;
   bool BreakRequested = false;
 
   // --- start-up, settings, closing ---
@@ -227,11 +284,10 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void ReadMainSettings();
   // Rewrites the user settings file; 1 written, -1 failed.
   int MnuSaveNowClick();
+  // 0 nothing to save or not wanted, 1 saved, -1 cancelled or not saved.
   int AskSaveChanges();
   void FormCloseQuery(bool& canClose);
   void DropFiles(const std::vector<std::string>& files);
-  // Reads a system file (reported as not readable while no reader exists); true when read.
-  bool OpenSystemFile(const std::string& path);
   void EditTsysChange();
   void MnuTempClick(platform::Component* sender);
   void MnuEnvClick(platform::Component* sender);
@@ -243,7 +299,39 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void MnuSaveByExitClick(platform::Component* sender);
   // Opens the element balance of the open phases at the conditions of the edits.
   void MnuElBalanceClick();
+  // --- further commands ---
+  // The system to the spreadsheet: the conditions, then one sheet per open phase.
+  void MnuToExcelClick();
+  // Empties the input amounts of every open phase after a question.
+  void MnuClearInputClick();
+  // The phase-grid font (the dialog is asked only with a sender).
+  void MnuFontClick(platform::Component* sender);
+  // The pop-up menu of the two edits (the edit it was opened on).
+  void PopMnuCopyClick();
+  void PopMnuPasteClick();
+  void PopMnuConversionClick();
   bool TempInCelsius() const;
+
+  // --- the system file (EqlFile.cpp) ---
+  // Writes the whole system; 1 written, -1 when the file could not be saved (then nothing of
+  // the window's state changes).
+  int EqlFileWriter(const std::string& path);
+  // Reads a system into the windows; 1 read, 0 when the file cannot be read or holds no
+  // system (the system open before stays).
+  int EqlFileReader(const std::string& path);
+  void MnuFileOpenClick();
+  // Save: the current path, else (or when that fails) Save as. The writer's result, 0 when
+  // cancelled.
+  int MnuFileSaveClick();
+  int MnuFileSaveAsClick();
+  // Reopen item i (MnuHst0..7).
+  void MnuHstClick(int index);
+  // Close and Clear > All Substances: a new, empty system; with a sender the changes are
+  // asked for first.
+  void MnuCloseClick(platform::Component* sender);
+  // The flag of unsaved changes follows every edit of what the file holds.
+  void WatchSystemChanges();
+  void SystemChanged() override;
 
   // --- phase windows ---
   int CreatePhaseWindow(int slot);
@@ -253,7 +341,29 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   TPhaseWnd* PhaseWindow(int slot) const { return PhaseSlotTable[slot].Window; }
 
   // --- the calculation road ---
+  // "Calculation": a press during a run breaks it; otherwise one calculation in its own run
+  // state, then the record table is sorted by the chart's X column.
   void BtnCalculationClick(platform::Component* sender);
+  // The run state of one calculation or of every step of a variation: busy cursor, the
+  // commands that change what the run reads refused, edits and grids read-only. A press of
+  // "Calculation" while it is held breaks the run (BreakRequested).
+  class RunScope {
+   public:
+    explicit RunScope(TEqlMainWnd& window);
+    ~RunScope();
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+   private:
+    TEqlMainWnd& window_;
+    platform::RunStateScope busy_;
+  };
+  // One calculation inside a RunScope, isothermal or adiabatic by the environment choice. The
+  // first calculation of a run empties the message log.
+  void RunCalculation(bool firstOfRun);
+  // The end of a command that calculated: with a chart X column inside the record table, the
+  // table is sorted by it and the chart is rebuilt.
+  void SortRecordsByChartX();
   void CalcIsothermal();
   // Searches the temperature at which the products' enthalpy equals that of the inputs.
   void CalcAdiabatic();
@@ -279,6 +389,11 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
 
  private:
   void LockForRun(bool lock);
+  // Captions and recent files after a read or write of path.
+  void ShowSystemPath(const std::string& path);
+  // The sections of the system file read by windows that are not part of this program yet.
+  void KeepUnownedSections();
+  void WriteKeptChart(std::vector<std::string>& lines) const;
   std::vector<std::uint8_t> ElementSelectionFlags() const;
   SystemConditions CurrentConditions() const;  // mode, T, P and V as the run holds them
   // One solve of the adiabatic search; false (reported with failureId) when it failed.
@@ -311,12 +426,16 @@ struct OrvantoWindows {
   std::unique_ptr<TElBalanceDlg> Balance;
   std::unique_ptr<TRcrdDefDlg> RecordDefinition;
   std::unique_ptr<TAfcWnd> Activity;
+  std::unique_ptr<TEnterValDlg> ValueEntry;
   std::unique_ptr<TTDynOprtWnd> Behaviour;
   std::unique_ptr<TElementsDlg> Elements;
   std::unique_ptr<TUnitCnvDlg> Conversion;
   std::unique_ptr<TSearchDsDlg> Search;
+  std::unique_ptr<TGrfParaDlg> ChartFormat;
+  std::unique_ptr<TCalcVarDlg> Variation;
   std::unique_ptr<TCompoundsDlg> Compounds;
   std::unique_ptr<TEqlKernel> Kernel;
+  std::unique_ptr<TGrfWnd> Chart;
 };
 
 }  // namespace quorel
