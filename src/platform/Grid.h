@@ -166,7 +166,7 @@ class StringGrid : public Component {
  private:
   void Resize(int cols, int rows);
   void ClampState();
-  std::vector<std::vector<std::string>> cells_;  // [row][col]
+  std::vector<std::vector<std::string>> cells_;  // [row][col]; a row ends at its last written cell
   int col_count_ = 5, row_count_ = 5;
   int fixed_cols_ = 1, fixed_rows_ = 1;
   int wanted_fixed_cols_ = 1, wanted_fixed_rows_ = 1;

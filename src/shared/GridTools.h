@@ -23,6 +23,16 @@
 
 namespace quorel {
 
+// The largest grid that a file, a settings section or a paste makes: rows and columns beyond
+// these are not read, and that is reported once at level 0 (GridSizeCappedId) with the file
+// (or "Clipboard") and the cap.
+constexpr int MaxGridFileRows = 65536;
+constexpr int MaxGridFileCols = 1024;
+constexpr int GridSizeCappedId = 1171;
+// Posts the message of a cut grid: source + ": only the first 65536 rows and 1024 columns are
+// read".
+void ReportGridCapped(std::string_view source);
+
 // --- table text files and settings sections ---
 
 // Writes the whole grid as a table text file. An existing file is backed up first (settings
@@ -41,9 +51,10 @@ std::string GridToTableText(const platform::StringGrid& grid);
 // Returns the row index after the last line, -1 when the file is missing or cannot be read.
 int LoadGridText(const std::string& path, int startCol, platform::StringGrid& grid,
                  bool growCols, int startRow);
-// The same on bytes already read.
+// The same on bytes already read; source names them in the message of a cut grid. Rows from
+// MaxGridFileRows and columns from MaxGridFileCols on are not read.
 int TableTextToGrid(std::string_view bytes, int startCol, platform::StringGrid& grid,
-                    bool growCols, int startRow);
+                    bool growCols, int startRow, std::string_view source = "Table");
 
 // The lines of a text: CR LF, LF and a lone CR each end a line; a final line end adds no
 // empty line; text after the last line end is the last line.
@@ -53,7 +64,8 @@ std::vector<std::string> SplitTextLines(std::string_view text);
 // (the line after the header becomes row 0): cells from (1, 1) are emptied, the grid shrinks
 // to 2 x 2 and grows to take the lines. The column widths stay. A section that does not exist
 // leaves the grid as it is. The store's section lines are not changed, so loading twice gives
-// the same grid and a later WriteSection writes the section with its header.
+// the same grid and a later WriteSection writes the section with its header. Lines from
+// MaxGridFileRows and columns from MaxGridFileCols on are not read (reported with the file).
 // Returns true when the section was there.
 bool LoadGridFromSection(platform::StringGrid& grid, const std::string& section);
 
@@ -171,8 +183,9 @@ class GridToolkit {
   // Line n of the copy buffer; "" beyond the end.
   std::string MemoLine(int n) const;
   int MemoLineCount() const;
-  // Writes the buffer's TAB lines into the grid from (col, row): rows grow to take them; the
-  // rectangle they cover is emptied first.
+  // Writes the buffer's TAB lines into the grid from (col, row): rows grow to take them (up to
+  // MaxGridFileRows rows; the lines beyond are reported and dropped); the rectangle they cover
+  // is emptied first.
   void MemoToGrid(int col, int row, platform::StringGrid& grid);
   // Exchanges the contents of a and b through the spare grid.
   void SwapGrids(platform::StringGrid& a, platform::StringGrid& b);
