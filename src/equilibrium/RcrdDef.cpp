@@ -544,9 +544,9 @@ void TRcrdDefDlg::LoadRecordDefinition() {
   }
   if (store.FindSectionRange("RecordVariables").first < 0) return;
   store.SelectSection("RecordVariables");
-  // Every variable has a line of its own, and the address table has room for 256: a count
-  // beyond either is no count.
-  const int lines = static_cast<int>(std::min<std::size_t>(store.SectionLines().size() - 1, INT_MAX));
+  // Every variable has a line of its own besides the count's, and the address table has room
+  // for 256: a count beyond either is no count.
+  const int lines = static_cast<int>(std::min<std::size_t>(store.SectionLines().size() - 2, INT_MAX));
   const std::unordered_map<std::string, std::string> keys = store.SectionKeyValues();
   const auto value_of = [&keys](const std::string& key) {
     auto it = keys.find(key);

@@ -28,8 +28,9 @@ StringGrid::StringGrid(Component* owner, std::string name) : Component(owner, st
 // grid costs what its texts cost, not its column count times its row count.
 void StringGrid::Resize(int cols, int rows) {
   cells_.resize(std::size_t(rows));
-  for (auto& r : cells_)
-    if (r.size() > std::size_t(cols)) r.resize(std::size_t(cols));
+  if (cols < col_count_)
+    for (auto& r : cells_)
+      if (r.size() > std::size_t(cols)) r.resize(std::size_t(cols));
   col_widths_.resize(std::size_t(cols), default_col_width_);
   row_heights_.resize(std::size_t(rows), default_row_height_);
   col_count_ = cols;

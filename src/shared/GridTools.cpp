@@ -83,8 +83,9 @@ std::string GridToTableText(const StringGrid& grid) {
 }
 
 int SaveGridText(const StringGrid& grid, const std::string& path) {
-  SettingsStore().BackupFile(path);
-  if (!ReplaceFileContents(path, GridToTableText(grid))) {
+  // A read-only file is not replaced, nor a file whose old version could not be kept.
+  if (platform::IsReadOnlyFile(path) || !SettingsStore().BackupFile(path) ||
+      !ReplaceFileContents(path, GridToTableText(grid))) {
     platform::MessageBox("File can not be saved", "Table",
                          platform::mbOk | platform::mbIconExclamation);
     return -1;

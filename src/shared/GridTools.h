@@ -38,7 +38,8 @@ void ReportGridCapped(std::string_view source);
 // Writes the whole grid as a table text file. An existing file is backed up first (settings
 // store's BackupFile); the text goes to a temporary file beside the target that is then renamed
 // over it, so a failed write leaves the old file whole. 1, or -1 after the message box
-// "File can not be saved" (caption "Table") when the file cannot be written.
+// "File can not be saved" (caption "Table") when the file cannot be written, is read-only, or
+// its old version could not be kept as the backup.
 int SaveGridText(const platform::StringGrid& grid, const std::string& path);
 // The bytes SaveGridText writes.
 std::string GridToTableText(const platform::StringGrid& grid);

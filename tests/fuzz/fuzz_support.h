@@ -38,7 +38,12 @@ class QuietLog : public quorel::LogSink {
 // system's temporary folder (removed when the process ends).
 struct Environment {
   Environment() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "quorel_fuzz_XXXXXX").string();
+    // In memory where there is such a folder: the savers flush every file they write.
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    std::string tmpl = (base / "quorel_fuzz_XXXXXX").string();
     if (!::mkdtemp(tmpl.data())) std::abort();
     folder = tmpl;
     session.application.program_path = folder + "/orvanto";
