@@ -207,20 +207,30 @@ bool ReadWholeFile(std::string_view path, std::string& bytes, std::string* reaso
   return ok;
 }
 
-bool IsReadOnlyFile(std::string_view path) {
-  const std::string native = NativePath(path);
+namespace {
+
+bool IsReadOnlyNative(const std::string& native) {
   struct stat st;
   if (native.empty() || ::stat(native.c_str(), &st) != 0) return false;
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
   return ::access(native.c_str(), W_OK) != 0 && errno != ENOENT;
 }
 
+int RemoveLeftoversNative(const std::string& native);
+
+}  // namespace
+
+bool IsReadOnlyFile(std::string_view path) { return IsReadOnlyNative(NativePath(path)); }
+
 std::string SaveTempName(const std::string& nativeTarget, int n) {
   return nativeTarget + ".~tmp" + std::to_string(::getpid()) + "-" + std::to_string(n);
 }
 
-int RemoveLeftoverTempFiles(std::string_view target) {
-  const std::string native = NativePath(target);
+int RemoveLeftoverTempFiles(std::string_view target) { return RemoveLeftoversNative(NativePath(target)); }
+
+namespace {
+
+int RemoveLeftoversNative(const std::string& native) {
   if (native.empty()) return 0;
   const std::string folder = FolderOf(native);
   const std::size_t slash = native.find_last_of('/');
@@ -253,6 +263,8 @@ int RemoveLeftoverTempFiles(std::string_view target) {
   return removed;
 }
 
+}  // namespace
+
 bool SaveFileContents(std::string_view path, std::string_view bytes, std::string* reason) {
   std::string target = NativePath(path);
   if (target.empty()) {
@@ -270,11 +282,11 @@ bool SaveFileContents(std::string_view path, std::string_view bytes, std::string
     SetReason(reason, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     return false;
   }
-  if (existed && IsReadOnlyFile(PathFromNative(target))) {
+  if (existed && IsReadOnlyNative(target)) {
     SetReason(reason, EACCES);
     return false;
   }
-  RemoveLeftoverTempFiles(PathFromNative(target));
+  RemoveLeftoversNative(target);
   mode_t mode;
   if (existed) {
     mode = st.st_mode & 07777;
@@ -333,7 +345,7 @@ bool CopyFile(std::string_view source, std::string_view target, bool overwrite, 
     SetReason(reason, err);
     return false;
   }
-  RemoveLeftoverTempFiles(target);
+  RemoveLeftoversNative(dst);
   const std::string name = WriteTempFile(dst, bytes, sst.st_mode & 07777);
   if (name.empty()) {
     SetReason(reason, errno);
