@@ -5,7 +5,7 @@
 #                         QUOREL_FUZZ_SECONDS (20) seconds
 #   ./setup.sh fuzz [s]   build the fuzz targets and run each for s seconds (default 600),
 #                         keeping what they learn in build-fuzz/fuzz-corpus/
-#   ./setup.sh orvanto    build and start Orvanto with the shipped database
+#   ./setup.sh orvanto    build and start Orvanto with the shipped database and the first example
 #   ./setup.sh lunetta    build and start Lunetta with the shipped database
 #   ./setup.sh bench      build and run the benchmarks
 set -euo pipefail
@@ -66,9 +66,15 @@ case "$what" in
   fuzz)
     run_fuzzers "${1:-600}"
     ;;
-  orvanto|lunetta)
+  orvanto)
     configure_build "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    exec "$here/build/$what" "$@"
+    # Without a file of its own, Orvanto opens the first example system.
+    [ $# -gt 0 ] || set -- "$here/examples/1_methane_oxygen_3000K.eql"
+    exec "$here/build/orvanto" "$@"
+    ;;
+  lunetta)
+    configure_build "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    exec "$here/build/lunetta" "$@"
     ;;
   bench)
     configure_build "$here/build" -DCMAKE_BUILD_TYPE=Release

@@ -122,6 +122,12 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuFileSave = MnuFile->Add("MnuFileSave", "&Save");
   MnuFileSaveAs = MnuFile->Add("MnuFileSaveAs", "Save &as");
   MnuReopen = MnuFile->Add("MnuReopen", "Reopen");
+  MnuReopen->SetVisible(false);
+  for (int i = 0; i < int(MnuHst.size()); ++i) {
+    MnuHst[i] = MnuReopen->Add("MnuHst" + std::to_string(i), " ");
+    MnuHst[i]->SetTag(i);
+    MnuHst[i]->SetVisible(false);
+  }
   MnuClose = MnuFile->Add("MnuClose", "Close");
   MnuFile->AddSeparator("N1");
   MnuExit = MnuFile->Add("MnuExit", "E&xit");
@@ -135,6 +141,8 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuNewSolid = MnuNewPhase->Add("MnuNewSolid", "Solid");
   MnuNewSolid->SetTag(6);
   MnuCompunds = MnuSystem->Add("MnuCompunds", "Compounds");
+  MnuClear = MnuSystem->Add("MnuClear", "Clear");
+  MnuClearSubstance = MnuClear->Add("MnuClearSubstance", "All Substances");
   MnuEnvironment = MnuSystem->Add("MnuEnvironment", "Environment");
   MnuIsotherm = MnuEnvironment->Add("MnuIsotherm", "Isotherm");
   MnuIsotherm->SetTag(0);
@@ -298,35 +306,18 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   auto compounds = [this](Component*) { CompoundsCommand(); };
   BtnComp->OnClick = compounds;
   MnuCompunds->OnClick = compounds;
-  auto openFile = [this](Component*) {
-    if (AskSaveChanges() < 0 || !AplStgsWnd) return;
-    OpenDialog* d = AplStgsWnd->OpenDialog1;
-    d->SetFilter("Thermodynamic System  (*.eql)|*.eql|All Files (*.*)|*.*");
-    d->SetTitle("Open Equilibrium File");
-    d->SetFileName(CurrentSystemPath);
-    d->SetInitialDir(CurrentSystemPath.empty() ? ProjectFolder : SystemFolder());
-    if (!d->Execute()) return;
-    if (!FileExists(d->FileName())) {
-      const std::string text = d->FileName() + ": file does not exist";
-      MessageBox(text, "Open Equilibrium File", mbOk | mbIconInformation);
-      PostLogMessage(LevelError, 473, text);
-      return;
-    }
-    OpenSystemFile(d->FileName());
-  };
+  auto openFile = [this](Component*) { MnuFileOpenClick(); };
   BtnOpen->OnClick = openFile;
   MnuFileOpen->OnClick = openFile;
-  auto saveFile = [this](Component*) {
-    if (!EqlMainHooks.WriteSystemFile) {
-      PostLogMessage(LevelCritical, SystemFileUnreadableId, "The system file can not be written in this version");
-      return;
-    }
-    if (!CurrentSystemPath.empty() && EqlMainHooks.WriteSystemFile(CurrentSystemPath) >= 1) SystemChangedFlag = false;
-  };
+  auto saveFile = [this](Component*) { MnuFileSaveClick(); };
   BtnSave->OnClick = saveFile;
   MnuFileSave->OnClick = saveFile;
-  BtnSaveAs->OnClick = saveFile;
-  MnuFileSaveAs->OnClick = saveFile;
+  auto saveFileAs = [this](Component*) { MnuFileSaveAsClick(); };
+  BtnSaveAs->OnClick = saveFileAs;
+  MnuFileSaveAs->OnClick = saveFileAs;
+  for (MenuItem* item : MnuHst) item->OnClick = [this](Component* s) { MnuHstClick(s ? s->Tag() : 0); };
+  MnuClose->OnClick = [this](Component* s) { MnuCloseClick(s); };
+  MnuClearSubstance->OnClick = [this](Component* s) { MnuCloseClick(s); };
   OnResize = [this](Component*) { FormResize(); };
   OnCloseQuery = [this](Component*, bool& canClose) { FormCloseQuery(canClose); };
   OnDropFiles = [this](Component*, const std::vector<std::string>& files) { DropFiles(files); };
@@ -347,6 +338,7 @@ TEqlMainWnd::~TEqlMainWnd() {
   retired_.clear();
   if (PhaseWindowHost == this) PhaseWindowHost = nullptr;
   if (EqlMainWnd == this) EqlMainWnd = nullptr;
+  TableChangedHook = nullptr;  // it may hold this window's change watch
 }
 
 void TEqlMainWnd::FormCreate() {
@@ -441,10 +433,14 @@ void TEqlMainWnd::StartUp() {
   MnuShowCaptionClick(nullptr);
   MnuToolBarsClick(nullptr);
   EditTsysChange();
-  // 9. A system file named on the command line.
+  WatchSystemChanges();
+  // 9. A system file named on the command line, taken against the working folder; anything
+  // else on the command line is ignored without a word.
   const std::vector<std::string> args = Application().Arguments();
-  // Anything else on the command line is ignored without a word.
-  if (!args.empty() && LowerExtension(args[0]) == ".eql" && FileExists(args[0])) OpenSystemFile(args[0]);
+  if (!args.empty()) {
+    const std::string path = AbsolutePath(args[0]);
+    if (LowerExtension(path) == ".eql" && FileExists(path)) EqlFileReader(path);
+  }
 }
 
 void TEqlMainWnd::ReadMainSettings() {
@@ -504,17 +500,11 @@ int TEqlMainWnd::MnuSaveNowClick() {
 
 int TEqlMainWnd::AskSaveChanges() {
   if (!SystemChangedFlag) return 0;
-  if (!EqlMainHooks.WriteSystemFile) {
-    // Without a system file writer the changes cannot be kept; say so instead of asking.
-    PostLogMessage(LevelImportant, SystemFileUnreadableId,
-                   CurrentSystemPath + " System is changed; the system file can not be written in this version");
-    return 0;
-  }
   const int answer = MessageBox(CurrentSystemPath + " System is changed save Changes", "Equilibrium",
                                 mbYesNoCancel | mbIconQuestion);
   if (answer == mrNo) return 0;
   if (answer != mrYes) return -1;
-  if (!CurrentSystemPath.empty() && EqlMainHooks.WriteSystemFile(CurrentSystemPath) >= 1) SystemChangedFlag = false;
+  MnuFileSaveClick();
   if (SystemChangedFlag) return -1;
   SetCaption("Equilibrium");
   return 1;
@@ -536,21 +526,14 @@ void TEqlMainWnd::FormCloseQuery(bool& canClose) {
   }
 }
 
-bool TEqlMainWnd::OpenSystemFile(const std::string& path) {
-  if (EqlMainHooks.ReadSystemFile && EqlMainHooks.ReadSystemFile(path)) {
-    if (InfoDlg) InfoDlg->UpdateRecentFiles(path);
-    return true;
-  }
-  PostLogMessage(LevelCritical, SystemFileUnreadableId, path + ": system file can not be read");
-  return false;
-}
-
 void TEqlMainWnd::DropFiles(const std::vector<std::string>& files) {
+  // A drop while a calculation runs (the solver lets window events through) is not taken.
+  if (RefuseDuringCalculation("Opening a dropped file")) return;
   for (const std::string& f : files) {
-    if (LowerExtension(f) != ".eql") continue;
-    if (RefuseDuringCalculation(f)) return;
+    const std::string path = AbsolutePath(f);
+    if (LowerExtension(path) != ".eql") continue;
     if (AskSaveChanges() < 0) return;
-    OpenSystemFile(f);
+    EqlFileReader(path);
   }
 }
 
@@ -644,6 +627,10 @@ void TEqlMainWnd::MnuElBalanceClick() {
   ElBalanceDlg->ButtonUpdateClick();
   ElBalanceDlg->Show();
   ElBalanceDlg->BringToFront();
+}
+
+void TEqlMainWnd::SystemChanged() {
+  if (!CalculationUnderWay()) SystemChangedFlag = true;
 }
 
 bool TEqlMainWnd::ToolBarsShown() const { return MnuToolBars->Checked(); }
@@ -806,6 +793,7 @@ void TEqlMainWnd::ClosePhaseWindow(int slot) {
     PhaseSlotTable[slot].Grid = nullptr;
     PhaseSlotTable[slot].Exists = false;
     RefreshPhaseMenus();
+    SystemChanged();
   }
 }
 
@@ -817,9 +805,11 @@ void TEqlMainWnd::NewPhaseClick(int group) {
       slot = s;
       break;
     }
+  const bool opened = !PhaseSlotTable[slot].Window;
   CreatePhaseWindow(slot);
   LoadPhaseWindowSettings(*PhaseWindow(slot), slot);
   RefreshPhaseMenus();
+  if (opened) SystemChanged();
 }
 
 void TEqlMainWnd::RefreshPhaseMenus() {

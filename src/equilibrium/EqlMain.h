@@ -43,7 +43,12 @@ class TTablOprtWnd;
 using Extended = long double;
 
 // Message IDs of this window beyond those of the calculation road.
-constexpr int SystemFileUnreadableId = 1605;
+// A system file that cannot be read, or holds no system.
+constexpr int SystemFileMissingId = 491;
+// The file chosen in the open dialog does not exist.
+constexpr int OpenFileMissingId = 473;
+// An element number of "ne" that the periodic table does not have.
+constexpr int SystemFileElementSkippedId = 493;
 // The adiabatic search ended without a temperature: the enthalpy balance kept its sign beyond
 // the temperature range of the system's datasets, or no bracket closed within the trial limit.
 constexpr int AdiabaticNotFoundId = 1417;
@@ -70,9 +75,6 @@ struct PhaseTotal {
 
 // Windows that join the program later reach the run through these; each is tested first.
 struct OrvantoHooks {
-  // The system file reader and writer: true / >= 1 on success.
-  std::function<bool(const std::string& path)> ReadSystemFile;
-  std::function<int(const std::string& path)> WriteSystemFile;
   // Record variables: how many are defined, and append one record row for the last result.
   std::function<int()> RecordVariableCount;
   std::function<void()> EvaluateRecordVariables;
@@ -123,6 +125,7 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuFileSave = nullptr;
   platform::MenuItem* MnuFileSaveAs = nullptr;
   platform::MenuItem* MnuReopen = nullptr;
+  std::array<platform::MenuItem*, 8> MnuHst{};  // the recent files, MnuHst0..MnuHst7
   platform::MenuItem* MnuClose = nullptr;
   platform::MenuItem* MnuExit = nullptr;
   platform::MenuItem* MnuSystem = nullptr;
@@ -132,6 +135,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuNewLiquid = nullptr;
   platform::MenuItem* MnuNewSolid = nullptr;
   platform::MenuItem* MnuCompunds = nullptr;
+  platform::MenuItem* MnuClear = nullptr;
+  platform::MenuItem* MnuClearSubstance = nullptr;
   platform::MenuItem* MnuEnvironment = nullptr;
   platform::MenuItem* MnuIsotherm = nullptr;
   platform::MenuItem* MnuAdiabatic = nullptr;
@@ -191,6 +196,14 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   std::vector<std::array<Extended, PhaseSlotCount + 1>> ElementSlotTotals;  // by component, slot
   // The gas slot of each CbxPV item (0 for "P Const.").
   std::vector<int> PVItemSlots{0};
+  // The addresses of the record variables (column 2 of the field grid) as the system was read
+  // or the record dialog accepted: the chart's columns are renumbered against them.
+  std::vector<std::string> RecordAddressSnapshot;
+  // Sections of the system file whose windows this program does not have yet, kept as read
+  // (header line first) and written back in their place: the variation grid and the chart
+  // definition. Close forgets them.
+  std::vector<std::string> KeptVariationLines;
+  std::vector<std::string> KeptChartLines;
   bool BreakRequested = false;
 
   // --- start-up, settings, closing ---
@@ -199,11 +212,10 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void ReadMainSettings();
   // Rewrites the user settings file; 1 written, -1 failed.
   int MnuSaveNowClick();
+  // 0 nothing to save or not wanted, 1 saved, -1 cancelled or not saved.
   int AskSaveChanges();
   void FormCloseQuery(bool& canClose);
   void DropFiles(const std::vector<std::string>& files);
-  // Reads a system file (reported as not readable while no reader exists); true when read.
-  bool OpenSystemFile(const std::string& path);
   void EditTsysChange();
   void MnuTempClick(platform::Component* sender);
   void MnuEnvClick(platform::Component* sender);
@@ -216,6 +228,27 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   // Opens the element balance of the open phases at the conditions of the edits.
   void MnuElBalanceClick();
   bool TempInCelsius() const;
+
+  // --- the system file (EqlFile.cpp) ---
+  // Writes the whole system; 1 written, -1 when the file could not be saved (then nothing of
+  // the window's state changes).
+  int EqlFileWriter(const std::string& path);
+  // Reads a system into the windows; 1 read, 0 when the file cannot be read or holds no
+  // system (the system open before stays).
+  int EqlFileReader(const std::string& path);
+  void MnuFileOpenClick();
+  // Save: the current path, else (or when that fails) Save as. The writer's result, 0 when
+  // cancelled.
+  int MnuFileSaveClick();
+  int MnuFileSaveAsClick();
+  // Reopen item i (MnuHst0..7).
+  void MnuHstClick(int index);
+  // Close and Clear > All Substances: a new, empty system; with a sender the changes are
+  // asked for first.
+  void MnuCloseClick(platform::Component* sender);
+  // The flag of unsaved changes follows every edit of what the file holds.
+  void WatchSystemChanges();
+  void SystemChanged() override;
 
   // --- phase windows ---
   int CreatePhaseWindow(int slot);
@@ -251,6 +284,12 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
 
  private:
   void LockForRun(bool lock);
+  // Captions and recent files after a read or write of path.
+  void ShowSystemPath(const std::string& path);
+  // The sections of the system file read by windows that are not part of this program yet.
+  void KeepUnownedSections();
+  void WriteKeptVariation(std::vector<std::string>& lines) const;
+  void WriteKeptChart(std::vector<std::string>& lines) const;
   std::vector<std::uint8_t> ElementSelectionFlags() const;
   SystemConditions CurrentConditions() const;  // mode, T, P and V as the run holds them
   // One solve of the adiabatic search; false (reported with failureId) when it failed.

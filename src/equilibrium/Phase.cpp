@@ -60,6 +60,17 @@ bool HoldsSubstance(const std::string& cell) {
   return !key.empty() && key != "0";
 }
 
+// A phase's contents changed: the grid no longer matches the results, and the system differs
+// from its file.
+void MarkPhaseEdited() {
+  PhasesChangedFlag = true;
+  if (PhaseWindowHost) PhaseWindowHost->SystemChanged();
+}
+
+void MarkSystemChanged() {
+  if (PhaseWindowHost) PhaseWindowHost->SystemChanged();
+}
+
 GridToolkit& Toolkit() {
   static GridToolkit toolkit;
   return toolkit;
@@ -361,6 +372,29 @@ void InitPhaseSlotWindow(TPhaseWnd& w, int slot) {
   w.UndoList.clear();
 }
 
+void SetPhaseGridHeaders(int slot) {
+  StringGrid* g = PhaseSlotTable[slot].Grid;
+  if (!g || !ValidPhaseSlot(slot)) return;
+  const bool gas = IsGasSlot(slot);
+  const int in = PhaseDimensionTable.InDimension[slot];
+  const int out = PhaseDimensionTable.OutDimension[slot];
+  g->SetCells(ColIn, 0, in > 0 ? "in " + DimensionName(in) : std::string("in"));
+  g->SetCells(ColOut, 0, out > 0 ? "out " + DimensionName(out) : std::string("out"));
+  g->SetCells(ColConc, 0, ConcentrationHeader(PhaseDimensionTable.Concentration[slot]));
+  g->SetCells(ColActivity, 0, gas ? "f" : "a");
+  g->SetCells(ColCoefficient, 0, gas ? "f.c." : "a.c.");
+  g->SetCells(ColRel, 0, "Rel.");
+  g->SetCells(ColInfo, 0, "Inf.");
+  g->SetCells(ColTin, 0, "T(in)");
+  g->SetCells(ColComment, 0, "Comment");
+  if (TPhaseWnd* w = PhaseSlotTable[slot].Window)
+    for (int i = 0; i < AmountDimensionCount; ++i) {
+      w->MnuDimIn[i]->SetChecked(i == in);
+      w->MnuDimOut[i]->SetChecked(i == out);
+      if (i < ConcentrationKindCount) w->MnuConc[i]->SetChecked(i == PhaseDimensionTable.Concentration[slot]);
+    }
+}
+
 void TPhaseWnd::FormResize() {
   const int w = Width() >= 500 ? Width() - 40 : 500;
   for (int i = 0; i < 4; ++i) StBar->SetPanelWidth(i, w < 1032 ? w / 8 : 128);
@@ -432,6 +466,7 @@ void TPhaseWnd::RewriteResultsIfValid(bool changed) {
 void TPhaseWnd::DimInClick(int code) {
   ActivePhaseSlot = Slot();
   if (code < 0 || code >= AmountDimensionCount || DimensionHidden(code)) return;
+  if (PhaseDimensionTable.InDimension[Slot()] != code) MarkSystemChanged();
   PhaseDimensionTable.InDimension[Slot()] = code;
   SetDimensionHeader(ColIn);
 }
@@ -442,6 +477,7 @@ void TPhaseWnd::DimOutClick(int code) {
   const bool changed = PhaseDimensionTable.OutDimension[Slot()] != code;
   PhaseDimensionTable.OutDimension[Slot()] = code;
   SetDimensionHeader(ColOut);
+  if (changed) MarkSystemChanged();
   RewriteResultsIfValid(changed);
 }
 
@@ -451,6 +487,7 @@ void TPhaseWnd::ConcClick(int kind) {
   const bool changed = PhaseDimensionTable.Concentration[Slot()] != kind;
   PhaseDimensionTable.Concentration[Slot()] = kind;
   SetDimensionHeader(ColConc);
+  if (changed) MarkSystemChanged();
   RewriteResultsIfValid(changed);
 }
 
@@ -481,6 +518,7 @@ void TPhaseWnd::ToolBtnIOClick() {
   }
   std::swap(PhaseDimensionTable.InDimension[s], PhaseDimensionTable.OutDimension[s]);
   if (PhaseWindowHost) PhaseWindowHost->SetResultsValid(false);
+  MarkSystemChanged();
   SGPhase->SetCells(ColIn, 0, "in " + DimensionName(PhaseDimensionTable.InDimension[s]));
   SGPhase->SetCells(ColOut, 0, "out " + DimensionName(PhaseDimensionTable.OutDimension[s]));
   for (int i = 0; i < 8; ++i) {
@@ -493,7 +531,7 @@ void TPhaseWnd::ToolBtnIOClick() {
 void TPhaseWnd::ToolBtnEmptyClick() {
   if (MessageBox("Empty input " + Caption() + " ?", Caption(), mbYesNo | mbIconQuestion) != mrYes) return;
   for (int r = 1; r < SGPhase->RowCount(); ++r) SGPhase->SetCells(ColIn, r, "");
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
   RefreshSums({1});
 }
 
@@ -518,7 +556,7 @@ void TPhaseWnd::ToolButtonRelClick() {
     SGPhase->SetCells(column, r, EditRel->Text());
   }
   MnuSetUndo->SetEnabled(true);
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
   if (column == ColIn) RefreshSums({1});
 }
 
@@ -534,7 +572,7 @@ void TPhaseWnd::UndoClick() {
     SGPhase->SetCells(column, r, UndoList[r]);
     UndoList[r] = std::move(old);
   }
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
   if (column == ColIn) RefreshSums({1});
 }
 
@@ -554,13 +592,13 @@ void TPhaseWnd::EditRelKeyDown(int& key, ShiftState shift) {
   StringGrid* g = PhaseSlotTable[EditRel->Tag()].Grid;
   if (!g) g = SGPhase;
   for (int r = 1; r < g->RowCount(); ++r) g->SetCells(ColRel, r, EditRel->Text());
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
 }
 
 // --- rows -----------------------------------------------------------------------------------
 
 void TPhaseWnd::MarkRowsChanged() {
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
   UndoList.clear();
   MnuSetUndo->SetEnabled(false);
 }
@@ -620,7 +658,7 @@ void TPhaseWnd::PasteClick() {
   if (SGPhase->FixedCols() > 0) col = std::max(col, 1);
   const int row = std::max(SGPhase->Row(), 1);
   SGPhase->SetCells(col, row, text);
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
 }
 
 void TPhaseWnd::InsertFromClipboard() {
@@ -642,7 +680,7 @@ void TPhaseWnd::ClearClick() {
   const int left = std::max(1, std::min(s.Left, s.Right));
   for (int r = top; r <= std::max(s.Top, s.Bottom) && r < SGPhase->RowCount(); ++r)
     for (int c = left; c <= std::max(s.Left, s.Right) && c < SGPhase->ColCount(); ++c) SGPhase->SetCells(c, r, "");
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
 }
 
 void TPhaseWnd::SelectAllClick() {
@@ -739,7 +777,7 @@ void TPhaseWnd::CopyToClick(int target) {
     return;
   }
   CopyPhaseCompoundsHook(*SGPhase, *g);
-  PhasesChangedFlag = true;
+  MarkPhaseEdited();
 }
 
 void TPhaseWnd::ImportClick(int mode) {
@@ -870,7 +908,9 @@ void TPhaseWnd::GridMouseDown(MouseButton button, ShiftState shift, int x, int y
 void TPhaseWnd::GridSetEditText(int col, int, const std::string& text) {
   LastEditCol = col;
   LastEditText = text;
-  if (col != ColComment) PhasesChangedFlag = true;
+  // A comment is no input of the calculation, but it is part of the system.
+  if (col != ColComment) MarkPhaseEdited();
+  else MarkSystemChanged();
   if (col == ColIn || col == ColOut) ShowColumnSum(col);
 }
 

@@ -99,6 +99,8 @@ class PhaseHost {
   virtual bool ButtonCaptionsShown() const { return false; }
   // Folder of the current system file (initial folder of the import).
   virtual std::string SystemFolder() const { return {}; }
+  // Something the system file holds was changed by the user (a cell, a unit, a row).
+  virtual void SystemChanged() {}
 };
 extern PhaseHost* PhaseWindowHost;
 
@@ -244,6 +246,10 @@ class TPhaseWnd : public platform::Form {
 };
 
 void InitPhaseSlotWindow(TPhaseWnd& window, int slot);
+// Rebuilds the header row of the slot's grid from its dimension codes and concentration kind:
+// "in" / "out" alone for mol, else with the unit ("in [g]"), then "x" / "w" / "w%", "f" and
+// "f.c." (gas) or "a" and "a.c.", "Rel.", "Inf.", "T(in)", "Comment".
+void SetPhaseGridHeaders(int slot);
 void LoadPhaseWindowSettings(TPhaseWnd& window, int slot);
 void SavePhaseWindowSettings(TPhaseWnd& window, int slot);
 void ApplyToolbarLook(TPhaseWnd& window);

@@ -276,6 +276,12 @@ std::string ExpandProgramPath(std::string_view base, std::string_view path) {
   return (folder / p).lexically_normal().string();
 }
 
+std::string AbsolutePath(std::string_view path) {
+  std::error_code ec;
+  const std::string working = std::filesystem::current_path(ec).string();
+  return ExpandProgramPath(ec ? std::string(".") : working, path);
+}
+
 std::string ProgramFolder() {
   std::lock_guard<std::mutex> lock(g_folder_mutex);
   if (g_program_folder.empty()) {

@@ -47,6 +47,9 @@ double TagValueFloat(std::string_view tag, std::string_view text);
 // empty. Returns a path with this platform's separators. Never changes the process's current
 // folder.
 std::string ExpandProgramPath(std::string_view base, std::string_view path);
+// A path as the user names it on the command line or by a drop: a relative one is taken against
+// the working folder, not the program folder; otherwise as ExpandProgramPath.
+std::string AbsolutePath(std::string_view path);
 // Converts every '\' to '/'.
 std::string NativeSeparators(std::string_view path);
 

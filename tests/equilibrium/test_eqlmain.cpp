@@ -62,20 +62,6 @@ TEST_F(OrvantoTest, StartUpOpensGasLiquidAndSolidWithTheDatabase) {
   EXPECT_TRUE(EqlMainHooks.RelationValue != nullptr);
 }
 
-TEST_F(OrvantoTest, AnEqlArgumentIsReportedWhileNoReaderExists) {
-  const std::string file = (home / "system.eql").string();
-  std::ofstream(file) << "[Gas1]\r\n";
-  Stop();
-  session.application.arguments = {file};
-  Start();
-  EXPECT_TRUE(Logged(SystemFileUnreadableId));
-  EXPECT_NE(Text(SystemFileUnreadableId).find("system.eql"), std::string::npos);
-  // A dropped one too.
-  log->sink.Clear();
-  m->UserDropFiles({file, (home / "notes.txt").string()});
-  EXPECT_EQ(log->sink.Count(SystemFileUnreadableId), 1);
-}
-
 TEST_F(OrvantoTest, ACommandLineArgumentThatIsNoExistingSystemFileIsIgnoredSilently) {
   std::ofstream(home / "notes.txt") << "text\r\n";
   const std::vector<std::string> arguments[] = {
@@ -85,7 +71,7 @@ TEST_F(OrvantoTest, ACommandLineArgumentThatIsNoExistingSystemFileIsIgnoredSilen
     Stop();
     session.application.arguments = args;
     Start();
-    EXPECT_FALSE(Logged(SystemFileUnreadableId)) << Text(SystemFileUnreadableId);
+    EXPECT_FALSE(Logged(SystemFileMissingId)) << Text(SystemFileMissingId);
     for (const auto& e : log->sink.messages) EXPECT_GT(e.level, int(LevelCritical)) << e.id << " " << e.text;
   }
 }

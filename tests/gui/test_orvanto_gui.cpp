@@ -20,8 +20,10 @@
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/EqlMain.h"
 #include "gui/Gui.h"
+#include "gui/QtServices.h"
 #include "gui/ViewBase.h"
 #include "platform/System.h"
+#include "records_charts/TablOprt.h"
 #include "shared/AplStgs.h"
 #include "shared/PTools.h"
 #include "shared/Periodica.h"
@@ -165,6 +167,78 @@ TEST(OrvantoGuiTest, MethaneBurnsInGas1AtThreeThousandKelvin) {
   // H2O = H2 + 1/2 O2: K = exp(-77163 / RT) = 0.0453 bar^0.5 (log Kf of H2O 1.344).
   const double kWater = std::exp(-77163.0 / RT);
   EXPECT_NEAR(f["H2"] * std::sqrt(f["O2"]) / f["H2O"], kWater, 0.04 * kWater);
+}
+
+// The real program started with a system file on its command line: the full golden file of the
+// system-file tests opens its four phases with their captions, records and units.
+TEST(OrvantoGuiTest, StartsWithTheSystemFileOfItsCommandLine) {
+  const fs::path home = fs::temp_directory_path() / ("orvanto_gui_eql_" + std::to_string(getpid()));
+  fs::remove_all(home);
+  fs::create_directories(home);
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const std::string savedFolder = ProgramFolder();
+  SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+  const std::string file = (home / "full.eql").string();
+  fs::copy_file(QUOREL_SOURCE_DIR "/tests/equilibrium/fixtures/eql/full.eql", file);
+  const std::string picture = QUOREL_BUILD_DIR "/orvanto_system_file.png";
+  fs::remove(picture);
+  InitElementTable();
+
+  // The test program's Qt application has its own command line: the program's is this one.
+  struct CommandLine : gui::QtApplication {
+    std::vector<std::string> arguments;
+    std::vector<std::string> Arguments() override { return arguments; }
+  };
+  int argc = 1;
+  char arg0[] = "orvanto";
+  char* argv[] = {arg0, nullptr};
+  {
+    gui::Application app(argc, argv);
+    CommandLine commandLine;
+    commandLine.arguments = {file};
+    platform::ServiceSet services = platform::InstalledServices();
+    services.application = &commandLine;
+    const platform::ServiceSet qt = platform::InstallServices(services);
+    OrvantoWindows windows;
+    TEqlMainWnd& m = *windows.Main;
+    m.StartUp();
+    EXPECT_EQ(m.CurrentSystemPath, file);
+    EXPECT_EQ(m.Caption(), "Equilibrium [" + file + "]");
+    m.SetWindowState(platform::WindowState::Normal);
+    m.SetBounds(0, 0, 1200, 760);
+    gui::Show(&m);
+    gui::Sync();
+    ASSERT_NE(gui::WidgetOf(&m), nullptr);
+    EXPECT_EQ(gui::WidgetOf(&m)->windowTitle().toStdString(), m.Caption());
+    const std::pair<int, const char*> phases[] = {{1, "Gas.1"}, {2, "Exhaust"}, {3, "Liq.1"}, {7, "Sol.2"}};
+    int y = 0;
+    for (const auto& [slot, caption] : phases) {
+      TPhaseWnd* w = PhaseSlotTable[slot].Window;
+      ASSERT_NE(w, nullptr) << slot;
+      EXPECT_EQ(w->Caption(), caption);
+      ASSERT_NE(gui::WidgetOf(w->SGPhase), nullptr) << caption;
+      w->SetBounds(0, y, 760, 150);
+      y += 152;
+    }
+    EXPECT_EQ(PhaseSlotTable[6].Window, nullptr);
+    EXPECT_EQ(PhaseSlotTable[1].Grid->Cells(ColIn, 0), "in [g]");
+    EXPECT_EQ(PhaseSlotTable[7].Grid->Cells(ColKey, 2), "CaO (s)");
+    EXPECT_EQ(TablOprtWnd->SGT->Cells(1, 0), "T");
+    EXPECT_EQ(TablOprtWnd->SGT->RowCount(), 4);
+    EXPECT_TRUE(m.MnuHst[0]->Visible());
+    gui::Sync();
+    ASSERT_TRUE(gui::GrabToPng(&m, picture));
+    EXPECT_GT(fs::file_size(picture), 5000u);
+    m.MnuSaveByExit->SetChecked(false);
+    gui::UnbindAll();
+    platform::InstallServices(qt);
+  }
+  InitElementTable();
+  ClearDatabase();
+  SetProgramFolder(savedFolder);
+  fs::remove_all(home);
 }
 
 }  // namespace

@@ -209,6 +209,18 @@ TEST_F(SaveFaultTest, AReadOnlyFileIsRefused) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
 }
 
+TEST_F(SaveFaultTest, ASaveThroughASymbolicLinkReplacesTheFileItPointsTo) {
+  fs::create_directory(File("real"));
+  const std::string real = File("real/x.sys"), link = File("x.sys");
+  WriteBytes(real, Bytes("old"));
+  fs::create_symlink(real, link);
+  SettingsReader s;
+  NewVersion(s, link, "new");
+  ASSERT_EQ(s.SaveSettingsFile(link), 1);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadBytes(real), Bytes("new"));
+}
+
 // A process id that no process has: a child that has ended and been reaped.
 int DeadPid() {
   pid_t child = ::fork();
