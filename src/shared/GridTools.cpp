@@ -177,18 +177,23 @@ void TabLineToGridRow(int col, int row, std::string_view line, StringGrid& grid)
   }
 }
 
-void ListToGrid(const std::vector<std::string>& lines, StringGrid& grid, bool growRows,
+bool ListToGrid(const std::vector<std::string>& lines, StringGrid& grid, bool growRows,
                 bool growCols) {
-  if (lines.empty()) return;
-  // The counts stay within an int; the grid caps of files are the callers'.
-  const int n = static_cast<int>(std::min<std::size_t>(lines.size(), std::size_t(INT_MAX)));
-  if (growRows && grid.RowCount() < n) grid.SetRowCount(n);
+  if (lines.empty()) return false;
+  bool capped = false;
+  const int n = static_cast<int>(std::min<std::size_t>(lines.size(), std::size_t(MaxGridFileRows)));
+  if (growRows) {
+    if (lines.size() > std::size_t(n)) capped = true;
+    if (grid.RowCount() < n) grid.SetRowCount(n);
+  }
   if (growCols) {
     const auto tabs = static_cast<std::size_t>(std::count(lines[0].begin(), lines[0].end(), '\t'));
-    const int cols = static_cast<int>(std::min<std::size_t>(tabs, std::size_t(INT_MAX) - 1) + 1);
+    if (tabs >= std::size_t(MaxGridFileCols)) capped = true;
+    const int cols = static_cast<int>(std::min<std::size_t>(tabs + 1, std::size_t(MaxGridFileCols)));
     if (grid.ColCount() < cols) grid.SetColCount(cols);
   }
   for (int i = 0; i < n && i < grid.RowCount(); ++i) TabLineToGridRow(0, i, lines[static_cast<std::size_t>(i)], grid);
+  return capped;
 }
 
 bool LoadGridFromSection(StringGrid& grid, const std::string& section) {
@@ -209,19 +214,11 @@ bool LoadGridFromSection(StringGrid& grid, const std::string& section) {
   grid.SetRowCount(2);
   std::vector<std::string> rows;
   if (lines.size() > 1) {
-    const std::size_t n = std::min<std::size_t>(lines.size() - 1, MaxGridFileRows);
+    // One line more than the cap, so that ListToGrid sees the cut.
+    const std::size_t n = std::min<std::size_t>(lines.size() - 1, std::size_t(MaxGridFileRows) + 1);
     rows.assign(lines.begin() + 1, lines.begin() + 1 + static_cast<std::ptrdiff_t>(n));
   }
-  bool capped = lines.size() > 1 + std::size_t(MaxGridFileRows);
-  if (!rows.empty() && std::count(rows[0].begin(), rows[0].end(), '\t') >= MaxGridFileCols) {
-    // The first line sets the column count: only its first columns are taken.
-    std::size_t cut = 0;
-    for (int k = 0; k < MaxGridFileCols; ++k) cut = rows[0].find('\t', cut) + 1;
-    rows[0].resize(cut - 1);
-    capped = true;
-  }
-  ListToGrid(rows, grid, true, true);
-  if (capped) ReportGridCapped(store.CachedFileName() + " [" + section + "]");
+  if (ListToGrid(rows, grid, true, true)) ReportGridCapped(store.CachedFileName() + " [" + section + "]");
   for (int c = 0; c < static_cast<int>(widths.size()) && c < grid.ColCount(); ++c) {
     grid.SetColWidths(c, widths[static_cast<std::size_t>(c)]);
   }

@@ -74,8 +74,10 @@ bool LoadGridFromSection(platform::StringGrid& grid, const std::string& section)
 // (codes 0..32); cells beyond the column count are dropped.
 void TabLineToGridRow(int col, int row, std::string_view line, platform::StringGrid& grid);
 // Writes TAB lines into the grid from row 0, column 0; growRows raises the row count to the
-// number of lines, growCols the column count to 1 + the TABs of the first line.
-void ListToGrid(const std::vector<std::string>& lines, platform::StringGrid& grid, bool growRows,
+// number of lines, growCols the column count to 1 + the TABs of the first line, neither beyond
+// the caps (MaxGridFileRows, MaxGridFileCols). True when lines or columns were left out for
+// the caps (the caller names the source in the message: ReportGridCapped).
+bool ListToGrid(const std::vector<std::string>& lines, platform::StringGrid& grid, bool growRows,
                 bool growCols);
 
 // --- structure ---
