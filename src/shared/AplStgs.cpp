@@ -81,6 +81,13 @@ std::int64_t FileSize(const fs::path& native) {
   return ec ? -1 : static_cast<std::int64_t>(n);
 }
 
+// The line opens the section of this header ("[" + name + "]"): trimmed it begins with the
+// header, and it is a line that would end the section before it. A grid row or note whose text
+// begins like a header ("\t[Memo]\t", "  [1] see below") stays a line of its own section.
+bool StartsSection(std::string_view line, std::string_view header) {
+  return IsSectionHeaderLine(line) && SettingsTrim(line).starts_with(header);
+}
+
 // The value of "key=value" when the trimmed line begins with key + "=".
 bool MatchKey(std::string_view line, std::string_view key, std::string* value) {
   std::string t = SettingsTrim(line);
@@ -219,7 +226,7 @@ int SettingsReader::SelectSection(const std::string& name) {
   enum { CopyAll, Copying, Searching } state = name == "*" ? CopyAll : name.empty() ? Copying : Searching;
   for (const auto& line : fileLines_) {
     if (state == Copying && IsSectionHeaderLine(line)) return static_cast<int>(sectionLines_.size());
-    if (state == Searching && SettingsTrim(line).starts_with(header)) state = Copying;
+    if (state == Searching && StartsSection(line, header)) state = Copying;
     if (state != Searching) sectionLines_.push_back(line);
   }
   if (state != Searching) return static_cast<int>(sectionLines_.size());
@@ -275,7 +282,7 @@ SectionRange SettingsReader::FindSectionRange(std::string_view name) const {
   } else {
     const std::string header = "[" + std::string(name) + "]";
     for (int i = 0; i < n; ++i) {
-      if (SettingsTrim(fileLines_[i]).starts_with(header)) {
+      if (StartsSection(fileLines_[i], header)) {
         r.first = i;
         break;
       }
