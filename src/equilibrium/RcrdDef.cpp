@@ -570,7 +570,8 @@ void TRcrdDefDlg::LoadRecordDefinition() {
     if (s > 0) address = "0x 01 " + HexPair(s) + " " + HexPair(c) + " " + HexPair(r);
     if (c < 0) address = "0x 02 " + HexPair(s) + " " + HexPair(c + 1) + " " + HexPair(r < 0 ? -r : r);
     SGR->SetCells(RecFieldId, i, std::to_string(i));
-    SGR->SetCells(RecFieldName, i, value.substr(0, value.find(';')));
+    // Trimmed as the cells of the newer form are, so that a definition saved reads back alike.
+    SGR->SetCells(RecFieldName, i, SettingsTrim(value.substr(0, value.find(';'))));
     SGR->SetCells(RecFieldAddress, i, address);
   }
   DecodeRecordAddresses();
