@@ -28,11 +28,11 @@ std::string SettingsTrim(std::string_view text) {
 // A line that ends a section, for reading and for rewriting alike: trimmed, it begins with "["
 // and holds a "]". The writer indents every line of a section but its header by two blanks, so
 // an indented line counts only when it is a whole "[...]": a note such as "  [1] see below" or
-// a grid row "  \t[2]\t1.5" stays in its section, and so does "[note". A TAB before the "["
-// marks a grid row whose first cells are empty ("\t\t\t\t\t[1]"): never a header.
+// a grid row "  \t[2]\t1.5" stays in its section, and so does "[note". A line holding a TAB is
+// a grid row, never a header: its cells are joined by TABs and a cell may begin like a header
+// ("\t\t\t\t\t[1]", "[Memo] note\t1", "[x]\t\t"), while headers never hold one.
 bool IsSectionHeaderLine(std::string_view line) {
-  const size_t lead = line.find_first_not_of(" \t");
-  if (lead != std::string_view::npos && line.substr(0, lead).find('\t') != std::string_view::npos) return false;
+  if (line.find('\t') != std::string_view::npos) return false;
   std::string t = SettingsTrim(line);
   if (t.size() < 2 || t.front() != '[' || t.find(']', 1) == std::string::npos) return false;
   const bool indented = line.size() >= 2 && line[0] == ' ' && line[1] == ' ';

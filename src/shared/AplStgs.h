@@ -32,7 +32,7 @@ std::string SettingsTrim(std::string_view text);
 // True for a line that opens a section: trimmed, it begins with "[" and holds a "]" after it.
 // The same test ends a section when it is selected and when it is written back, so a note
 // line such as "[note" stays inside its section.
-// A line with a TAB before its "[" is a grid row, never a header.
+// A line holding a TAB is a grid row, never a header (a cell may begin with "[").
 bool IsSectionHeaderLine(std::string_view line);
 // The lines of a settings document: CR and LF each end a line; empty lines are dropped.
 std::vector<std::string> SplitSettingsLines(std::string_view bytes);
