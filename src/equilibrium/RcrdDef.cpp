@@ -570,8 +570,11 @@ void TRcrdDefDlg::LoadRecordDefinition() {
     if (s > 0) address = "0x 01 " + HexPair(s) + " " + HexPair(c) + " " + HexPair(r);
     if (c < 0) address = "0x 02 " + HexPair(s) + " " + HexPair(c + 1) + " " + HexPair(r < 0 ? -r : r);
     SGR->SetCells(RecFieldId, i, std::to_string(i));
-    // Trimmed as the cells of the newer form are, so that a definition saved reads back alike.
-    SGR->SetCells(RecFieldName, i, SettingsTrim(value.substr(0, value.find(';'))));
+    // Trimmed as the cells of the newer form are, and without a TAB (a cell holds none), so
+    // that a definition saved reads back alike.
+    std::string name = value.substr(0, value.find(';'));
+    std::replace(name.begin(), name.end(), '\t', ' ');
+    SGR->SetCells(RecFieldName, i, SettingsTrim(name));
     SGR->SetCells(RecFieldAddress, i, address);
   }
   DecodeRecordAddresses();

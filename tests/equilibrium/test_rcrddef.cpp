@@ -345,10 +345,10 @@ TEST_F(RecordVariablesTest, ADefinitionReadFromAFileIsBoundedByItsLinesAndTheAdd
 
   // The smallest int as a row or slot: written with its digits, so the address never decodes.
   // Names are trimmed as the cells of the newer form are.
-  store.FileLines() = {"[RecordVariables]", "RC=2", "R01= X ;S:0;R:-2147483648;C:-1", "R02=Y;S:-2147483648;R:1;C:-2147483648"};
+  store.FileLines() = {"[RecordVariables]", "RC=2", "R01= X\tZ ;S:0;R:-2147483648;C:-1", "R02=Y;S:-2147483648;R:1;C:-2147483648"};
   store.SelectSection("");
   Dlg().LoadRecordDefinition();
-  EXPECT_EQ(Dlg().SGR->Cells(RecFieldName, 1), "X");
+  EXPECT_EQ(Dlg().SGR->Cells(RecFieldName, 1), "X Z");
   EXPECT_EQ(Dlg().SGR->Cells(RecFieldAddress, 1), "0x 02 00 00 80000000");
   EXPECT_EQ(Dlg().SGR->Cells(RecFieldAddress, 2), "0x 02 -80000000 -7FFFFFFF 01");
   EXPECT_EQ(Dlg().RecordVariableCount, 0);
