@@ -61,5 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(refs.empty() || refs.ends_with("; "));
   }
   FUZZ_CHECK(std::isfinite(MolarMass("C1O2")));
+  // An amount converted with the gas constant and elements the files gave.
+  for (int n = 0; n < DatasetCount(); ++n) FUZZ_CHECK(std::isfinite(dyn.SubstanceAmountToMol("2 Nm3", n)));
   return 0;
 }
