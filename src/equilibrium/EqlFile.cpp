@@ -14,14 +14,15 @@
 //   [ActivityCoefficients]   the relations (afc.h)
 //   [Memo]                   the notes, each line after a "#" (so that no line is empty)
 //
-// The variation grid and the chart definition belong to windows that this program does not
-// have yet: their sections travel through the file unread. The reader keeps their lines as
-// they stand (KeepUnownedSections), the writer puts them back in their place
-// (WriteKeptVariation, WriteKeptChart) and Close forgets them; the places marked "chart:"
+// The chart definition belongs to windows that this program does not have yet: its sections
+// travel through the file unread. The reader keeps their lines as they stand
+// (KeepUnownedSections), the writer puts them back in their place (WriteKeptChart) and Close
+// forgets them; the places marked "chart:"
 // below are where the chart and its variables take part once they exist.
 #include <algorithm>
 #include <filesystem>
 
+#include "equilibrium/CalcVar.h"
 #include "equilibrium/Compounds.h"
 #include "equilibrium/ElBlnc.h"
 #include "equilibrium/EqKernel.h"
@@ -48,8 +49,6 @@ namespace {
 
 const char kSystemFileFilter[] = "Equilibrium Files (*.eql)|*.eql|  All Files (*)|*.*";
 const char kVariationSection[] = "CalculationVariable";
-// The older name of the variation's section; its lines are kept under it.
-const char kOldVariationSection[] = "VariableCalculation";
 const char* const kChartSections[] = {"GB1", "GB2", "GB3", "GB4", "GB5", "GB6",
                                       "GB7", "GB8", "X", "Assign", "Graphic"};
 
@@ -172,7 +171,8 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
   if (TablOprtWnd) AppendGridRows(lines, *TablOprtWnd->SGT);
   lines.push_back("[RecordDefinition]");
   if (RcrdDefDlg) AppendGridRows(lines, *RcrdDefDlg->SGR);
-  WriteKeptVariation(lines);
+  if (CalcVarDlg) CalcVarDlg->SaveVariationSection(lines);
+  else lines.push_back("[" + std::string(kVariationSection) + "]");
   // chart: StoreGraphicDefinition in place of the kept lines.
   WriteKeptChart(lines);
   // The relations append their own section to the document.
@@ -187,11 +187,6 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
   ShowSystemPath(path);
   SystemChangedFlag = false;
   return 1;
-}
-
-void TEqlMainWnd::WriteKeptVariation(std::vector<std::string>& lines) const {
-  if (KeptVariationLines.empty()) lines.push_back("[" + std::string(kVariationSection) + "]");
-  else lines.insert(lines.end(), KeptVariationLines.begin(), KeptVariationLines.end());
 }
 
 void TEqlMainWnd::WriteKeptChart(std::vector<std::string>& lines) const {
@@ -211,8 +206,6 @@ void TEqlMainWnd::ShowSystemPath(const std::string& path) {
 
 void TEqlMainWnd::KeepUnownedSections() {
   const SettingsReader& store = SettingsStore();
-  KeptVariationLines = SectionAsStored(store, kVariationSection);
-  if (KeptVariationLines.empty()) KeptVariationLines = SectionAsStored(store, kOldVariationSection);
   KeptChartLines.clear();
   for (const char* name : kChartSections) {
     const std::vector<std::string> section = SectionAsStored(store, name);
@@ -372,7 +365,8 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
   if (AfcWnd) AfcWnd->LoadActivityCoefficients();
   // chart: its settings file := path, ReadGraphicDefinition, the variables' apply step (OK
   // without a sender), the axis-group colours and LoadGraphicSettings, in place of keeping its
-  // sections; the variation loads its grid here too.
+  // sections.
+  if (CalcVarDlg) CalcVarDlg->LoadVariationSection();
   KeepUnownedSections();
   UpdateChartFromRecords(0);
 
@@ -426,9 +420,9 @@ void TEqlMainWnd::MnuCloseClick(Component* sender) {
   }
   if (EqlKernel) EqlKernel->LoadSystem({}, MaxSolverComponents);
   ResultsValidFlag = false;
-  // chart: ResetGraphicVariables; the variation clears its grid.
+  // chart: ResetGraphicVariables.
   KeptChartLines.clear();
-  KeptVariationLines.clear();
+  if (CalcVarDlg) CalcVarDlg->ClearVariationGrid();
   if (RcrdDefDlg) RcrdDefDlg->ClearRecordDefinition();
   RecordAddressSnapshot.clear();
   for (int s = 1; s <= PhaseSlotCount; ++s) {

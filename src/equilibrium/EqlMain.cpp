@@ -4,18 +4,23 @@
 #include <cmath>
 #include <cstdio>
 
+#include "equilibrium/CalcVar.h"
 #include "equilibrium/Compounds.h"
+#include "equilibrium/EnterVal.h"
 #include "equilibrium/ElBlnc.h"
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/RcrdDef.h"
 #include "equilibrium/afc.h"
 #include "platform/Services.h"
 #include "platform/System.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/SearchDs.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
+#include "shared/GridTools.h"
 #include "shared/Info.h"
 #include "shared/PTools.h"
 #include "shared/Periodica.h"
@@ -29,6 +34,7 @@ using namespace platform;
 
 TEqlMainWnd* EqlMainWnd = nullptr;
 OrvantoHooks EqlMainHooks;
+ChartVariableHooks EqlChartHooks;
 
 namespace {
 
@@ -128,6 +134,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
     MnuHst[i]->SetTag(i);
     MnuHst[i]->SetVisible(false);
   }
+  MnuToExcel = MnuFile->Add("MnuToExcel", "To Excel");
   MnuClose = MnuFile->Add("MnuClose", "Close");
   MnuFile->AddSeparator("N1");
   MnuExit = MnuFile->Add("MnuExit", "E&xit");
@@ -143,6 +150,8 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuCompunds = MnuSystem->Add("MnuCompunds", "Compounds");
   MnuClear = MnuSystem->Add("MnuClear", "Clear");
   MnuClearSubstance = MnuClear->Add("MnuClearSubstance", "All Substances");
+  MnuClearInput = MnuClear->Add("MnuClearInput", "Input Values");
+  MnuAfc = MnuSystem->Add("MnuAfc", "Act. Coeff.");
   MnuEnvironment = MnuSystem->Add("MnuEnvironment", "Environment");
   MnuIsotherm = MnuEnvironment->Add("MnuIsotherm", "Isotherm");
   MnuIsotherm->SetTag(0);
@@ -165,8 +174,22 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuExtOptions = MnuSystem->Add("MnuExtOptions", "Extended Options");
   MnuSystem->AddSeparator("N2");
   Calculation1 = MnuSystem->Add("Calculation1", "Calculation");
+  MnuCalcVar = MnuSystem->Add("MnuCalcVar", "Calculation by Variation");
   MnuMonitoring = MainMenu1->Add("MnuMonitoring", "&Monitoring");
+  MnuRecordVar = MnuMonitoring->Add("MnuRecordVar", "Record Variables");
+  MnuRecords = MnuMonitoring->Add("MnuRecords", "Record Table");
+  MnuSearch = MnuMonitoring->Add("MnuSearch", "Search in Records");
+  MnuMonitoring->AddSeparator("N5");
+  MnuGrfDef = MnuMonitoring->Add("MnuGrfDef", "Graphic Variables");
+  MnuGraphic = MnuMonitoring->Add("MnuGraphic", "Graphic");
+  MnuMonitoring->AddSeparator("N6");
   MnuElBalance = MnuMonitoring->Add("MnuElBalance", "Elementar Balance");
+  MnuMemo = MnuMonitoring->Add("MnuMemo", "Memo");
+  // Calculators that this version does not offer: never shown.
+  MnuEnergy = MnuMonitoring->Add("MnuEnergy", "Energy");
+  MnuMass = MnuMonitoring->Add("MnuMass", "Mass");
+  MnuHeatBalance = MnuMonitoring->Add("MnuHeatBalance", "Heat Balance");
+  for (MenuItem* hidden : {MnuEnergy, MnuMass, MnuHeatBalance}) hidden->SetVisible(false);
   MnuWindow = MainMenu1->Add("MnuWindow", "&Window");
   const char* windowCaptions[9] = {"", "Gas 1", "Gas 2", "Liquid 1", "Liquid 2", "Liquid 3", "Solid 1", "Solid 2", "Solid 3"};
   for (int s = 1; s <= PhaseSlotCount; ++s) {
@@ -175,6 +198,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
     MnuWindowPhase[s]->SetVisible(false);
   }
   MnuWindow->AddSeparator("N3");
+  MnuGraf = MnuWindow->Add("MnuGraf", "Graphic");
   MnuCascade = MnuWindow->Add("MnuCascade", "Cascade");
   MnuTileHor = MnuWindow->Add("MnuTileHor", "Tile (H)");
   MnuTileVer = MnuWindow->Add("MnuTileVer", "Tile (V)");
@@ -185,6 +209,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuToolBars->SetChecked(true);
   MnuFixCol = MnuSettings->Add("MnuFixCol", "Fix Substance Column");
   MnuEditEnable = MnuSettings->Add("MnuEditEnable", "Edit Manual");
+  MnuFont = MnuSettings->Add("MnuFont", "Font");
   MnuSettings->AddSeparator("N4");
   MnuSaveNow = MnuSettings->Add("MnuSaveNow", "Save Now");
   MnuSaveByExit = MnuSettings->Add("MnuSaveByExit", "Save by Exit");
@@ -197,6 +222,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   PopupEdits = Make<PopupMenu>(this, "PopupEdits");
   PopMnuCopy = PopupEdits->Add("PopMnuCopy", "Copy");
   PopMnuPaste = PopupEdits->Add("PopMnuPaste", "Paste");
+  PopMnuConversion = PopupEdits->Add("PopMnuConversion", "Conversion");
   PopMnuTempC = PopupEdits->Add("PopMnuTempC", "T [ C ]");
   PopMnuTempC->SetTag(1);
   PopMnuTempC->SetChecked(true);
@@ -204,6 +230,9 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   PopMnuTempK->SetTag(0);
   EditTsys->SetPopupMenu(PopupEdits);
   EditPVsys->SetPopupMenu(PopupEdits);
+  EditTsys->SetTag(0);
+  EditPVsys->SetTag(1);
+  FontDialog1 = Make<FontDialog>(this, "FontDialog1");
   PopupPhase = Make<PopupMenu>(this, "PopupPhase");
   for (int s = 1; s <= PhaseSlotCount; ++s) {
     PopPhase[s] = PopupPhase->Add("PopPhase" + std::to_string(s), " ");
@@ -306,6 +335,30 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   auto compounds = [this](Component*) { CompoundsCommand(); };
   BtnComp->OnClick = compounds;
   MnuCompunds->OnClick = compounds;
+  // --- the commands of the records, the chart, the variation and the look ---
+  MnuAfc->OnClick = ToolButton2->OnClick;
+  MnuToExcel->OnClick = [this](Component*) { MnuToExcelClick(); };
+  MnuClearInput->OnClick = [this](Component*) { MnuClearInputClick(); };
+  MnuCalcVar->OnClick = [](Component*) { CalculationByVariationCommand(); };
+  MnuRecordVar->OnClick = [](Component*) { RecordVariablesCommand(); };
+  MnuRecords->OnClick = BtnRecords->OnClick;
+  MnuSearch->OnClick = BtnSearch->OnClick;
+  MnuMemo->OnClick = BtnMemo->OnClick;
+  auto chartVariables = [](Component*) {
+    if (EqlChartHooks.ShowChartVariables) EqlChartHooks.ShowChartVariables();
+  };
+  BtnGrfVar->OnClick = chartVariables;
+  MnuGrfDef->OnClick = chartVariables;
+  auto chart = [](Component*) {
+    if (EqlChartHooks.ShowChart) EqlChartHooks.ShowChart();
+  };
+  BtnGraphic->OnClick = chart;
+  MnuGraphic->OnClick = chart;
+  MnuGraf->OnClick = chart;
+  MnuFont->OnClick = [this](Component* s) { MnuFontClick(s); };
+  PopMnuCopy->OnClick = [this](Component*) { PopMnuCopyClick(); };
+  PopMnuPaste->OnClick = [this](Component*) { PopMnuPasteClick(); };
+  PopMnuConversion->OnClick = [this](Component*) { PopMnuConversionClick(); };
   auto openFile = [this](Component*) { MnuFileOpenClick(); };
   BtnOpen->OnClick = openFile;
   MnuFileOpen->OnClick = openFile;
@@ -419,6 +472,11 @@ void TEqlMainWnd::StartUp() {
     TablOprtWnd->BtnSearch->SetVisible(true);
     TablOprtWnd->BtnSearch->OnClick = BtnSearch->OnClick;
   }
+  // 5. The chart picture's font.
+  if (GrfWnd) {
+    GrfWnd->ChartFont.Name = "Arial";
+    GrfWnd->ChartFont.Size = 10;
+  }
   if (InfoDlg) InfoDlg->RecentFilesMenu = MnuReopen;
   // 6. The user settings file.
   ReadMainSettings();
@@ -429,7 +487,12 @@ void TEqlMainWnd::StartUp() {
   }
   RefreshPhaseMenus();
   ActivePhaseSlot = 1;
-  // 8. Tool bar look.
+  // 8. The chart, then the tool bar look.
+  if (GrfWnd) {
+    GrfWnd->InitChartWindow();
+    GrfWnd->CanPaint = true;
+    GrfWnd->FormResize();
+  }
   MnuShowCaptionClick(nullptr);
   MnuToolBarsClick(nullptr);
   EditTsysChange();
@@ -470,6 +533,11 @@ void TEqlMainWnd::ReadMainSettings() {
     store.ReadFormPlacement(this, "MainWnd");
   }
   if (InfoDlg) InfoDlg->UpdateRecentFiles("");
+  if (GrfWnd) {
+    GrfWnd->SettingsFileName = store.UserSettingsFile;
+    GrfWnd->SettingsSectionName = "Graphic";
+    if (Width() < GrfWnd->Width()) GrfWnd->SetWidth(Width() - Width() / 10);
+  }
 }
 
 int TEqlMainWnd::MnuSaveNowClick() {
@@ -495,6 +563,10 @@ int TEqlMainWnd::MnuSaveNowClick() {
   if (InfoDlg) InfoDlg->SaveRecentFiles();
   for (int s = 1; s <= PhaseSlotCount; ++s)
     if (TPhaseWnd* w = PhaseWindow(s)) SavePhaseWindowSettings(*w, s);
+  if (GrfWnd) {
+    GrfWnd->SettingsFileName = path;
+    GrfWnd->MnuSaveNowClick(nullptr);
+  }
   return store.SaveSettingsFile(path);
 }
 
@@ -575,6 +647,10 @@ void TEqlMainWnd::MnuToolBarsClick(Component* sender) {
   if (sender) MnuToolBars->SetChecked(!MnuToolBars->Checked());
   ToolBar1->SetVisible(MnuToolBars->Checked());
   CoolBar1->SetVisible(MnuToolBars->Checked());
+  if (GrfWnd) {
+    GrfWnd->PopToolBar->SetChecked(MnuToolBars->Checked());
+    GrfWnd->LayoutCheckClick(nullptr);
+  }
   if (sender)
     for (int s = 1; s <= PhaseSlotCount; ++s)
       if (TPhaseWnd* w = PhaseWindow(s)) w->ApplyToolbarLook();
@@ -631,6 +707,115 @@ void TEqlMainWnd::MnuElBalanceClick() {
 
 void TEqlMainWnd::SystemChanged() {
   if (!CalculationUnderWay()) SystemChangedFlag = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Spreadsheet, input values, font and the edits' pop-up menu
+
+void TEqlMainWnd::MnuToExcelClick() {
+  // The transfer works on copies: the live grids never hold the sheet marks, not even when the
+  // transfer fails half-way.
+  StringGrid conditions;
+  conditions.SetColCount(9);
+  conditions.SetRowCount(15);
+  conditions.ClearCells();
+  conditions.SetCells(0, 0, "eql");
+  conditions.SetCells(0, 1, LabelT->Caption());
+  conditions.SetCells(1, 1, EditTsys->Text());
+  conditions.SetCells(0, 2, LabelPV->Caption());
+  conditions.SetCells(1, 2, EditPVsys->Text());
+  conditions.SetCells(0, 3, "Phases");
+  int column = 1;
+  std::vector<std::unique_ptr<StringGrid>> phases;
+  std::vector<ExcelSheetGrid> sheets{{&conditions, 1, ""}};
+  for (int s = 1; s <= PhaseSlotCount; ++s) {
+    TPhaseWnd* w = PhaseWindow(s);
+    const StringGrid* g = PhaseSlotTable[s].Grid;
+    if (!w || !g) continue;
+    conditions.SetCells(column++, 3, w->Caption());
+    auto copy = std::make_unique<StringGrid>();
+    CopyGrid(*g, *copy);
+    copy->SetCells(0, 0, SlotPhaseTag(s));
+    copy->SetRowCount(copy->RowCount() + 1);
+    copy->SetCells(0, copy->RowCount() - 1, "EOT");
+    sheets.push_back({copy.get(), int(sheets.size()) + 1, w->Caption()});
+    phases.push_back(std::move(copy));
+  }
+  conditions.SetCells(0, 4, "Calculation Conditions");
+  conditions.SetCells(0, 5, "Count");
+  conditions.SetCells(0, 6, "Precision");
+  conditions.SetCells(0, 7, "Iterations Steps");
+  if (EqlKernel) {
+    conditions.SetCells(1, 6, EqlKernel->EditPrec->Text());
+    conditions.SetCells(1, 7, EqlKernel->EditILimit->Text());
+  }
+  conditions.SetCells(0, 8, "Visualisation");
+  conditions.SetCells(0, 9, "Following Calculation");
+  conditions.SetCells(0, 10, "Recorder");
+  conditions.SetCells(0, 11, "V1");
+  conditions.SetCells(0, 12, "EOT");
+  std::string name = CurrentSystemPath.substr(CurrentSystemPath.find_last_of("/\\") + 1);
+  if (const size_t dot = name.find_last_of('.'); dot != std::string::npos) name.erase(dot);
+  sheets[0].name = name.empty() ? std::string("Conditions") : name;
+  TransferGridsToExcel(sheets, int(sheets.size()), false, LevelCritical);
+}
+
+void TEqlMainWnd::MnuClearInputClick() {
+  const std::string file = CurrentSystemPath.substr(CurrentSystemPath.find_last_of("/\\") + 1);
+  const std::string caption = file.empty() ? std::string("Equilibrium") : "Equilibrium [" + file + "]";
+  if (MessageBox("Clear all input values in the phases ?", caption, mbYesNo | mbIconQuestion) == mrNo) return;
+  for (int s = 1; s <= PhaseSlotCount; ++s)
+    if (StringGrid* g = PhaseSlotTable[s].Grid)
+      for (int r = 1; r < g->RowCount(); ++r) g->SetCells(ColIn, r, "");
+  PhasesChangedFlag = true;
+  SystemChangedFlag = true;
+}
+
+void TEqlMainWnd::MnuFontClick(Component* sender) {
+  if (CompoundsDlg) FontDialog1->SetDialogFont(CompoundsDlg->LVSrc->Font());
+  if (sender && !FontDialog1->Execute()) return;
+  const FontInfo font = FontDialog1->DialogFont();
+  PhaseGridFont = font;
+  PhaseGridFontSet = true;
+  for (int s = 1; s <= PhaseSlotCount; ++s)
+    if (StringGrid* g = PhaseSlotTable[s].Grid) {
+      g->SetFont(font);
+      // As the grids have it from their creation: the font height and room above and below.
+      g->SetDefaultRowHeight(std::abs(font.PixelHeight()) + 6);
+    }
+  if (CompoundsDlg) {
+    FontInfo lists = font;
+    lists.Color = clWindowText;
+    CompoundsDlg->LVSrc->SetFont(lists);
+    CompoundsDlg->LVDst->SetFont(lists);
+  }
+}
+
+void TEqlMainWnd::PopMnuCopyClick() {
+  auto* edit = dynamic_cast<Edit*>(PopupEdits->PopupComponent());
+  if (!edit) return;
+  const std::string text = Trim(edit->Text());
+  if (!text.empty()) Clipboard().SetText(text);
+}
+
+void TEqlMainWnd::PopMnuPasteClick() {
+  auto* edit = dynamic_cast<Edit*>(PopupEdits->PopupComponent());
+  if (!edit || !Clipboard().HasText()) return;
+  const std::vector<std::string> lines = SplitTextLines(Clipboard().Text());
+  const std::string text = lines.empty() ? std::string() : Trim(lines[0]);
+  if (!text.empty()) edit->SetText(text);
+}
+
+void TEqlMainWnd::PopMnuConversionClick() {
+  auto* edit = dynamic_cast<Edit*>(PopupEdits->PopupComponent());
+  if (!edit || !UnitCnvDlg || (edit != EditTsys && edit != EditPVsys)) return;
+  // The quantity is the first letter of the edit's label: T, P or V.
+  const std::string label = Trim((edit->Tag() == 0 ? LabelT : LabelPV)->Caption());
+  if (label.empty()) return;
+  UnitCnvDlg->CelsiusFlag = TempInCelsius();
+  UnitCnvDlg->SetupConversion(label[0], edit->Text());
+  UnitCnvDlg->ShowModal();
+  if (UnitCnvDlg->Converted()) edit->SetText(FloatToShortText(UnitCnvDlg->ConvertedValue()));
 }
 
 bool TEqlMainWnd::ToolBarsShown() const { return MnuToolBars->Checked(); }
@@ -884,36 +1069,53 @@ void TEqlMainWnd::BtnCalculationClick(Component* sender) {
   }
   if (!EqlKernel) return;
   if (sender && TDynOprtWnd) TDynOprtWnd->RefreshDatabase();
-  if (AplMsgWnd) AplMsgWnd->Clear();
-  BreakRequested = false;
   {
-    RunStateScope busy(RunState::Calculating);
-    CalculationRunState = CalculationRun::DataCheck;
-    LockForRun(true);
-    for (int s = 1; s <= 2; ++s) {
-      PhaseTotals[s].InVolume = PhaseTotals[s].OutVolume = PhaseTotals[s].Fugacity = 0;
-    }
-    const int components = ElementsDlg ? int(ElementsDlg->SelectedElements.size()) : 0;
-    ElementTotals.assign(std::max(components, 0) + 1, 0);
-    ElementSlotTotals.assign(std::max(components, 0) + 1, {});
-    if (MnuIsotherm->Checked()) {
-      CalcIsothermal();
-    } else {
-      CalcAdiabatic();
-    }
-    if (EqlKernel->Criteria.elementsAutoSelected && ElementsDlg) {
-      EqlKernel->Criteria.elementsAutoSelected = 0;
-      for (int e = 0; e <= LastElementIndex(); ++e) ElementsDlg->SetSelected(e, EqlKernel->ElementSelected(e) != 0);
-      ElementsDlg->CollectSelectedElements();
-    }
-    LockForRun(false);
-    CalculationRunState = CalculationRun::Idle;
+    RunScope run(*this);
+    RunCalculation(true);
   }
+  SortRecordsByChartX();
+}
+
+TEqlMainWnd::RunScope::RunScope(TEqlMainWnd& window) : window_(window), busy_(RunState::Calculating) {
+  window_.BreakRequested = false;
+  CalculationRunState = CalculationRun::DataCheck;
+  window_.LockForRun(true);
+}
+
+TEqlMainWnd::RunScope::~RunScope() {
+  window_.LockForRun(false);
+  CalculationRunState = CalculationRun::Idle;
+}
+
+void TEqlMainWnd::RunCalculation(bool firstOfRun) {
+  if (!EqlKernel) return;
+  if (firstOfRun && AplMsgWnd) AplMsgWnd->Clear();
+  CalculationRunState = CalculationRun::DataCheck;
+  // Every calculation starts from zero totals: a gas phase that comes out empty keeps none of
+  // an earlier calculation's volumes or fugacity.
+  for (int s = 1; s <= 2; ++s) {
+    PhaseTotals[s].InVolume = PhaseTotals[s].OutVolume = PhaseTotals[s].Fugacity = 0;
+  }
+  const int components = ElementsDlg ? int(ElementsDlg->SelectedElements.size()) : 0;
+  ElementTotals.assign(std::max(components, 0) + 1, 0);
+  ElementSlotTotals.assign(std::max(components, 0) + 1, {});
+  if (MnuIsotherm->Checked()) {
+    CalcIsothermal();
+  } else {
+    CalcAdiabatic();
+  }
+  if (EqlKernel->Criteria.elementsAutoSelected && ElementsDlg) {
+    EqlKernel->Criteria.elementsAutoSelected = 0;
+    for (int e = 0; e <= LastElementIndex(); ++e) ElementsDlg->SetSelected(e, EqlKernel->ElementSelected(e) != 0);
+    ElementsDlg->CollectSelectedElements();
+  }
+}
+
+void TEqlMainWnd::SortRecordsByChartX() {
   const int x = EqlMainHooks.ChartXColumn ? EqlMainHooks.ChartXColumn() : 0;
-  if (x > 0) {
-    if (EqlMainHooks.SortRecords) EqlMainHooks.SortRecords(x);
-    UpdateChartFromRecords(0);
-  }
+  if (x <= 0 || (TablOprtWnd && x >= TablOprtWnd->SGT->ColCount())) return;
+  if (EqlMainHooks.SortRecords) EqlMainHooks.SortRecords(x);
+  UpdateChartFromRecords(0);
 }
 
 void TEqlMainWnd::CalcIsothermal() {
@@ -1505,22 +1707,36 @@ OrvantoWindows::OrvantoWindows() {
   InstallRecordVariableHooks();
   Activity = std::make_unique<TAfcWnd>();
   InstallActivityCoefficientHooks();
+  ValueEntry = std::make_unique<TEnterValDlg>();
+  InstallValueEntryHooks();
   Behaviour = std::make_unique<TTDynOprtWnd>();
   Elements = std::make_unique<TElementsDlg>();
   Conversion = std::make_unique<TUnitCnvDlg>();
   Search = std::make_unique<TSearchDsDlg>();
+  ChartFormat = std::make_unique<TGrfParaDlg>();
+  Variation = std::make_unique<TCalcVarDlg>();
   Compounds = std::make_unique<TCompoundsDlg>();
   Kernel = std::make_unique<TEqlKernel>();
+  Chart = std::make_unique<TGrfWnd>();
+  EqlChartHooks.ShowChart = [] {
+    if (GrfWnd) GrfWnd->ShowInFront();
+  };
 }
 
 OrvantoWindows::~OrvantoWindows() {
   SetSelectedElements(nullptr);
+  EqlChartHooks.ShowChart = nullptr;
+  Chart.reset();
   Kernel.reset();
   Compounds.reset();
+  Variation.reset();
+  ChartFormat.reset();
   Search.reset();
   Conversion.reset();
   Elements.reset();
   Behaviour.reset();
+  ValueEntry.reset();
+  PickListHook = nullptr;
   Activity.reset();
   RecordDefinition.reset();
   Balance.reset();

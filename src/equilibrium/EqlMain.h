@@ -23,6 +23,7 @@
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/Phase.h"
 #include "platform/Components.h"
+#include "platform/Services.h"
 
 namespace quorel {
 
@@ -37,8 +38,12 @@ class TElementsDlg;
 class TUnitCnvDlg;
 class TSearchDsDlg;
 class TAfcWnd;
+class TEnterValDlg;
+class TCalcVarDlg;
 class TCompoundsDlg;
 class TTablOprtWnd;
+class TGrfParaDlg;
+class TGrfWnd;
 
 using Extended = long double;
 
@@ -88,6 +93,29 @@ struct OrvantoHooks {
 };
 extern OrvantoHooks EqlMainHooks;
 
+// The chart variables as the main window's commands reach them; each is tested first, and a
+// command whose hook is empty does nothing.
+struct ChartVariableHooks {
+  // Shows the chart variables dialog ("Graphic Variables") and the chart window ("Graphic").
+  std::function<void()> ShowChartVariables;
+  std::function<void()> ShowChart;
+  // Refills the field lists of the dialog from the record-table headers.
+  std::function<void()> FillFieldCombos;
+  // Makes record-table column `column` the chart's X variable (through the dialog and its
+  // apply step), refilling the field lists first when the column lies beyond them.
+  std::function<void(int column)> SetXColumn;
+  // The assignment of the record columns to the chart: how many series are assigned and the
+  // record column of entry e (1..count).
+  std::function<int()> AssignmentCount;
+  std::function<int(int entry)> AssignmentColumn;
+  // The renumbering after the record definition changed: find the X column again, renumber an
+  // assigned column (-1: its variable is gone), and drop the marks of the renumbered rows.
+  std::function<void()> FindXColumn;
+  std::function<void(int oldColumn, int newColumn)> RenumberSeriesColumn;
+  std::function<void()> ClearRenumberMarks;
+};
+extern ChartVariableHooks EqlChartHooks;
+
 class TEqlMainWnd : public platform::Form, public PhaseHost {
  public:
   explicit TEqlMainWnd(platform::Component* owner = nullptr);
@@ -126,7 +154,10 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuFileSaveAs = nullptr;
   platform::MenuItem* MnuReopen = nullptr;
   std::array<platform::MenuItem*, 8> MnuHst{};  // the recent files, MnuHst0..MnuHst7
+  platform::MenuItem* MnuToExcel = nullptr;
   platform::MenuItem* MnuClose = nullptr;
+  platform::MenuItem* MnuClear = nullptr;
+  platform::MenuItem* MnuClearInput = nullptr;
   platform::MenuItem* MnuExit = nullptr;
   platform::MenuItem* MnuSystem = nullptr;
   platform::MenuItem* MnuElements = nullptr;
@@ -135,8 +166,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuNewLiquid = nullptr;
   platform::MenuItem* MnuNewSolid = nullptr;
   platform::MenuItem* MnuCompunds = nullptr;
-  platform::MenuItem* MnuClear = nullptr;
   platform::MenuItem* MnuClearSubstance = nullptr;
+  platform::MenuItem* MnuAfc = nullptr;
   platform::MenuItem* MnuEnvironment = nullptr;
   platform::MenuItem* MnuIsotherm = nullptr;
   platform::MenuItem* MnuAdiabatic = nullptr;
@@ -147,10 +178,21 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuBehaviour = nullptr;
   platform::MenuItem* MnuExtOptions = nullptr;
   platform::MenuItem* Calculation1 = nullptr;
+  platform::MenuItem* MnuCalcVar = nullptr;
   platform::MenuItem* MnuMonitoring = nullptr;
+  platform::MenuItem* MnuRecordVar = nullptr;
+  platform::MenuItem* MnuRecords = nullptr;
+  platform::MenuItem* MnuSearch = nullptr;
+  platform::MenuItem* MnuGrfDef = nullptr;
+  platform::MenuItem* MnuGraphic = nullptr;
   platform::MenuItem* MnuElBalance = nullptr;
+  platform::MenuItem* MnuMemo = nullptr;
+  platform::MenuItem* MnuEnergy = nullptr;       // hidden
+  platform::MenuItem* MnuMass = nullptr;         // hidden
+  platform::MenuItem* MnuHeatBalance = nullptr;  // hidden
   platform::MenuItem* MnuWindow = nullptr;
   std::array<platform::MenuItem*, 9> MnuWindowPhase{};  // by slot 1..8
+  platform::MenuItem* MnuGraf = nullptr;
   platform::MenuItem* MnuCascade = nullptr;
   platform::MenuItem* MnuTileHor = nullptr;
   platform::MenuItem* MnuTileVer = nullptr;
@@ -159,6 +201,7 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::MenuItem* MnuToolBars = nullptr;
   platform::MenuItem* MnuFixCol = nullptr;
   platform::MenuItem* MnuEditEnable = nullptr;
+  platform::MenuItem* MnuFont = nullptr;
   platform::MenuItem* MnuSaveNow = nullptr;
   platform::MenuItem* MnuSaveByExit = nullptr;
   platform::MenuItem* MnuInformation = nullptr;
@@ -169,10 +212,12 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   platform::PopupMenu* PopupEdits = nullptr;
   platform::MenuItem* PopMnuCopy = nullptr;
   platform::MenuItem* PopMnuPaste = nullptr;
+  platform::MenuItem* PopMnuConversion = nullptr;
   platform::MenuItem* PopMnuTempC = nullptr;
   platform::MenuItem* PopMnuTempK = nullptr;
   platform::PopupMenu* PopupPhase = nullptr;
   std::array<platform::MenuItem*, 9> PopPhase{};  // by slot 1..8
+  platform::FontDialog* FontDialog1 = nullptr;
 
   // --- state ---
   std::string CurrentSystemPath;
@@ -200,9 +245,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   // or the record dialog accepted: the chart's columns are renumbered against them.
   std::vector<std::string> RecordAddressSnapshot;
   // Sections of the system file whose windows this program does not have yet, kept as read
-  // (header line first) and written back in their place: the variation grid and the chart
-  // definition. Close forgets them.
-  std::vector<std::string> KeptVariationLines;
+  // (header line first) and written back in their place: the chart definition. Close forgets
+  // them.
   std::vector<std::string> KeptChartLines;
   bool BreakRequested = false;
 
@@ -227,6 +271,17 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void MnuSaveByExitClick(platform::Component* sender);
   // Opens the element balance of the open phases at the conditions of the edits.
   void MnuElBalanceClick();
+  // --- further commands ---
+  // The system to the spreadsheet: the conditions, then one sheet per open phase.
+  void MnuToExcelClick();
+  // Empties the input amounts of every open phase after a question.
+  void MnuClearInputClick();
+  // The phase-grid font (the dialog is asked only with a sender).
+  void MnuFontClick(platform::Component* sender);
+  // The pop-up menu of the two edits (the edit it was opened on).
+  void PopMnuCopyClick();
+  void PopMnuPasteClick();
+  void PopMnuConversionClick();
   bool TempInCelsius() const;
 
   // --- the system file (EqlFile.cpp) ---
@@ -258,7 +313,29 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   TPhaseWnd* PhaseWindow(int slot) const { return PhaseSlotTable[slot].Window; }
 
   // --- the calculation road ---
+  // "Calculation": a press during a run breaks it; otherwise one calculation in its own run
+  // state, then the record table is sorted by the chart's X column.
   void BtnCalculationClick(platform::Component* sender);
+  // The run state of one calculation or of every step of a variation: busy cursor, the
+  // commands that change what the run reads refused, edits and grids read-only. A press of
+  // "Calculation" while it is held breaks the run (BreakRequested).
+  class RunScope {
+   public:
+    explicit RunScope(TEqlMainWnd& window);
+    ~RunScope();
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+   private:
+    TEqlMainWnd& window_;
+    platform::RunStateScope busy_;
+  };
+  // One calculation inside a RunScope, isothermal or adiabatic by the environment choice. The
+  // first calculation of a run empties the message log.
+  void RunCalculation(bool firstOfRun);
+  // The end of a command that calculated: with a chart X column inside the record table, the
+  // table is sorted by it and the chart is rebuilt.
+  void SortRecordsByChartX();
   void CalcIsothermal();
   // Searches the temperature at which the products' enthalpy equals that of the inputs.
   void CalcAdiabatic();
@@ -288,7 +365,6 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void ShowSystemPath(const std::string& path);
   // The sections of the system file read by windows that are not part of this program yet.
   void KeepUnownedSections();
-  void WriteKeptVariation(std::vector<std::string>& lines) const;
   void WriteKeptChart(std::vector<std::string>& lines) const;
   std::vector<std::uint8_t> ElementSelectionFlags() const;
   SystemConditions CurrentConditions() const;  // mode, T, P and V as the run holds them
@@ -322,12 +398,16 @@ struct OrvantoWindows {
   std::unique_ptr<TElBalanceDlg> Balance;
   std::unique_ptr<TRcrdDefDlg> RecordDefinition;
   std::unique_ptr<TAfcWnd> Activity;
+  std::unique_ptr<TEnterValDlg> ValueEntry;
   std::unique_ptr<TTDynOprtWnd> Behaviour;
   std::unique_ptr<TElementsDlg> Elements;
   std::unique_ptr<TUnitCnvDlg> Conversion;
   std::unique_ptr<TSearchDsDlg> Search;
+  std::unique_ptr<TGrfParaDlg> ChartFormat;
+  std::unique_ptr<TCalcVarDlg> Variation;
   std::unique_ptr<TCompoundsDlg> Compounds;
   std::unique_ptr<TEqlKernel> Kernel;
+  std::unique_ptr<TGrfWnd> Chart;
 };
 
 }  // namespace quorel

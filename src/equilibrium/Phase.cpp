@@ -950,6 +950,7 @@ void LoadPhaseWindowSettings(TPhaseWnd& w, int slot) {
   const std::string section = PhaseSettingsSection(slot);
   if (PhaseGridFontSet) {
     w.SGPhase->SetFont(PhaseGridFont);
+    w.SGPhase->SetDefaultRowHeight(std::abs(PhaseGridFont.PixelHeight()) + 6);
   } else {
     FontInfo font = w.SGPhase->Font();
     store.ReadFontSettings(font, section);

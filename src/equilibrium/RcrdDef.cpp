@@ -178,6 +178,7 @@ TRcrdDefDlg::TRcrdDefDlg() : Form(nullptr, "RcrdDefDlg") {
 
   StBar = Make<StatusBar>(this, "StBar");
   StBar->SetAlign(Align::Bottom);
+  StBar->SetHeight(20);
   StBar->SetSimplePanel(true);
   auto* bottom = Make<Panel>(this, "PanelButtons");
   bottom->SetAlign(Align::Bottom);
@@ -766,8 +767,28 @@ std::string TRcrdDefDlg::EvaluateEntry(int entry) const {
 void RecordVariablesCommand() {
   if (!RcrdDefDlg || RefuseDuringCalculation("\"Rec. Var.\"")) return;
   RcrdDefDlg->PrepareRecordDialog();
+  // The addresses by field number (entry 0 the header), to follow the fields when they move.
+  const std::vector<std::string> known = RcrdDefDlg->SGR->Cols(RecFieldAddress);
   RcrdDefDlg->ShowModal();
-  if (RcrdDefDlg && RcrdDefDlg->AcceptState > 0 && EqlMainWnd) EqlMainWnd->SystemChangedFlag = true;
+  if (!RcrdDefDlg || RcrdDefDlg->AcceptState <= 0) return;
+  if (EqlMainWnd) EqlMainWnd->SystemChangedFlag = true;
+  if (EqlChartHooks.FillFieldCombos) EqlChartHooks.FillFieldCombos();
+  FollowRecordFieldsInChart(known);
+}
+
+void FollowRecordFieldsInChart(const std::vector<std::string>& known) {
+  const ChartVariableHooks& chart = EqlChartHooks;
+  const int count = chart.AssignmentCount ? chart.AssignmentCount() : 0;
+  if (known.size() < 2 || count <= 0 || !RcrdDefDlg || !chart.AssignmentColumn || !chart.RenumberSeriesColumn) return;
+  if (chart.FindXColumn) chart.FindXColumn();
+  for (int i = 1; i < int(known.size()); ++i) {
+    const int found = RcrdDefDlg->FindRecordAddress(known[i]);
+    if (found == i) continue;
+    const int target = found > 0 ? found : -1;
+    for (int e = 1; e <= count; ++e)
+      if (chart.AssignmentColumn(e) == i) chart.RenumberSeriesColumn(i, target);
+  }
+  if (chart.ClearRenumberMarks) chart.ClearRenumberMarks();
 }
 
 void InstallRecordVariableHooks() {

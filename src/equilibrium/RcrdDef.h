@@ -142,7 +142,12 @@ extern TRcrdDefDlg* RcrdDefDlg;
 
 // Binds the record variables to the main window, the record table and the calculation run.
 void InstallRecordVariableHooks();
-// The main window's "Rec. Var." command: prepares and shows the dialog.
+// The main window's "Rec. Var." command: prepares and shows the dialog; after Accept the chart
+// follows the fields.
 void RecordVariablesCommand();
+// The chart's assignment after the record definition changed: every assigned column whose
+// field (known[i] the address of field i before the change) moved to another row is renumbered
+// to that row, one whose field is gone to -1.
+void FollowRecordFieldsInChart(const std::vector<std::string>& known);
 
 }  // namespace quorel

@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -696,6 +698,9 @@ class StatusBarView : public ViewBase {
  public:
   StatusBarView(StatusBar& s, QWidget* parent) : ViewBase(s, new QStatusBar(parent)) {
     static_cast<QStatusBar*>(widget_.data())->setSizeGripEnabled(false);
+    // The pointer's moves over the panels reach the component (a window may remember the
+    // panel under it).
+    widget_->setMouseTracking(true);
     FilterInput(widget_);
   }
 
@@ -710,6 +715,7 @@ class StatusBarView : public ViewBase {
     }
     while (int(labels_.size()) < n) {
       auto* l = new PanelLabel(w);
+      l->setMouseTracking(true);
       l->setFrameShape(QFrame::Panel);
       l->setFrameShadow(QFrame::Sunken);
       w->addWidget(l, 0);
@@ -886,6 +892,18 @@ class GroupBoxView : public ViewBase {
     FilterInput(widget_);
   }
   QWidget* Container() const override { return widget_; }
+  // Aligned children stay inside the frame, below the title.
+  QRect AlignArea(const QSize& px) const override {
+    auto* box = static_cast<QGroupBox*>(widget_.data());
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | (box->title().isEmpty() ? QStyle::SC_None : QStyle::SC_GroupBoxLabel);
+    option.rect = QRect(QPoint(0, 0), px);
+    const QRect inner = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, box);
+    return inner.isValid() ? inner.adjusted(2, 2, -2, -2) & option.rect : option.rect;
+  }
 
  protected:
   void ApplyText() override { static_cast<QGroupBox*>(widget_.data())->setTitle(StripMnemonic(comp_->Caption())); }
@@ -971,20 +989,29 @@ class RasterWidget : public QWidget {
   std::function<void()> before_paint;
   std::function<const Picture*()> picture;
   bool stretch = false;
-  LayoutScale scale;  // a paint box's raster is drawn in designed units
-  QSize designed;     // the paint box's designed size
+  bool exact = false;  // a pixel-exact paint box: the raster is shown one to one
+  LayoutScale scale;   // a paint box's raster is drawn in designed units
+  QSize designed;      // the paint box's designed size
 
  protected:
   void paintEvent(QPaintEvent*) override {
     if (before_paint) before_paint();
     QPainter p(this);
     const Picture* pic = picture ? picture() : nullptr;
+    if (exact) {
+      // The whole widget is painted here (it is opaque): the raster, and the window colour
+      // where the raster does not reach.
+      const int w = pic ? pic->Width() : 0, h = pic ? pic->Height() : 0;
+      const QColor back = palette().color(QPalette::Window);
+      if (w < width()) p.fillRect(QRect(w, 0, width() - w, height()), back);
+      if (h < height()) p.fillRect(QRect(0, h, std::min(w, width()), height() - h), back);
+    }
     if (!pic || pic->Empty()) return;
     QImage img(reinterpret_cast<const uchar*>(pic->Bits()), pic->Width(), pic->Height(), pic->Stride(),
                QImage::Format_RGB32);
     if (stretch) {
       p.drawImage(rect(), img);
-    } else if (scale == LayoutScale{}) {
+    } else if (exact || scale == LayoutScale{}) {
       p.drawImage(0, 0, img);
     } else if (img.size() == designed) {
       p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -1013,22 +1040,40 @@ class PaintBoxView : public ViewBase {
       return comp_ ? static_cast<PaintBox*>(comp_)->Raster().get() : nullptr;
     };
   }
+  // The components a paint box owns lie on it.
+  QWidget* Container() const override { return widget_; }
 
  protected:
+  bool Exact() const { return comp_ && static_cast<PaintBox*>(comp_)->PixelExact(); }
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == widget_ && event->type() == QEvent::Resize && comp_) {
       auto* re = static_cast<QResizeEvent*>(event);
-      const LayoutScale sc = Scale();
-      comp_->UserResize(sc.FromX(re->size().width(), comp_->Width()), sc.FromY(re->size().height(), comp_->Height()));
+      if (Exact()) {
+        static_cast<PaintBox*>(comp_)->UserResizePixels(re->size().width(), re->size().height());
+      } else {
+        const LayoutScale sc = Scale();
+        comp_->UserResize(sc.FromX(re->size().width(), comp_->Width()), sc.FromY(re->size().height(), comp_->Height()));
+      }
     }
     return ViewBase::eventFilter(watched, event);
   }
+  QPoint MapMouse(QObject* watched, const QPoint& pos) override {
+    if (!Exact()) return ViewBase::MapMouse(watched, pos);
+    auto* w = qobject_cast<QWidget*>(watched);
+    return w && widget_ && w != widget_ ? w->mapTo(widget_, pos) : pos;
+  }
   void Apply(Property what) override {
     ViewBase::Apply(what);
+    auto* w = static_cast<RasterWidget*>(widget_.data());
     if (what == Property::Bounds) {
-      auto* w = static_cast<RasterWidget*>(widget_.data());
       w->scale = Scale();
       w->designed = QSize(comp_->Width(), comp_->Height());
+    }
+    if (what == Property::Style) {
+      w->exact = Exact();
+      w->setAttribute(Qt::WA_OpaquePaintEvent, w->exact);
+      if (w->exact && w->isVisible()) static_cast<PaintBox*>(comp_)->UserResizePixels(w->width(), w->height());
+      w->update();
     }
     if (what == Property::Raster && !painting_) widget_->update();
   }

@@ -101,6 +101,13 @@ class MenuItemView : public MenuHolder {
       default: break;
     }
   }
+  // Opened by a tool button that stands for the item: the submenu below the button.
+  void Request(platform::Request what, int, int) override {
+    if (what != platform::Request::Popup || static_cast<MenuItem*>(comp_)->Count() == 0) return;
+    QWidget* below = WidgetOf(static_cast<MenuItem*>(comp_)->PopupComponent());
+    auto* menu = static_cast<QMenu*>(ItemsWidget());
+    menu->popup(below ? below->mapToGlobal(QPoint(0, below->height())) : QCursor::pos());
+  }
   QAction* action_;
   QPointer<QMenu> submenu_;
 };

@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QDateTime>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -248,6 +250,17 @@ void QtApplication::SetRunState(RunState state) {
     QGuiApplication::setOverrideCursor(state == RunState::Calculating ? Qt::BusyCursor : Qt::WaitCursor);
     cursor_set_ = true;
   }
+}
+
+std::string QtApplication::LongTimeText(int hour, int minute, int second) {
+  // The long form without its time zone, which a time of day alone does not have.
+  QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+  format.remove(QLatin1Char('t'));
+  return FromQt(QLocale::system().toString(QTime(hour, minute, second), format.trimmed()));
+}
+
+std::string QtApplication::ShortDateText(int year, int month, int day) {
+  return FromQt(QLocale::system().toString(QDate(year, month, day), QLocale::ShortFormat));
 }
 
 void QtApplication::Terminate() {

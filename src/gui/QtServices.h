@@ -49,6 +49,9 @@ class QtApplication : public platform::ApplicationService {
   void SetRunState(platform::RunState state) override;
   void Terminate() override;
   bool Terminated() override { return terminated_; }
+  // The system locale's forms (QLocale).
+  std::string LongTimeText(int hour, int minute, int second) override;
+  std::string ShortDateText(int year, int month, int day) override;
 
  private:
   std::string title_;

@@ -121,6 +121,8 @@ int ToVirtualKey(int k) {
     case Qt::Key_Down: return K::Down;
     case Qt::Key_Insert: return K::Insert;
     case Qt::Key_Delete: return K::Delete;
+    case Qt::Key_Plus: case Qt::Key_Equal: return K::OemPlus;
+    case Qt::Key_Minus: case Qt::Key_Underscore: return K::OemMinus;
     default: return 0;
   }
 }
@@ -157,12 +159,16 @@ LayoutScale MeasureScale(const QFont& font) {
 }
 
 LayoutScale ScaleOf(const Component* component) {
-  for (const Component* c = component; c; c = c->Owner())
+  for (const Component* c = component; c; c = c->Owner()) {
+    // What lies on a pixel-exact paint box is placed in its pixels.
+    if (auto* box = dynamic_cast<const platform::PaintBox*>(c); box && c != component && box->PixelExact())
+      return LayoutScale{};
     if (dynamic_cast<const platform::Form*>(c)) {
       if (ViewBase* v = ViewOf(c))
         if (const LayoutScale* s = v->OwnScale()) return *s;
       break;
     }
+  }
   return LayoutScale{};
 }
 
@@ -314,7 +320,8 @@ void ViewBase::LayoutChildren() {
     c->SetBounds(l, t, w, h);
     if (ViewBase* v = ViewOf(c); v && v->widget_) v->widget_->setGeometry(r);  // also when the bounds stayed
   };
-  int left = 0, top = 0, right = px.width(), bottom = px.height();
+  const QRect area = AlignArea(px);
+  int left = area.left(), top = area.top(), right = area.left() + area.width(), bottom = area.top() + area.height();
   for (Align pass : {Align::Top, Align::Bottom, Align::Left, Align::Right}) {
     for (const auto& child : comp_->Children()) {
       Component* c = child.get();

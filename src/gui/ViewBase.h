@@ -84,7 +84,8 @@ QString ElideCellText(const QString& text, const QFontMetrics& fm, int width);
 
 // The scale of a font against the design font (average width of the 52 letters, line height).
 LayoutScale MeasureScale(const QFont& font);
-// The scale of the form that shows the component (1 : 1 without a view).
+// The scale of the form that shows the component (1 : 1 without a view, and for what lies on a
+// pixel-exact paint box).
 LayoutScale ScaleOf(const platform::Component* component);
 
 class ViewBase : public QObject, public platform::View {
@@ -105,6 +106,9 @@ class ViewBase : public QObject, public platform::View {
   virtual bool SizedByQt() const { return false; }
   // The rectangle that Client-aligned children share after the others took theirs.
   virtual void ClientRemainder(const QRect&) {}
+  // The part of the container (of pixel size px) that aligned children share: all of it,
+  // unless the container draws a frame or a title of its own there.
+  virtual QRect AlignArea(const QSize& px) const { return QRect(QPoint(0, 0), px); }
 
   // platform::View
   void Changed(platform::Component& component, platform::Property what) override;

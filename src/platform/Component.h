@@ -107,6 +107,8 @@ enum : int {
   Insert = 45,
   Delete = 46,
   F1 = 112, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12,
+  OemPlus = 187,   // the "=" / "+" key
+  OemMinus = 189,  // the "-" / "_" key
 };
 }  // namespace Key
 

@@ -255,6 +255,7 @@ void ToolButton::SetImageIndex(int i) {
 void ToolButton::Forget(const Component* dying) {
   Component::Forget(dying);
   if (dropdown_menu_ == dying) dropdown_menu_ = nullptr;
+  if (dropdown_item_ == dying) dropdown_item_ = nullptr;
 }
 
 void ToolButton::Click() {
@@ -262,6 +263,7 @@ void ToolButton::Click() {
     if (!down_) SetDown(true);
     else if (!grouped_ || allow_all_up_) SetDown(false);
   }
+  if (dropdown_item_) dropdown_item_->Popup(this);
   Component::Click();
 }
 
@@ -739,6 +741,26 @@ void PaintBox::SetRaster(std::shared_ptr<Picture> picture) {
 
 void PaintBox::Paint() {
   if (OnPaint) OnPaint(this);
+}
+
+void PaintBox::SetPixelExact(bool exact) {
+  if (exact == pixel_exact_) return;
+  pixel_exact_ = exact;
+  pixel_width_ = pixel_height_ = -1;
+  NotifyChanged(Property::Style);
+}
+
+void PaintBox::UserResizePixels(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == PixelWidth() && height == PixelHeight()) {
+    pixel_width_ = width;
+    pixel_height_ = height;
+    return;
+  }
+  pixel_width_ = width;
+  pixel_height_ = height;
+  if (OnResize) OnResize(this);
 }
 
 void ImageBox::SetPicture(std::shared_ptr<Picture> picture) {

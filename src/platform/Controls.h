@@ -14,6 +14,7 @@ namespace platform {
 class Picture;
 class ImageList;
 class PopupMenu;
+class MenuItem;
 
 // A list of texts belonging to a component (combo items, memo lines, radio items ...); every
 // change notifies the owner's view with the list's property. When sorted, Add inserts at the
@@ -142,9 +143,13 @@ class ToolButton : public Component {
   void SetAllowAllUp(bool v) { allow_all_up_ = v; }
   PopupMenu* DropdownMenu() const { return dropdown_menu_; }
   void SetDropdownMenu(PopupMenu* m);
+  // A main-menu item the button stands for: a click opens its submenu below the button.
+  MenuItem* DropdownItem() const { return dropdown_item_; }
+  void SetDropdownItem(MenuItem* item) { dropdown_item_ = item; }
   int ImageIndex() const { return image_index_; }
   void SetImageIndex(int i);
-  // Check style: toggles Down (a grouped down one stays down unless AllowAllUp), then OnClick.
+  // Check style: toggles Down (a grouped down one stays down unless AllowAllUp); the submenu
+  // of DropdownItem opens; then OnClick.
   void Click() override;
   // The user opened the drop-down part: the drop-down menu pops up below the button.
   void UserDropDown();
@@ -158,6 +163,7 @@ class ToolButton : public Component {
   bool grouped_ = false;
   bool allow_all_up_ = false;
   PopupMenu* dropdown_menu_ = nullptr;
+  MenuItem* dropdown_item_ = nullptr;
   int image_index_ = -1;
 };
 
@@ -574,6 +580,13 @@ class Splitter : public Component {
 // A painted area. The window draws into a raster picture (on the platform canvas) and sets it;
 // the view shows the raster. OnPaint is fired by Paint() (the view calls it when it needs the
 // content; tests may call it too).
+//
+// A paint box normally has its raster drawn in designed units, and the view shows it scaled
+// like the rest of the form. A pixel-exact paint box (a chart) draws for the screen's pixels
+// instead: the view reports its real size (PixelWidth, PixelHeight; OnResize fires when it
+// changes), shows the raster one to one from its top-left corner, gives mouse positions in
+// pixels, and places the components it owns by their bounds taken as pixels from its corner.
+// Without a view its pixel size is its size.
 class PaintBox : public Component {
  public:
   using Component::Component;
@@ -584,10 +597,19 @@ class PaintBox : public Component {
   void RasterChanged() { NotifyChanged(Property::Raster); }
   void Paint();
 
+  bool PixelExact() const { return pixel_exact_; }
+  void SetPixelExact(bool exact);
+  int PixelWidth() const { return pixel_width_ >= 0 ? pixel_width_ : Width(); }
+  int PixelHeight() const { return pixel_height_ >= 0 ? pixel_height_ : Height(); }
+  // The view of a pixel-exact box tells its real size; OnResize fires when it changed.
+  void UserResizePixels(int width, int height);
+
   NotifyEvent OnPaint;
 
  private:
   std::shared_ptr<Picture> raster_;
+  bool pixel_exact_ = false;
+  int pixel_width_ = -1, pixel_height_ = -1;  // -1: not told
 };
 
 // A picture box (shows one picture).

@@ -126,6 +126,17 @@ void Menu::Forget(const Component* dying) {
   if (images_ == dying) images_ = nullptr;
 }
 
+void MenuItem::Forget(const Component* dying) {
+  Component::Forget(dying);
+  if (popup_component_ == dying) popup_component_ = nullptr;
+}
+
+void MenuItem::Popup(Component* below) {
+  popup_component_ = below;
+  ++popup_count_;
+  SendRequest(Request::Popup);
+}
+
 void PopupMenu::Forget(const Component* dying) {
   Menu::Forget(dying);
   if (popup_component_ == dying) popup_component_ = nullptr;

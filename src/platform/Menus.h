@@ -50,7 +50,19 @@ class MenuItem : public Component {
   // A click (by the user or the program): AutoCheck effect, then OnClick.
   void Click() override;
 
+  // Opens the item's submenu below a component (a tool button that stands for the item): the
+  // view shows it, and its opening is a click on the item as when the menu bar opens it;
+  // headless nothing more (a test then clicks an item). The component and a count are kept.
+  void Popup(Component* below);
+  Component* PopupComponent() const { return popup_component_; }
+  int PopupCount() const { return popup_count_; }
+
+ protected:
+  void Forget(const Component* dying) override;
+
  private:
+  Component* popup_component_ = nullptr;
+  int popup_count_ = 0;
   bool checked_ = false;
   bool radio_item_ = false;
   int group_index_ = 0;

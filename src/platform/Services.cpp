@@ -1,11 +1,25 @@
 #include "platform/Services.h"
 
+#include <cstdio>
+
 #include <cctype>
 
 #include "platform/Controls.h"
 #include "platform/Headless.h"
 
 namespace platform {
+
+std::string ApplicationService::LongTimeText(int hour, int minute, int second) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", hour, minute, second);
+  return text;
+}
+
+std::string ApplicationService::ShortDateText(int year, int month, int day) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+  return text;
+}
 
 std::vector<int> MsgAnswers(MsgFlags flags) {
   switch (MsgButtons(flags)) {

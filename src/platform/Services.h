@@ -145,6 +145,10 @@ class ApplicationService {
     (void)form;
     return nullptr;
   }
+  // A time of day in the locale's long time form and a date in its short date form. Without a
+  // display the fixed forms "10:37:05" and "2024-03-07".
+  virtual std::string LongTimeText(int hour, int minute, int second);
+  virtual std::string ShortDateText(int year, int month, int day);
 };
 
 class DesktopService {

@@ -4,6 +4,8 @@
 #include "platform/System.h"
 #include "pure_substance/SubstMain.h"
 #include "pure_substance/SubstSel.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
@@ -46,8 +48,6 @@ TMdiMainWnd::TMdiMainWnd(platform::Component* owner) : platform::Form(owner, "Md
   Help1 = Information1->Add("Help1", "Help");
   Messages1 = Information1->Add("Messages1", "Messages");
   About1 = Information1->Add("About1", "About");
-  // The chart window comes with its own unit.
-  MnuGraphic->SetEnabled(false);
 
   StBar = Make<StatusBar>(this, "StBar");
   StBar->SetAlign(Align::Bottom);
@@ -58,6 +58,7 @@ TMdiMainWnd::TMdiMainWnd(platform::Component* owner) : platform::Form(owner, "Md
   MnuSelect->OnClick = [this](Component* s) { MnuSelectClick(s); };
   Cascade1->OnClick = [this](Component* s) { Cascade1Click(s); };
   Tile1->OnClick = [this](Component* s) { Tile1Click(s); };
+  MnuGraphic->OnClick = [this](Component* s) { MnuGraphicClick(s); };
   MnuSaveByExit->OnClick = [this](Component* s) { MnuSaveByExitClick(s); };
   Help1->OnClick = [this](Component* s) { Help1Click(s); };
   Messages1->OnClick = [this](Component* s) { Messages1Click(s); };
@@ -77,6 +78,9 @@ void TMdiMainWnd::MnuClose1Click(platform::Component*) { Close(); }
 void TMdiMainWnd::MnuSelectClick(platform::Component*) { ShowSubstanceSelection(); }
 void TMdiMainWnd::Cascade1Click(platform::Component*) { Cascade(); }
 void TMdiMainWnd::Tile1Click(platform::Component*) { Tile(); }
+void TMdiMainWnd::MnuGraphicClick(platform::Component*) {
+  if (GrfWnd) GrfWnd->ShowInFront();
+}
 void TMdiMainWnd::MnuSaveByExitClick(platform::Component*) { MnuSaveByExit->SetChecked(!MnuSaveByExit->Checked()); }
 void TMdiMainWnd::Help1Click(platform::Component*) {
   if (InfoDlg) InfoDlg->OpenHelpIndex();
@@ -112,11 +116,15 @@ LunettaWindows::LunettaWindows() {
   Behaviour = std::make_unique<TTDynOprtWnd>();
   SubstanceSelection = std::make_unique<TSubstSelDlg>();
   Elements = std::make_unique<TElementsDlg>();
+  ChartFormat = std::make_unique<TGrfParaDlg>();
+  Chart = std::make_unique<TGrfWnd>();
   Substance = std::make_unique<TPSubstWnd>();
 }
 
 LunettaWindows::~LunettaWindows() {
   Substance.reset();
+  Chart.reset();
+  ChartFormat.reset();
   Elements.reset();
   SubstanceSelection.reset();
   Behaviour.reset();
@@ -156,13 +164,40 @@ void StartSubstanceWindow(TPSubstWnd& w) {
     // Saving at exit needs the pure-substance file writer.
     MdiMainWnd->MnuSaveByExit->SetEnabled(bool(SubstanceFileWriter));
   }
+  // The table's mouse is the record table's: column titles select and size whole columns.
+  w.SGT->OnMouseDown = [](platform::Component* s, platform::MouseButton b, platform::ShiftState sh, int x, int y) {
+    if (TablOprtWnd) TablOprtWnd->SGTMouseDown(s, b, sh, x, y);
+  };
+  w.SGT->OnMouseMove = [](platform::Component* s, platform::ShiftState sh, int x, int y) {
+    if (TablOprtWnd) TablOprtWnd->SGTMouseMove(s, sh, x, y);
+  };
+  w.SGT->OnMouseUp = [](platform::Component* s, platform::MouseButton b, platform::ShiftState sh, int x, int y) {
+    if (TablOprtWnd) TablOprtWnd->SGTMouseUp(s, b, sh, x, y);
+  };
   // The substance selection writes into the substance key.
   if (SubstSelDlg) SubstSelDlg->AttachSubstanceTarget(w.CbxSubst, 1);
   // The program's settings.
   ReadSubstanceFile(w, SettingsStore().UserSettingsFile);
+  // The chart: its font, the items Lunetta has no use for, its settings from the user file.
+  if (GrfWnd) {
+    TGrfWnd& chart = *GrfWnd;
+    chart.ChartFont.Name = "Arial";
+    chart.ChartFont.Size = 10;
+    chart.MnuGrfSrc->SetChecked(false);
+    chart.MnuVarDef->SetEnabled(false);
+    chart.PopVarDef->SetEnabled(false);
+    for (platform::MenuItem* item : {chart.MnuFollowTime, chart.MnuSep2, chart.MnuSaveNow, chart.MnuSaveByExit})
+      item->SetVisible(false);
+    chart.SettingsFileName = SettingsStore().UserSettingsFile;
+    chart.InitChartWindow();
+    chart.LoadGraphicSettings();
+    w.MnuGraphic->SetEnabled(true);
+    w.MnuGraphic->OnClick = [](platform::Component*) { GrfWnd->ShowInFront(); };
+  }
   // Labels and headers.
   w.CbxTPChange(nullptr);
   SetTableHeaders(w);
+  if (GrfWnd) GrfWnd->FormResize();
   // A ".sub" file named on the command line.
   const std::vector<std::string> args = platform::Application().Arguments();
   if (!args.empty() && LowerExtension(args[0]) == ".sub" && platform::FileExists(args[0])) {
@@ -174,6 +209,7 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   int width = 0;
   for (int c = 0; c < w.SGT->ColCount(); ++c) width += w.SGT->ColWidths(c);
   w.SetWidth(width + 196);
+  if (GrfWnd && MdiMainWnd) GrfWnd->SetWidth(MdiMainWnd->Width() - 128);
   // The program's about text.
   if (InfoDlg) InfoDlg->FillAboutText();
 }

@@ -23,6 +23,8 @@ class TTablOprtWnd;
 class TTDynOprtWnd;
 class TSubstSelDlg;
 class TElementsDlg;
+class TGrfParaDlg;
+class TGrfWnd;
 
 // Message ID of a ".sub" file named on the command line that cannot be read.
 constexpr int SubstanceArgumentUnreadableId = 1911;
@@ -58,6 +60,8 @@ class TMdiMainWnd : public platform::Form {
   void MnuSelectClick(platform::Component* sender);
   void Cascade1Click(platform::Component* sender);
   void Tile1Click(platform::Component* sender);
+  // Window>Graphic: the chart window, restored when minimised, in front.
+  void MnuGraphicClick(platform::Component* sender);
   void MnuSaveByExitClick(platform::Component* sender);
   void Help1Click(platform::Component* sender);
   void Messages1Click(platform::Component* sender);
@@ -84,6 +88,8 @@ struct LunettaWindows {
   std::unique_ptr<TTDynOprtWnd> Behaviour;
   std::unique_ptr<TSubstSelDlg> SubstanceSelection;
   std::unique_ptr<TElementsDlg> Elements;
+  std::unique_ptr<TGrfParaDlg> ChartFormat;
+  std::unique_ptr<TGrfWnd> Chart;
   std::unique_ptr<TPSubstWnd> Substance;
 
  private:

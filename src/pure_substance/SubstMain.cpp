@@ -84,7 +84,17 @@ std::string ReferencesOf(int row) {
 
 }  // namespace
 
-void ResetColumnOrder() {
+void ResetColumnOrder(platform::StringGrid* grid) {
+  // Logical columns 0..i-1 stand in their places; the one that belongs to place i lies to its
+  // right and comes back, the columns between move one place on.
+  for (int i = 0; grid && i < SubstanceColumnCount; ++i) {
+    const int at = TableColumnIndex[i];
+    if (at == i || at < i || at >= grid->ColCount()) continue;
+    grid->MoveColumn(at, i);
+    for (int& g : TableColumnIndex)
+      if (g >= i && g < at) ++g;
+    TableColumnIndex[i] = i;
+  }
   for (int i = 0; i < SubstanceColumnCount; ++i) TableColumnIndex[i] = i;
 }
 
@@ -191,9 +201,39 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   MnuMessage = MnuInfoMenu->Add("MnuMessage", "Messages");
   MnuAbout = MnuInfoMenu->Add("MnuAbout", "About");
   // Commands whose windows and files come with their own units: present, not yet usable.
-  for (MenuItem* item : {MnuBatchCalculation, MnuSave, MnuOpen, MnuToMsExcel, MnuSelectAll, MnuCopy,
-                         MnuCopyMode, MnuGraphic, MnuFont, MnuColor, MnuColMove})
-    item->SetEnabled(false);
+  for (MenuItem* item : {MnuSave, MnuOpen, MnuGraphic}) item->SetEnabled(false);
+
+  ToolBar1 = Make<ToolBar>(this, "ToolBar1");
+  ToolBar1->SetAlign(Align::Top);
+  ToolBar1->SetBounds(0, 0, 960, 22);
+  ToolBar1->SetShowCaptions(true);
+  ToolBar1->SetButtonSize(60, 20);
+  ToolBtnTable = MakeToolButton(ToolBar1, "ToolBtnTable", "Table", "Table");
+  ToolBtnEdit = MakeToolButton(ToolBar1, "ToolBtnEdit", "Edit", "Edit");
+  ToolBtnSystem = MakeToolButton(ToolBar1, "ToolBtnSystem", "System", "System");
+  ToolBtnSettings = MakeToolButton(ToolBar1, "ToolBtnSettings", "Settings", "Settings");
+  ToolBtnInfo = MakeToolButton(ToolBar1, "ToolBtnInfo", "Information", "Information");
+  ToolBtnTable->SetDropdownItem(MnuTableMenu);
+  ToolBtnEdit->SetDropdownItem(MnuEditMenu);
+  ToolBtnSystem->SetDropdownItem(MnuSystemMenu);
+  ToolBtnSettings->SetDropdownItem(MnuSettingsMenu);
+  ToolBtnInfo->SetDropdownItem(MnuInfoMenu);
+
+  PopupGrid = Make<PopupMenu>(this, "PopupGrid");
+  PopSelectAll = PopupGrid->Add("PopSelectAll", "Select All");
+  PopCopy = PopupGrid->Add("PopCopy", "Copy");
+  PopCopy->SetTag(0);
+  PopN1 = PopupGrid->AddSeparator("PopN1");
+  PopPaste = PopupGrid->Add("PopPaste", "Paste");
+  PopClearTable = PopupGrid->Add("PopClearTable", "Clear Table");
+  PopN1->SetVisible(false);
+  PopPaste->SetVisible(false);
+  PopupEdit = Make<PopupMenu>(this, "PopupEdit");
+  PopMnuConvers = PopupEdit->Add("PopMnuConvers", "Convert");
+  PopMnuCopy = PopupEdit->Add("PopMnuCopy", "Copy");
+  PopMnuPaste = PopupEdit->Add("PopMnuPaste", "Paste");
+  PopupStatus = Make<PopupMenu>(this, "PopupStatus");
+  CopySB = PopupStatus->Add("CopySB", "Copy");
 
   PanelTop = Make<Panel>(this, "PanelTop");
   PanelTop->SetAlign(Align::Top);
@@ -247,6 +287,12 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   SGT = Make<StringGrid>(this, "SGT");
   SGT->SetAlign(Align::Client);
   SGT->SetColor(clWindow);
+  SGT->SetPopupMenu(PopupGrid);
+  StBar->SetPopupMenu(PopupStatus);
+  // The constant's edit and the range edits share one popup; the tag tells them apart.
+  ETP->SetTag(0);
+  for (Edit* e : {EditV1, EditdV, EditV2}) e->SetTag(1);
+  for (Edit* e : {ETP, EditV1, EditdV, EditV2}) e->SetPopupMenu(PopupEdit);
 
   ButtonUpdate->OnClick = [this](Component* s) { ButtonUpdateClick(s); };
   MnuUpdate->OnClick = [this](Component* s) { ButtonUpdateClick(s); };
@@ -270,8 +316,36 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
     key = 0;
     ButtonUpdateClick(ButtonUpdate);
   };
-  for (Component* c : std::initializer_list<Component*>{CbxSubst, ETP, EditV1, EditdV, EditV2})
-    c->OnKeyDown = enterRuns;
+  for (Component* c : std::initializer_list<Component*>{ETP, EditV1, EditdV, EditV2}) c->OnKeyDown = enterRuns;
+  CbxSubst->OnKeyDown = [this](Component* s, int& key, ShiftState shift) { CbxSubstKeyDown(s, key, shift); };
+
+  // Table commands.
+  MnuBatchCalculation->OnClick = [this](Component* s) { MnuBatchCalculationClick(s); };
+  MnuToMsExcel->OnClick = [this](Component* s) { MnuToMsExcelClick(s); };
+  for (MenuItem* item : {MnuSelectAll, PopSelectAll}) item->OnClick = [this](Component* s) { MnuSelelectAllClick(s); };
+  for (MenuItem* item : {MnuCopy, PopCopy}) item->OnClick = [this](Component* s) { MnuCopyClick(s); };
+  for (MenuItem* item : {MnuCopyModeText, MnuCopyModeHtml})
+    item->OnClick = [this](Component* s) { MnuCopyModeTextClick(s); };
+  // The copy mode is the toolkit's flag, which the record table's Alt+H and the settings file
+  // set too: the checks show it whenever the menu opens.
+  MnuEditMenu->OnClick = [this](Component*) {
+    MnuCopyModeHtml->SetChecked(TableToolkit().HtmlCopyMode);
+    MnuCopyModeText->SetChecked(!TableToolkit().HtmlCopyMode);
+  };
+  MnuFont->OnClick = [this](Component* s) { MnuFontClick(s); };
+  MnuColor->OnClick = [this](Component* s) { MnuColorClick(s); };
+  MnuColMove->OnClick = [this](Component* s) { MnuColMoveClick(s); };
+  PopPaste->OnClick = [this](Component* s) { PopPasteClick(s); };
+  PopClearTable->OnClick = [this](Component* s) { PopClearTableClick(s); };
+  PopMnuConvers->OnClick = [this](Component* s) { PopMnuConversClick(s); };
+  PopMnuCopy->OnClick = [this](Component* s) { PopMnuCopyClick(s); };
+  PopMnuPaste->OnClick = [this](Component* s) { PopMnuPasteClick(s); };
+  CopySB->OnClick = [this](Component* s) { CopySBClick(s); };
+  SGT->OnSelectCell = [this](Component* s, int c, int r, bool& can) { SGTSelectCell(s, c, r, can); };
+  SGT->OnColumnMoved = [this](Component* s, int from, int to) { SGTColumnMoved(s, from, to); };
+  SGT->OnKeyDown = [this](Component* s, int& key, ShiftState shift) { SGTKeyDown(s, key, shift); };
+  StBar->OnMouseMove = [this](Component* s, ShiftState shift, int x, int y) { StBarMouseMove(s, shift, x, y); };
+  OnResize = [this](Component* s) { FormResize(s); };
 
   PSubstWnd = this;
   FormCreate();
@@ -371,11 +445,20 @@ bool ValidateRangeEdit(TPSubstWnd& window, platform::Edit* edit, const std::stri
   return false;
 }
 
+void TPSubstWnd::SetBatchHeaders() {
+  SetTableCell(ColPhase, 0, CbxTP->Items()[1]);
+  SetTableCell(ColVariable, 0, CbxTP->Items()[0]);
+}
+
 void SetTableHeaders(TPSubstWnd& w) {
   const std::string E = w.EnergyUnit(), M = w.AmountUnit();
   const std::string t = w.MnuTempC->Checked() ? "C" : "K";
-  w.SetTableCell(ColPhase, 0, "Phase");
-  w.SetTableCell(ColVariable, 0, w.CbxTP->ItemIndex() == 1 ? std::string("P [bar]") : "T [ " + t + " ]");
+  if (w.BatchMode) {
+    w.SetBatchHeaders();
+  } else {
+    w.SetTableCell(ColPhase, 0, "Phase");
+    w.SetTableCell(ColVariable, 0, w.CbxTP->ItemIndex() == 1 ? std::string("P [bar]") : "T [ " + t + " ]");
+  }
   w.SetTableCell(ColCp, 0, "Cp [" + E + "/" + M + " " + t + "]");
   w.SetTableCell(ColH, 0, "H [" + E + "/" + M + "]");
   w.SetTableCell(ColS, 0, "S [" + E + "/" + M + " K]");
@@ -497,7 +580,9 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
   const DatasetRecord& gas = PhaseDatasets[PhaseGas].Record;
   if (wanted[PhaseSolid] && solid.Tc > 0 && T > solid.Tc) {
     wanted[PhaseSolid] = false;
-    w.PhaseEnabled[PhaseSolid] = false;  // for the rest of the run
+    // A range run rises in T: the solid stays off for the rest of it. The rows of a batch
+    // come in any order, so there it is left out of this row only.
+    if (!w.BatchMode) w.PhaseEnabled[PhaseSolid] = false;
   }
   if (wanted[PhaseLiquid] && liquid.Tc > 0 && T > liquid.Tc) wanted[PhaseLiquid] = false;
   if (wanted[PhaseGas] && (wanted[PhaseSolid] || wanted[PhaseLiquid]) && gas.Tc > 0 && T > gas.Tc)
@@ -512,8 +597,12 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
       continue;
     }
     const DatasetRecord& r = entry.Record;
-    // Another dataset of the phase may cover T (a record above its range is kept).
-    if ((r.RangeStatus < 0 && T >= r.Tmin) || (r.RangeStatus == 0 && (T < r.Tmin || T > r.Tmax))) {
+    // Another dataset of the phase may cover T. A range run rises in T and keeps a record
+    // above its range; a batch looks again whenever the record does not hold T.
+    const bool outside = T < r.Tmin || T > r.Tmax;
+    const bool lookAgain = w.BatchMode ? outside || r.RangeStatus != RangeInside
+                                       : (r.RangeStatus < 0 && T >= r.Tmin) || (r.RangeStatus == 0 && outside);
+    if (lookAgain) {
       const int row = FindDataset(r.Name, SubstancePhaseKeys[p], T);
       if (row > 0) {
         entry.Row = row;
@@ -574,12 +663,15 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
 // Commands
 
 void TPSubstWnd::ButtonUpdateClick(platform::Component*) {
-  // The batch calculation comes with its own unit; until then the mode cannot be switched on.
-  UpdateRun();
+  platform::RunStateScope busy(platform::RunState::Waiting);
+  StartRun();
+  if (BatchMode)
+    RunBatchCalculation(*this);
+  else
+    RangeRun();
 }
 
-void TPSubstWnd::UpdateRun() {
-  platform::RunStateScope busy(platform::RunState::Waiting);
+void TPSubstWnd::StartRun() {
   // Start.
   if (AplMsgWnd) AplMsgWnd->Clear();
   const bool celsius = MnuTempC->Checked();
@@ -592,8 +684,8 @@ void TPSubstWnd::UpdateRun() {
   ErrorState = 0;
 
   // Key, database, phase records.
-  const std::string key = Trim(CbxSubst->Text());
-  BlankFreeKey = WithoutBlanks(key);
+  runKey_ = Trim(CbxSubst->Text());
+  BlankFreeKey = WithoutBlanks(runKey_);
   AcentricFactor = 0;
   AcentricFactorKnown = false;
   StBar->SetPanelText(3, "");
@@ -608,7 +700,63 @@ void TPSubstWnd::UpdateRun() {
   // What is checked, and with which equation.
   PostLogMessage(LevelInfo, 728, "Data Check " + BlankFreeKey + " using " + EquationName());
   SetCaption("Table");
+}
 
+bool TPSubstWnd::LookUpSubstance(double P, double T) {
+  // Name and phase.
+  if (!SplitSubstanceKey(BlankFreeKey, SubstanceName, PhaseKey)) {
+    StatusText = "No valid substance given";
+    PostLogMessage(LevelError, 891, StatusText);
+    ErrorState = 4;
+    FinishSubstanceCalculation(*this);
+    return false;
+  }
+
+  // Every dataset of the name.
+  BuildCandidateList(SubstanceName, "(*)");
+  SubstanceDatasetInfo(*this);
+  SelectedDataset.Name = SubstanceName;
+  SelectedDataset.Phase = PhaseKey;
+  const char code = PhaseKey.size() > 1 ? PhaseKey[1] : 'u';
+  PhaseEnabled = {code == 'g', code == 'l', code == 's'};
+
+  // The datasets at the start point.
+  if (code == 'u') {
+    SelectedDatasetRow = EvaluateStablePhase(SubstanceName, P, T, ExtrapolationBoxChecked());
+    for (int p = 0; p < 3; ++p) PhaseEnabled[p] = PhaseDatasets[p].Row > 0;
+  } else {
+    const int row = FindDataset(SubstanceName, PhaseKey, T);
+    SelectedDatasetRow = std::max(row, 0);
+    const int slot = PhaseSlotOfCode(code);
+    if (row > 0 && slot >= 0) {
+      PhaseDatasets[slot].Record = CurrentDataset;
+      PhaseDatasets[slot].Row = row;
+      SelectedDataset = CurrentDataset;
+    }
+  }
+
+  // Nothing of the substance at the start point.
+  if (SelectedDatasetRow < 1) {
+    StatusText = "Data of " + BlankFreeKey + " do not exist in the database";
+    PostLogMessage(LevelError, 805, StatusText);
+    ErrorState = 2;
+    FinishSubstanceCalculation(*this);
+    return false;
+  }
+  return true;
+}
+
+void TPSubstWnd::TakeSelectedSubstance() {
+  const double M = MolarMass(SelectedDataset.Composition);
+  StBar->SetPanelText(1, FloatToShortText(M));
+  StBar->SetPanelText(2, SelectedDataset.Composition);
+  StBar->SetPanelText(3, SelectedDataset.Description);
+  AmountFactor = 1;
+  if (!MnuMol->Checked() && M > 0) AmountFactor = MnuKg->Checked() ? 1000 / M : 1 / M;
+  if (!(EnergyFactor > 0)) EnergyFactor = 1;
+}
+
+void TPSubstWnd::RangeRun() {
   // Range, corrected where it cannot be used as given.
   const bool constantT = CbxTP->ItemIndex() == 1;
   std::vector<double> plan;
@@ -653,46 +801,9 @@ void TPSubstWnd::UpdateRun() {
   if (CurrentT <= 0) CurrentT = 1e-25;
   SGT->SetRowCount(std::clamp(int(plan.size()) + 1, 2, MaxSubstanceTableRows));
 
-  // Name and phase.
-  if (!SplitSubstanceKey(BlankFreeKey, SubstanceName, PhaseKey)) {
-    StatusText = "No valid substance given";
-    PostLogMessage(LevelError, 891, StatusText);
-    ErrorState = 4;
-    FinishSubstanceCalculation(*this);
-    return;
-  }
-
-  // Every dataset of the name.
-  BuildCandidateList(SubstanceName, "(*)");
-  SubstanceDatasetInfo(*this);
-  SelectedDataset.Name = SubstanceName;
-  SelectedDataset.Phase = PhaseKey;
+  // The substance and its datasets at the start point.
+  if (!LookUpSubstance(P, CurrentT)) return;
   const char code = PhaseKey.size() > 1 ? PhaseKey[1] : 'u';
-  PhaseEnabled = {code == 'g', code == 'l', code == 's'};
-
-  // The datasets at the start point.
-  if (code == 'u') {
-    SelectedDatasetRow = EvaluateStablePhase(SubstanceName, P, CurrentT, ExtrapolationBoxChecked());
-    for (int p = 0; p < 3; ++p) PhaseEnabled[p] = PhaseDatasets[p].Row > 0;
-  } else {
-    const int row = FindDataset(SubstanceName, PhaseKey, CurrentT);
-    SelectedDatasetRow = std::max(row, 0);
-    const int slot = PhaseSlotOfCode(code);
-    if (row > 0 && slot >= 0) {
-      PhaseDatasets[slot].Record = CurrentDataset;
-      PhaseDatasets[slot].Row = row;
-      SelectedDataset = CurrentDataset;
-    }
-  }
-
-  // Nothing of the substance at the start point.
-  if (SelectedDatasetRow < 1) {
-    StatusText = "Data of " + BlankFreeKey + " do not exist in the database";
-    PostLogMessage(LevelError, 805, StatusText);
-    ErrorState = 2;
-    FinishSubstanceCalculation(*this);
-    return;
-  }
 
   // Chart series of the phases.
   if (SubstanceChart.EnableSeriesGroup) {
@@ -702,20 +813,12 @@ void TPSubstWnd::UpdateRun() {
     SubstanceChart.EnableSeriesGroup(*this, 21, 24, PhaseDatasets[PhaseSolid].Row);
   }
 
-  // Status and captions.
-  const double M = MolarMass(SelectedDataset.Composition);
-  StBar->SetPanelText(1, FloatToShortText(M));
-  StBar->SetPanelText(2, SelectedDataset.Composition);
-  StBar->SetPanelText(3, SelectedDataset.Description);
+  // Status, captions and units.
+  TakeSelectedSubstance();
   platform::Application().SetTitle(BlankFreeKey + " - Pure Substance ");
   SetFrameCaption("Pure Substance: " + BlankFreeKey);
   SetChartCaption("Graphic: " + BlankFreeKey);
   SetCaption(BlankFreeKey);
-
-  // Units.
-  AmountFactor = 1;
-  if (!MnuMol->Checked() && M > 0) AmountFactor = MnuKg->Checked() ? 1000 / M : 1 / M;
-  if (!(EnergyFactor > 0)) EnergyFactor = 1;
 
   // From the start again, on an empty table.
   if (!constantT)
@@ -772,7 +875,7 @@ void TPSubstWnd::UpdateRun() {
   SGT->WidenColumnsToText(0, SGT->ColCount() - 1);
 
   // History.
-  SaveHistory(key);
+  SaveHistory(runKey_);
 
   // Chart.
   const std::string tp = CbxTP->Text();
@@ -817,6 +920,11 @@ void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double 
     if (MnuTempC->Checked() && std::fabs(shown) <= 1e-7) shown = 0;
     SetTableCell(ColVariable, r, FloatToTextF(shown, 9, 2));
   }
+  WriteResultCells(r, P, T, true);
+  previousCode = code;
+}
+
+void TPSubstWnd::WriteResultCells(int r, double P, double T, bool idealGasZV) {
   const double ea = EnergyFactor * AmountFactor;
   SetTableCell(ColCp, r, FloatToShortText(SelectedResult.Cp * ea));
   SetTableCell(ColH, r, FloatToShortText(SelectedResult.H * ea));
@@ -826,7 +934,7 @@ void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double 
   const bool inverse = MnuVolInv->Checked();
   const double gasV = SelectedResult.Z * GasConstant() * T / (P * 100000) * AmountFactor;
   if (SelectedResult.status < 1) {
-    if (SelectedDataset.Phase == "(g)") {
+    if (idealGasZV && SelectedDataset.Phase == "(g)") {
       SetTableCell(ColZ, r, FloatToShortText(SelectedResult.Z));
       double V = gasV;
       if (inverse) V = V > 0 ? 1 / V : 0;
@@ -843,7 +951,6 @@ void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double 
     SetTableCell(ColSr, r, FloatToShortText(SelectedResult.Sr * ea));
     SetTableCell(ColGr, r, FloatToShortText(SelectedResult.Gr * ea));
   }
-  previousCode = code;
 }
 
 void TPSubstWnd::NoPhaseNotes(char code, double T) {
@@ -909,7 +1016,7 @@ void TPSubstWnd::CbxTPChange(platform::Component* sender) {
   TemperatureOffset = celsius ? 273.15 : 0;
   if (CbxTP->ItemIndex() == 1) {
     ETP->SetText(FloatToShortText(T1 - TemperatureOffset));
-    SetTableCell(ColVariable, 0, "P [bar]");
+    if (!BatchMode) SetTableCell(ColVariable, 0, "P [bar]");
     Label1->SetCaption("P1 [bar]");
     Labeld->SetCaption("dP [bar]");
     Label2->SetCaption("P2 [bar]");
@@ -920,7 +1027,7 @@ void TPSubstWnd::CbxTPChange(platform::Component* sender) {
     }
   } else {
     ETP->SetText(FloatToShortText(ConstP));
-    SetTableCell(ColVariable, 0, "T " + UnitText);
+    if (!BatchMode) SetTableCell(ColVariable, 0, "T " + UnitText);
     Label1->SetCaption("T1" + UnitText);
     Labeld->SetCaption("dT" + UnitText);
     Label2->SetCaption("T2" + UnitText);
@@ -930,6 +1037,8 @@ void TPSubstWnd::CbxTPChange(platform::Component* sender) {
       EditV2->SetText(FloatToShortText(T2 - TemperatureOffset));
     }
   }
+  // The batch's T and P columns keep their headers.
+  if (BatchMode) SetBatchHeaders();
 }
 
 void TPSubstWnd::TemperatureClick(platform::Component* sender) {
@@ -945,6 +1054,14 @@ void TPSubstWnd::TemperatureClick(platform::Component* sender) {
   MnuTempC->SetChecked(celsius);
   MnuTempK->SetChecked(!celsius);
   TemperatureOffset = celsius ? 273.15 : 0;
+  // The typed temperatures of a batch are the same states in the new unit.
+  if (BatchMode && celsius != wasCelsius) {
+    for (int r = 1; r < SGT->RowCount(); ++r) {
+      double t = 0;
+      if (TryTextToDouble(Trim(TableCell(ColPhase, r)), t) && std::isfinite(t))
+        SetTableCell(ColPhase, r, FloatToShortText(t + oldOffset - TemperatureOffset));
+    }
+  }
   if (CbxTP->ItemIndex() == 0) {
     EditV1->SetText(FloatToShortText(T1 - TemperatureOffset));
     EditdV->SetText(FloatToShortText(dT));
@@ -1023,6 +1140,7 @@ void TPSubstWnd::ShowTableWnd(platform::Component*) {
   if (GetWindowState() == platform::WindowState::Minimized) SetWindowState(platform::WindowState::Normal);
   Show();
   BringToFront();
+  StatusPanelIndex = 0;
 }
 
 void TPSubstWnd::FormCloseQuery(platform::Component* sender, bool& canClose) {

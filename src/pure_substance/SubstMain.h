@@ -8,6 +8,11 @@
 //
 // Every table cell is read and written through TableColumnIndex (the grid column that holds a
 // logical column), so a user who drags the columns into another order keeps a working table.
+//
+// In batch mode (Table>"Batch Calculation") the table is an input sheet: the user types or
+// pastes one state point per row, T in the first column and P in the second, and "Update"
+// evaluates the substance at each of them. The window's copy, paste and spreadsheet commands
+// go through the record table window's grid toolkit.
 #pragma once
 
 #include <array>
@@ -43,8 +48,9 @@ constexpr int MaxSubstanceTableRows = 1024;
 
 // Grid column of each logical column.
 extern std::array<int, SubstanceColumnCount> TableColumnIndex;
-// TableColumnIndex := 0..10.
-void ResetColumnOrder();
+// TableColumnIndex := 0..10. With a grid, its columns first go back into that order with their
+// cells and widths, so every header stays over its values.
+void ResetColumnOrder(platform::StringGrid* grid = nullptr);
 
 // The phase the last EvaluateTableRow chose, with its properties (status -1: none).
 extern PropertyResult SelectedResult;
@@ -62,6 +68,10 @@ struct SubstanceChartLink {
   std::function<void(TPSubstWnd&)> HeadersChanged;
   // The temperature unit switched: toKelvin true for C -> K.
   std::function<void(TPSubstWnd&, bool toKelvin)> TemperatureUnitChanged;
+  // Batch mode switched. On: the chart leaves table data (through its source command, so the
+  // source item and the chart's own mode stay one), its source item and variable definition
+  // are disabled. Off: the source item is enabled again and the chart set up anew.
+  std::function<void(TPSubstWnd&, bool on)> BatchModeChanged;
 };
 extern SubstanceChartLink SubstanceChart;
 
@@ -98,6 +108,17 @@ bool ValidateRangeEdit(TPSubstWnd& window, platform::Edit* edit, const std::stri
 void SetTableHeaders(TPSubstWnd& window);
 // Runs the Update run (the substance dialog's accepted-hook).
 void RecalculateFromSelection();
+// The batch run: the substance of the window's key at every state point of the table, from
+// row 1 down to the first row whose T or P is empty, not a finite number or not above 0
+// (T in the display unit in logical column 0, P in bar in logical column 1); the results go
+// into logical columns 2..10 of the row. Called by the Update run in batch mode after its
+// first steps.
+void RunBatchCalculation(TPSubstWnd& window);
+
+class GridToolkit;
+// The grid toolkit of the record table window (a toolkit of the unit's own while there is no
+// such window): copy buffer, spare grid and copy mode of the table's commands.
+GridToolkit& TableToolkit();
 
 class TPSubstWnd : public platform::Form {
  public:
@@ -120,6 +141,28 @@ class TPSubstWnd : public platform::Form {
   platform::Label* Label3 = nullptr;
   platform::StringGrid* SGT = nullptr;
   platform::StatusBar* StBar = nullptr;
+  // The tool bar: each button opens the menu of its name.
+  platform::ToolBar* ToolBar1 = nullptr;
+  platform::ToolButton* ToolBtnTable = nullptr;
+  platform::ToolButton* ToolBtnEdit = nullptr;
+  platform::ToolButton* ToolBtnSystem = nullptr;
+  platform::ToolButton* ToolBtnSettings = nullptr;
+  platform::ToolButton* ToolBtnInfo = nullptr;
+  // The grid's popup; the separator and "Paste" show in batch mode only.
+  platform::PopupMenu* PopupGrid = nullptr;
+  platform::MenuItem* PopSelectAll = nullptr;
+  platform::MenuItem* PopCopy = nullptr;  // Tag 0
+  platform::MenuItem* PopN1 = nullptr;
+  platform::MenuItem* PopPaste = nullptr;
+  platform::MenuItem* PopClearTable = nullptr;
+  // The popup of ETP (Tag 0) and the range edits (Tag 1).
+  platform::PopupMenu* PopupEdit = nullptr;
+  platform::MenuItem* PopMnuConvers = nullptr;
+  platform::MenuItem* PopMnuCopy = nullptr;
+  platform::MenuItem* PopMnuPaste = nullptr;
+  // The status bar's popup.
+  platform::PopupMenu* PopupStatus = nullptr;
+  platform::MenuItem* CopySB = nullptr;
 
   platform::MainMenu* MainMenu1 = nullptr;
   // Table
@@ -183,7 +226,10 @@ class TPSubstWnd : public platform::Form {
   bool Calculated = false;
   std::array<bool, 3> PhaseEnabled{};  // gas, liquid, solid (SubstancePhase order)
   std::array<bool, 16> OnceFlags{};
-  bool BatchMode = false;
+  bool BatchMode = false;   // Table>"Batch Calculation" is checked
+  int SelectedCellCol = 0;  // the last selected table cell (grid column and row)
+  int SelectedCellRow = 1;
+  int StatusPanelIndex = 0;  // the status panel last under the pointer
   std::array<double, 2> CombinedInterval{-1, -1};
   std::array<double, 2> PhaseInterval{-1, -1};
   double MolarMassValue = -1;      // g/mol of the last listed dataset
@@ -226,6 +272,44 @@ class TPSubstWnd : public platform::Form {
   // WriteSubstanceFile of the user settings file.
   void MnuSaveNowClick(platform::Component* sender);
 
+  // --- table commands ---
+  // With a sender toggles Table>"Batch Calculation"; applies the mode.
+  void MnuBatchCalculationClick(platform::Component* sender);
+  // Batch mode: the clipboard's TAB lines into the table from the remembered cell.
+  void PopPasteClick(platform::Component* sender);
+  // The table with its two heading rows into a spreadsheet.
+  void MnuToMsExcelClick(platform::Component* sender);
+  // The whole grid, header row included.
+  void MnuSelelectAllClick(platform::Component* sender);
+  // The selection to the clipboard; from the Edit menu (Tag 1) after two heading lines.
+  void MnuCopyClick(platform::Component* sender);
+  // Copy Mode: "Text and Tab" (Tag 0) or "HTML" (Tag 1).
+  void MnuCopyModeTextClick(platform::Component* sender);
+  // The table font through the settings window's font dialog; without a sender the table's
+  // font is passed on without the dialog.
+  void MnuFontClick(platform::Component* sender);
+  void MnuColorClick(platform::Component* sender);
+  // Settings>"Col. Move Enable": the columns can be dragged exactly while it is checked.
+  void MnuColMoveClick(platform::Component* sender);
+  void PopClearTableClick(platform::Component* sender);
+  // The range-edit popup: conversion dialog, copy and paste of the edit's text.
+  void PopMnuConversClick(platform::Component* sender);
+  void PopMnuCopyClick(platform::Component* sender);
+  void PopMnuPasteClick(platform::Component* sender);
+  // The status bar's popup: the text of the panel last under the pointer.
+  void CopySBClick(platform::Component* sender);
+
+  // --- events ---
+  void SGTSelectCell(platform::Component* sender, int col, int row, bool& canSelect);
+  // The user dragged a column: TableColumnIndex follows the headers.
+  void SGTColumnMoved(platform::Component* sender, int from, int to);
+  // Shift+Insert and Ctrl+V paste; every other key goes to the record table's grid keys.
+  void SGTKeyDown(platform::Component* sender, int& key, platform::ShiftState shift);
+  // Enter runs the Update run; Ctrl+Delete empties the history after a question.
+  void CbxSubstKeyDown(platform::Component* sender, int& key, platform::ShiftState shift);
+  void StBarMouseMove(platform::Component* sender, platform::ShiftState shift, int x, int y);
+  void FormResize(platform::Component* sender);
+
   // --- helpers for the table ---
   const std::string& TableCell(int logicalColumn, int row) const;
   void SetTableCell(int logicalColumn, int row, std::string_view text);
@@ -236,16 +320,37 @@ class TPSubstWnd : public platform::Form {
   // Energy and amount unit texts of the menus: "J"/"kJ", "mol"/"g"/"kg".
   std::string EnergyUnit() const;
   std::string AmountUnit() const;
+  // The batch headers of logical columns 0 and 1: `CbxTP` item 1 ("T [ C ]") and item 0.
+  void SetBatchHeaders();
 
  private:
-  void UpdateRun();
+  friend void RunBatchCalculation(TPSubstWnd& window);
+  // Steps of the Update run: the start (log, units, key, phase records, "Data Check"), the
+  // range run, and the look-up of the substance at a start point shared with the batch run
+  // (false after the run was finished on an error).
+  void StartRun();
+  void RangeRun();
+  bool LookUpSubstance(double P, double T);
+  // Status panels 1..3 (molar mass, composition, description) and the amount factor from the
+  // selected dataset.
+  void TakeSelectedSubstance();
   void WriteRow(int code, int& r, int& previousCode, double P, double T, double step);
+  // Logical columns 2..10 of row r from SelectedResult; idealGasZV: a gas evaluated without
+  // its real-fluid part gets Z and V too.
+  void WriteResultCells(int r, double P, double T, bool idealGasZV);
+  // A paste of the clipboard's text at (col, row) of the table.
+  void PasteIntoTable(int col, int row, bool memoToGrid);
   void NoPhaseNotes(char code, double T);
   void VleWarning();
   void SaveHistory(const std::string& key);
   void SetFrameStatus(int panel, const std::string& text);
   void SetFrameCaption(const std::string& text);
   void SetChartCaption(const std::string& text);
+
+  std::string runKey_;  // the trimmed key of the run under way
+  // Select all was the last selection: a copy of that selection starts at the header row.
+  bool wholeGridSelected_ = false;
+  platform::GridRect wholeGridSelection_{};
 };
 
 extern TPSubstWnd* PSubstWnd;

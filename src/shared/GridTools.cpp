@@ -474,8 +474,8 @@ bool FinishExcelTransfer() {
 }
 
 bool TransferGridsToExcel(const std::vector<ExcelSheetGrid>& grids, int sheets,
-                          bool keepFirstSheetOnly) {
-  PostLogMessageAlways(LevelImportant, 1297, "Data transfer to MS Excel, please wait");
+                          bool keepFirstSheetOnly, int waitLevel) {
+  PostLogMessageAlways(waitLevel, 1297, "Data transfer to MS Excel, please wait");
   platform::ProcessMessages();
   if (StartExcel(sheets) < 0) return false;
   bool ok = true;

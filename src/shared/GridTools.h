@@ -151,8 +151,9 @@ struct ExcelSheetGrid {
 // unfiltered (level 4, ID 1297), lets pending events run, StartExcel(sheets), GridToExcel for
 // each grid, PrepareExcelWorkbook(2) when asked, FinishExcelTransfer, then posts
 // "Data transfer to MS Excel is completed" unfiltered (level 4, ID 1373) when it succeeded.
+// waitLevel is the level of the first post.
 bool TransferGridsToExcel(const std::vector<ExcelSheetGrid>& grids, int sheets,
-                          bool keepFirstSheetOnly = false);
+                          bool keepFirstSheetOnly = false, int waitLevel = 4);
 
 // --- copy buffer, clipboard and grid keys ---
 

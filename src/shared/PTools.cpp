@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <limits>
@@ -370,6 +373,192 @@ bool SameText(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pattern formats and date-time values
+
+namespace {
+
+// |value| as 15 significant decimal digits: value = 0.digits x 10^exponent.
+struct DecimalDigits {
+  std::string digits;
+  int exponent = 0;
+};
+
+DecimalDigits ToDecimalDigits(double value) {
+  DecimalDigits d;
+  if (value == 0 || !std::isfinite(value)) {
+    d.digits = "0";
+    return d;
+  }
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+  const char* e = std::strchr(buf, 'e');
+  const char* digits = buf;
+  d.digits = std::string(1, digits[0]) + std::string(digits + 2, static_cast<std::size_t>(e - (digits + 2)));
+  d.exponent = std::atoi(e + 1) + 1;
+  return d;
+}
+
+// Keeps the first keep digits, rounding half away from zero; a carry adds a digit in front.
+void RoundDigits(DecimalDigits& d, int keep) {
+  d.digits.insert(d.digits.begin(), '0');
+  d.exponent += 1;
+  keep += 1;
+  if (keep <= 0) {
+    d.digits = "0";
+    return;
+  }
+  if (keep >= static_cast<int>(d.digits.size())) {
+    d.digits.append(static_cast<std::size_t>(keep) - d.digits.size(), '0');
+    return;
+  }
+  const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+  d.digits.resize(static_cast<std::size_t>(keep));
+  for (int i = keep - 1; up && i >= 0; --i) {
+    if (d.digits[static_cast<std::size_t>(i)] == '9') {
+      d.digits[static_cast<std::size_t>(i)] = '0';
+    } else {
+      ++d.digits[static_cast<std::size_t>(i)];
+      break;
+    }
+  }
+  // Drop the leading zero that took no carry.
+  if (d.digits.size() > 1 && d.digits[0] == '0') {
+    d.digits.erase(d.digits.begin());
+    d.exponent -= 1;
+  }
+}
+
+int CountZeros(std::string_view s) {
+  int n = 0;
+  for (char c : s)
+    if (c == '0') ++n;
+  return n;
+}
+
+constexpr long long kMsPerDay = 86400000LL;
+// Days from 1 January 1970 to 30 December 1899.
+constexpr long long kEpochOffsetDays = 25569;
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+void CivilFromDays(long long z, int& year, int& month, int& day) {
+  z += 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
+}
+
+}  // namespace
+
+std::string FormatFloat(std::string_view pattern, double value) {
+  const std::size_t e = pattern.find_first_of("Ee");
+  const std::string_view mantissa = pattern.substr(0, e);
+  const std::size_t point = mantissa.find('.');
+  const int decimals = point == std::string_view::npos ? 0 : CountZeros(mantissa.substr(point + 1));
+  DecimalDigits d = ToDecimalDigits(value);
+  const bool negative = value < 0 && d.digits != "0";
+  std::string out;
+  if (e == std::string_view::npos) {
+    RoundDigits(d, d.exponent + decimals);
+    std::string digits = d.digits;
+    int intDigits = d.exponent;
+    if (intDigits <= 0) {  // 0.00ddd
+      digits.insert(0, static_cast<std::size_t>(-intDigits + 1), '0');
+      intDigits = 1;
+    }
+    if (static_cast<int>(digits.size()) < intDigits + decimals)
+      digits.append(static_cast<std::size_t>(intDigits + decimals) - digits.size(), '0');
+    out = digits.substr(0, static_cast<std::size_t>(intDigits));
+    if (decimals > 0) out += "." + digits.substr(static_cast<std::size_t>(intDigits), static_cast<std::size_t>(decimals));
+  } else {
+    const std::string_view exp = pattern.substr(e + 1);
+    const bool plus = !exp.empty() && exp[0] == '+';
+    const int expDigits = std::max(CountZeros(exp), 1);
+    int exponent = 0;
+    std::string digits(static_cast<std::size_t>(decimals) + 1, '0');
+    if (d.digits != "0") {
+      RoundDigits(d, 1 + decimals);
+      digits = d.digits;
+      digits.resize(static_cast<std::size_t>(decimals) + 1, '0');
+      exponent = d.exponent - 1;
+    }
+    out = digits.substr(0, 1);
+    if (decimals > 0) out += "." + digits.substr(1);
+    out += pattern[e];
+    if (exponent < 0) out += '-';
+    else if (plus) out += '+';
+    std::string ex = std::to_string(exponent < 0 ? -exponent : exponent);
+    if (static_cast<int>(ex.size()) < expDigits) ex.insert(0, static_cast<std::size_t>(expDigits) - ex.size(), '0');
+    out += ex;
+  }
+  bool allZero = true;
+  for (char c : out) {
+    if (c == 'E' || c == 'e') break;
+    if (c >= '1' && c <= '9') allZero = false;
+  }
+  return negative && !allZero ? "-" + out : out;
+}
+
+double EncodeDateTime(const DateTimeParts& p) {
+  const long long days = DaysFromCivil(p.Year, static_cast<unsigned>(p.Month), static_cast<unsigned>(p.Day)) + kEpochOffsetDays;
+  const long long ms = ((p.Hour * 60LL + p.Minute) * 60LL + p.Second) * 1000LL + p.Millisecond;
+  return static_cast<double>(days) + static_cast<double>(ms) / kMsPerDay;
+}
+
+DateTimeParts DecodeDateTime(double days) {
+  DateTimeParts p;
+  if (!std::isfinite(days) || std::fabs(days) > 3e6) return p;  // about 8000 years either side
+  const long long ms = std::llround(days * kMsPerDay);
+  long long day = ms / kMsPerDay;
+  long long rest = ms % kMsPerDay;
+  if (rest < 0) {
+    rest += kMsPerDay;
+    --day;
+  }
+  CivilFromDays(day - kEpochOffsetDays, p.Year, p.Month, p.Day);
+  p.Hour = static_cast<int>(rest / 3600000);
+  p.Minute = static_cast<int>(rest / 60000 % 60);
+  p.Second = static_cast<int>(rest / 1000 % 60);
+  p.Millisecond = static_cast<int>(rest % 1000);
+  return p;
+}
+
+double DateTimeNow() {
+  const auto now = std::chrono::system_clock::now();
+  const std::tm tm = LocalTime(now);
+  long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  if (ms < 0) ms += 1000;
+  DateTimeParts p;
+  p.Year = tm.tm_year + 1900;
+  p.Month = tm.tm_mon + 1;
+  p.Day = tm.tm_mday;
+  p.Hour = tm.tm_hour;
+  p.Minute = tm.tm_min;
+  p.Second = tm.tm_sec;
+  p.Millisecond = static_cast<int>(ms);
+  return EncodeDateTime(p);
+}
+
+double WholeHourOf(double days) {
+  DateTimeParts p = DecodeDateTime(days);
+  p.Minute = p.Second = p.Millisecond = 0;
+  return EncodeDateTime(p);
 }
 
 }  // namespace quorel

@@ -72,4 +72,25 @@ std::string PadLeft(std::string_view text, std::size_t width);
 // separators end a folder name.
 std::string LowerExtension(std::string_view path);
 
+// Number to text by a pattern: "0", "0.0", "0.00", "0.000" (fixed, that many decimals) and
+// "0E+0" (scientific: one mantissa digit, the exponent with its sign and without leading zeros;
+// more zeros after the point or the E ask for more decimals or exponent digits, "E-" shows the
+// sign of negative exponents only). Rounded half away from zero on the number's 15 significant
+// digits; '.' as the decimal point.
+std::string FormatFloat(std::string_view pattern, double value);
+
+// Date-time values in days since 30 December 1899, 0:00 local time; the fraction is the time of
+// day (0.5 is noon). One second is 1 / 86400.
+struct DateTimeParts {
+  int Year = 1899, Month = 12, Day = 30;
+  int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+};
+double DateTimeNow();
+double EncodeDateTime(const DateTimeParts& parts);
+// Rounded to the nearest millisecond; a value beyond about 8000 years either side (or not
+// finite) gives 30 December 1899, 0:00.
+DateTimeParts DecodeDateTime(double days);
+// The date of the value plus its whole hour (minutes, seconds and milliseconds dropped).
+double WholeHourOf(double days);
+
 }  // namespace quorel

@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "equilibrium/CalcVar.h"
 #include "equilibrium/Compounds.h"
 #include "equilibrium/RcrdDef.h"
 #include "equilibrium/afc.h"
@@ -141,7 +142,9 @@ class EqlFileTest : public OrvantoTest {
     }
     s["memo"] = AplStgsWnd->Memo1->Text();
     for (const auto& l : m->KeptChartLines) s["chart"] += l + "\n";
-    for (const auto& l : m->KeptVariationLines) s["variation"] += l + "\n";
+    for (int r = 0; r < CalcVarDlg->SGV->RowCount(); ++r)
+      for (int c = 0; c < CalcVarDlg->SGV->ColCount(); ++c)
+        s["variation " + std::to_string(c) + "," + std::to_string(r)] = CalcVarDlg->SGV->Cells(c, r);
     return s;
   }
   void AddRelation(int type, const std::string& a, const std::string& b, const std::string& c) {
@@ -250,7 +253,9 @@ TEST_F(EqlFileTest, TheFullFileReadsEveryValue) {
   EXPECT_EQ(AplStgsWnd->Memo1->Lines()[0], "");
   EXPECT_EQ(AplStgsWnd->Memo1->Lines()[1], "[x]");
   EXPECT_EQ(AplStgsWnd->Memo1->Lines()[2], "#y");
-  EXPECT_EQ(m->KeptVariationLines, GoldenSection("full.eql", "CalculationVariable"));
+  ASSERT_EQ(CalcVarDlg->SGV->RowCount(), 2);
+  EXPECT_EQ(CalcVarDlg->SGV->Rows(1),
+            (std::vector<std::string>{"1", "T", "1200", "100", "1400", "0", "", "0x 00 00 00 00"}));
   ASSERT_FALSE(m->KeptChartLines.empty());
   EXPECT_EQ(m->KeptChartLines.front(), "[GB1]");
   EXPECT_EQ(std::count(m->KeptChartLines.begin(), m->KeptChartLines.end(), "[Graphic]"), 1);
@@ -324,8 +329,8 @@ TEST_F(EqlFileTest, ASystemBuiltThroughTheCommandsIsWrittenAsTheGoldenFileAndRea
   AddRelation(2, "0.5", "1.2", "info text");
   AddRelation(6, "2", "0.5", "");
   AplStgsWnd->Memo1->Lines().Assign({"", "[x]", "#y"});
-  // The variation grid and the chart pages come from the file until their windows exist.
-  m->KeptVariationLines = GoldenSection(golden, "CalculationVariable");
+  FillFromGolden(*CalcVarDlg->SGV, GoldenSection(golden, "CalculationVariable"), 1);
+  // The chart pages come from the file until their windows exist.
   for (const char* name : {"GB1", "GB2", "GB3", "GB4", "GB5", "GB6", "GB7", "GB8", "X", "Assign", "Graphic"})
     for (const std::string& l : GoldenSection(golden, name)) m->KeptChartLines.push_back(l);
   EXPECT_TRUE(m->SystemChangedFlag);
@@ -657,7 +662,8 @@ TEST_F(EqlFileTest, CloseMakesANewSystemAndKeepsThePhaseWindows) {
   EXPECT_TRUE(ElementsDlg->SelectedElements.empty());
   EXPECT_EQ(RcrdDefDlg->RecordFieldCount(), 0);
   EXPECT_TRUE(m->KeptChartLines.empty());
-  EXPECT_TRUE(m->KeptVariationLines.empty());
+  EXPECT_EQ(CalcVarDlg->SGV->RowCount(), 2);
+  EXPECT_EQ(Trim(CalcVarDlg->SGV->Cells(2, 1)), "");
   for (int s : {1, 2, 3, 7}) {
     SCOPED_TRACE(s);
     ASSERT_NE(PhaseSlotTable[s].Window, nullptr);

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QToolButton>
 #include <QWidget>
 
 #include <cstdio>
@@ -10,13 +15,16 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../support/xlsx_reading.h"
 #include "gui/Gui.h"
 #include "gui/ViewBase.h"
 #include "platform/Form.h"
+#include "platform/Spreadsheet.h"
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
@@ -28,34 +36,56 @@ using namespace quorel;
 
 namespace {
 
+// A temporary home for the user settings file, never the real one; the shipped database; the
+// Qt application (one per process: the test program may have made it already).
+class LunettaSession {
+ public:
+  LunettaSession() {
+    home_ = fs::temp_directory_path() / ("lunetta_gui_" + std::to_string(getpid()));
+    fs::remove_all(home_);
+    fs::create_directories(home_);
+    const char* oldHome = std::getenv("HOME");
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    hadHome_ = oldHome;
+    hadConfig_ = oldConfig;
+    savedHome_ = oldHome ? oldHome : "";
+    savedConfig_ = oldConfig ? oldConfig : "";
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    savedFolder_ = ProgramFolder();
+    SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+    if (!QCoreApplication::instance()) app_ = std::make_unique<gui::Application>(argc_, argv_);
+  }
+  ~LunettaSession() {
+    app_.reset();
+    SetProgramFolder(savedFolder_);
+    if (hadHome_) setenv("HOME", savedHome_.c_str(), 1); else unsetenv("HOME");
+    if (hadConfig_) setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
+    fs::remove_all(home_);
+  }
+  const fs::path& Home() const { return home_; }
+
+ private:
+  fs::path home_;
+  bool hadHome_ = false, hadConfig_ = false;
+  std::string savedHome_, savedConfig_, savedFolder_;
+  int argc_ = 1;
+  char arg0_[8] = "lunetta";
+  char* argv_[2] = {arg0_, nullptr};
+  std::unique_ptr<gui::Application> app_;
+};
+
 TEST(LunettaGuiTest, WaterTableInTheFrame) {
-  // Never the real home: the user settings file goes below a temporary folder.
-  const fs::path home = fs::temp_directory_path() / ("lunetta_gui_" + std::to_string(getpid()));
-  fs::remove_all(home);
-  fs::create_directories(home);
-  const char* oldHome = std::getenv("HOME");
-  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedHome = oldHome ? oldHome : "", savedConfig = oldConfig ? oldConfig : "";
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // The program finds the shipped database as "..\data\Quorel.tdb" beside its folder.
-  const std::string savedFolder = ProgramFolder();
-  SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+  LunettaSession session;
   const std::string picture = QUOREL_BUILD_DIR "/lunetta_water.png";
   fs::remove(picture);
 
-  int argc = 1;
-  char arg0[] = "lunetta";
-  char* argv[] = {arg0, nullptr};
   {
-    // One Qt application per process: the test program may have made it already.
-    std::unique_ptr<gui::Application> app;
-    if (!QCoreApplication::instance()) app = std::make_unique<gui::Application>(argc, argv);
     LunettaWindows windows;
     TPSubstWnd& w = *windows.Substance;
     StartSubstanceWindow(w);
-    EXPECT_EQ(SettingsStore().UserSettingsFile.rfind(home.string(), 0), 0u);
+    EXPECT_EQ(SettingsStore().UserSettingsFile.rfind(session.Home().string(), 0), 0u);
     EXPECT_GT(DatasetCount(), 1000);
 
     // As the program does: show the frame; the substance window gets its widgets with the rest.
@@ -92,10 +122,123 @@ TEST(LunettaGuiTest, WaterTableInTheFrame) {
     ASSERT_TRUE(gui::GrabToPng(windows.Frame.get(), picture));
     EXPECT_GT(fs::file_size(picture), 2000u);
   }
-  SetProgramFolder(savedFolder);
-  if (oldHome) setenv("HOME", savedHome.c_str(), 1); else unsetenv("HOME");
-  if (oldConfig) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1); else unsetenv("XDG_CONFIG_HOME");
-  fs::remove_all(home);
+}
+
+// Types a text into a grid cell through the table's own editor: the cell becomes current, the
+// editor opens, takes the text and is closed with Enter.
+void TypeIntoCell(const platform::StringGrid* grid, int col, int row, const std::string& text) {
+  auto* table = qobject_cast<QTableView*>(gui::WidgetOf(grid));
+  ASSERT_NE(table, nullptr);
+  const QModelIndex index = table->model()->index(row - grid->FixedRows(), col - grid->FixedCols());
+  ASSERT_TRUE(index.isValid());
+  table->setCurrentIndex(index);
+  table->edit(index);
+  QApplication::processEvents();
+  QLineEdit* editor = nullptr;
+  for (QLineEdit* e : table->viewport()->findChildren<QLineEdit*>())
+    if (e->isVisible()) editor = e;
+  ASSERT_NE(editor, nullptr) << "no editor on cell " << col << ", " << row;
+  editor->setText(QString::fromStdString(text));
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(editor, &enter);
+  QApplication::processEvents();
+}
+
+TEST(LunettaGuiTest, BatchOfTypedStatePointsToTheSpreadsheet) {
+  LunettaSession session;
+  const std::string picture = QUOREL_BUILD_DIR "/lunetta_batch.png";
+  fs::remove(picture);
+  const fs::path books = session.Home() / "books";
+  fs::create_directories(books);
+  xlsxreading::RecordingXlsxService xl(books.string());
+
+  {
+    LunettaWindows windows;
+    TPSubstWnd& w = *windows.Substance;
+    StartSubstanceWindow(w);
+    windows.Frame->SetBounds(0, 0, 1280, 680);
+    gui::Show(windows.Frame.get());
+    gui::Sync();
+    w.SetBounds(0, 0, 1250, 600);
+
+    // The tool button "Table" opens the Table menu below it.
+    auto* tableButton = qobject_cast<QToolButton*>(gui::WidgetOf(w.ToolBtnTable));
+    ASSERT_NE(tableButton, nullptr);
+    tableButton->click();
+    QApplication::processEvents();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QStringList captions;
+    for (QAction* a : menu->actions()) captions << a->text();
+    EXPECT_TRUE(captions.contains("Batch Calculation")) << captions.join(", ").toStdString();
+    EXPECT_GE(menu->geometry().top(), tableButton->mapToGlobal(QPoint(0, tableButton->height())).y() - 1);
+    menu->hide();
+    QApplication::processEvents();
+
+    // A table to write into, then Table>"Batch Calculation" and the grid's "Clear Table".
+    w.CbxSubst->UserSetText("H2O(u)");
+    ASSERT_TRUE(w.ButtonUpdate->UserClick());
+    ASSERT_TRUE(w.MnuBatchCalculation->UserClick());
+    ASSERT_TRUE(w.BatchMode);
+    ASSERT_TRUE(w.PopClearTable->UserClick());
+    QApplication::processEvents();
+    const std::vector<std::pair<std::string, std::string>> rows = {{"400", "1"}, {"25", "1"}, {"150", "5"}};
+    for (size_t i = 0; i < rows.size(); ++i) {
+      TypeIntoCell(w.SGT, TableColumnIndex[ColPhase], int(i) + 1, rows[i].first);
+      TypeIntoCell(w.SGT, TableColumnIndex[ColVariable], int(i) + 1, rows[i].second);
+    }
+    ASSERT_EQ(w.TableCell(ColPhase, 1), "400");
+    ASSERT_EQ(w.TableCell(ColVariable, 3), "5");
+    ASSERT_TRUE(w.ButtonUpdate->UserClick());
+    QApplication::processEvents();
+    EXPECT_EQ(w.ErrorState, 0);
+    // Steam at 400 C and liquid water at 25 C, 1 bar (NIST-JANAF, Chase 1998: H2O(g) 673.15 K
+    // H -228.63 kJ/mol; H2O(l) 298.15 K H -285.83 kJ/mol).
+    EXPECT_NEAR(std::stod(w.TableCell(ColH, 1)), -228630, 0.005 * 228630);
+    EXPECT_NEAR(std::stod(w.TableCell(ColH, 2)), -285830, 0.005 * 285830);
+    EXPECT_NE(w.TableCell(ColCp, 3), "");
+    EXPECT_EQ(w.TableCell(ColCp, 4), "");
+    EXPECT_EQ(gui::GridCellShownText(w.SGT, TableColumnIndex[ColPhase], 0), "T [ C ]");
+
+    // Table>"To MS Excel": the workbook that is opened holds the heading rows and the table.
+    ASSERT_TRUE(w.MnuToMsExcel->UserClick());
+    ASSERT_EQ(xl.opened.size(), 1u);
+    using namespace xlsxreading;
+    EXPECT_EQ(SheetNames(Unzip(xl.opened[0], "xl/workbook.xml")), std::vector<std::string>{"H2O(u)"});
+    const auto cells = WorkbookSheetCells(xl.opened[0], 1);
+    EXPECT_EQ(cells.at("A1"), "H2O(u)");
+    EXPECT_EQ(cells.at("B1"), "18.01528");
+    EXPECT_EQ(cells.at("A3"), "T [ C ]");
+    EXPECT_EQ(cells.at("B3"), "P [bar]");
+    EXPECT_EQ(cells.at("A4"), "400");
+    EXPECT_EQ(cells.at("C4"), w.TableCell(ColCp, 1));
+    EXPECT_EQ(cells.at("D5"), w.TableCell(ColH, 2));
+    EXPECT_EQ(cells.count("A7"), 0u);
+
+    ASSERT_TRUE(gui::GrabToPng(windows.Frame.get(), picture));
+    EXPECT_GT(fs::file_size(picture), 2000u);
+
+    // Each batch row is the row of a range run at its state.
+    std::vector<std::vector<std::string>> batch;
+    for (int r = 1; r <= 3; ++r) {
+      std::vector<std::string> cellsOfRow;
+      for (int c = ColCp; c < SubstanceColumnCount; ++c) cellsOfRow.push_back(w.TableCell(c, r));
+      batch.push_back(cellsOfRow);
+    }
+    ASSERT_TRUE(w.MnuBatchCalculation->UserClick());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      SCOPED_TRACE(rows[i].first);
+      w.ETP->UserSetText(rows[i].second);
+      w.EditV1->UserSetText(rows[i].first);
+      w.EditV2->UserSetText(rows[i].first);
+      ASSERT_TRUE(w.ButtonUpdate->UserClick());
+      for (int c = ColCp; c < SubstanceColumnCount; ++c) {
+        // A gas without its real-fluid part has no Z and V in the batch.
+        const bool idealGasZV = (c == ColZ || c == ColV) && w.TableCell(ColHr, 1) == " ";
+        EXPECT_EQ(batch[i][size_t(c - ColCp)], idealGasZV ? std::string(" ") : w.TableCell(c, 1)) << c;
+      }
+    }
+  }
 }
 
 TEST(ProgramStartTest, WithoutADisplayEachProgramSaysSoAndEnds) {

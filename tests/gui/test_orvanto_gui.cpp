@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMetaObject>
 #include <QWidget>
 
 #include <cmath>
@@ -15,10 +16,15 @@
 
 #include <unistd.h>
 
+#include "../equilibrium/chart_probe.h"
 #include "../equilibrium/eqkernel_support.h"
 #include "../equilibrium/eqkernel_thermo.h"
+#include "equilibrium/CalcVar.h"
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/EqlMain.h"
+#include "equilibrium/RcrdDef.h"
+#include "records_charts/TablOprt.h"
+#include "shared/TDynOprt.h"
 #include "gui/Gui.h"
 #include "gui/QtServices.h"
 #include "gui/ViewBase.h"
@@ -239,6 +245,139 @@ TEST(OrvantoGuiTest, StartsWithTheSystemFileOfItsCommandLine) {
   ClearDatabase();
   SetProgramFolder(savedFolder);
   fs::remove_all(home);
+}
+
+// The water-gas shift over temperature through the variation dialog: Gas1 with 1 mol CO and
+// 1 mol H2O, the products CO2 and H2, ideal gas at 1 bar; the record variables T and the four
+// amounts; T from 800 to 1400 K in steps of 100 with "Set as X in Graphics". The dialog and the
+// windows after the sweep are saved as pictures.
+TEST(OrvantoGuiTest, TemperatureSweepThroughTheVariationDialog) {
+  const fs::path home = fs::temp_directory_path() / ("orvanto_gui_sweep_" + std::to_string(getpid()));
+  fs::remove_all(home);
+  fs::create_directories(home);
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const std::string savedFolder = ProgramFolder();
+  SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+  const std::string dialogPicture = QUOREL_BUILD_DIR "/orvanto_variation_dialog.png";
+  const std::string mainPicture = QUOREL_BUILD_DIR "/orvanto_variation_main.png";
+  const std::string recordsPicture = QUOREL_BUILD_DIR "/orvanto_variation_records.png";
+  for (const std::string& p : {dialogPicture, mainPicture, recordsPicture}) fs::remove(p);
+  InitElementTable();
+
+  int argc = 1;
+  char arg0[] = "orvanto";
+  char* argv[] = {arg0, nullptr};
+  std::vector<double> temperatures, co2;
+  size_t points = 0;
+  int xColumn = 0;
+  {
+    gui::Application app(argc, argv);
+    OrvantoWindows windows;
+    TEqlMainWnd& m = *windows.Main;
+    m.StartUp();
+    ASSERT_GT(DatasetCount(), 1000);
+    orvtest::ChartProbe chart;
+    m.SetWindowState(platform::WindowState::Normal);
+    m.SetBounds(0, 0, 1200, 720);
+    gui::Show(&m);
+    gui::Sync();
+    TPhaseWnd* gas = PhaseSlotTable[1].Window;
+    ASSERT_NE(gas, nullptr);
+    gas->SetBounds(0, 0, 940, 220);
+    if (TPhaseWnd* liq = PhaseSlotTable[3].Window) liq->SetBounds(0, 230, 460, 150);
+    if (TPhaseWnd* sol = PhaseSlotTable[6].Window) sol->SetBounds(470, 230, 460, 150);
+
+    // The system, typed as a user does: four rows, ideal gas, a tight balance, kelvin.
+    const char* keys[] = {"CO (g)", "H2O (g)", "CO2 (g)", "H2 (g)"};
+    const char* amounts[] = {"1", "1", "0", "0"};
+    ASSERT_TRUE(gas->ToolBtnSgeEdit->UserClick());
+    for (int i = 1; i < 4; ++i) ASSERT_TRUE(gas->ToolBtnAddRow->UserClick());
+    for (int i = 0; i < 4; ++i) {
+      gas->SGPhase->UserSetEditText(ColKey, i + 1, keys[i]);
+      gas->SGPhase->UserSetEditText(ColIn, i + 1, amounts[i]);
+    }
+    TDynOprtWnd->RGgrl->UserSelect(EosIdealGas);
+    windows.Kernel->EditPrec->UserSetText("1E-10");
+    m.MnuTempK->Click();
+    m.EditPVsys->UserSetText("1");
+
+    // Record variables: T, then the "out" cell of each of the four rows.
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+          TRcrdDefDlg& d = *RcrdDefDlg;
+          d.CBState->UserSelect(0);
+          d.ButtonAdd0->UserClick();
+          for (int r = 1; r <= 4; ++r) {
+            d.CBRow->UserSelect(r);
+            d.CBCol->UserSelect(1);
+            d.ButtonAdd1->UserClick();
+          }
+          d.ButtonAccept->UserClick();
+        },
+        Qt::QueuedConnection);
+    ASSERT_TRUE(m.BtnRecordVar->UserClick());
+    ASSERT_EQ(RcrdDefDlg->RecordFieldCount(), 5);
+    EXPECT_EQ(RcrdDefDlg->SGR->Cells(RecFieldAddress, 2), "0x 01 01 02 01");
+
+    // The variation: T from 800 to 1400 K in steps of 100, T as X.
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+          TCalcVarDlg& d = *CalcVarDlg;
+          d.CBState->UserSelect(0);
+          d.ButtonAdd0->UserClick();
+          d.SGV->UserSetEditText(VarColBegin, 1, "800");
+          d.SGV->UserSetEditText(VarColStep, 1, "100");
+          d.SGV->UserSetEditText(VarColLimit, 1, "1400");
+          d.CbxXax->UserClick();
+          d.SGV->UserSelectCell(VarColStep, 1);
+          gui::Sync();
+          EXPECT_TRUE(gui::GrabToPng(&d, dialogPicture));
+          d.ButtonStart->UserClick();
+        },
+        Qt::QueuedConnection);
+    ASSERT_TRUE(m.MnuCalcVar->UserClick());
+    QApplication::processEvents();
+
+    const platform::StringGrid& t = *TablOprtWnd->SGT;
+    for (int r = 1; r < t.RowCount(); ++r) {
+      temperatures.push_back(TextToDouble(t.Cells(1, r)));
+      co2.push_back(TextToDouble(t.Cells(4, r)));
+    }
+    points = chart.points.size();
+    xColumn = chart.xColumn;
+    EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
+    EXPECT_TRUE(m.ResultsValidFlag);
+
+    TablOprtWnd->Show();
+    TablOprtWnd->SetBounds(0, 300, 900, 300);
+    gui::Sync();
+    QApplication::processEvents();
+    EXPECT_TRUE(gui::GrabToPng(&m, mainPicture));
+    EXPECT_TRUE(gui::GrabToPng(TablOprtWnd, recordsPicture));
+    m.MnuSaveByExit->SetChecked(false);
+    EosType = DefaultEosType;
+    gui::UnbindAll();
+  }
+  InitElementTable();
+  ClearDatabase();
+  SetProgramFolder(savedFolder);
+  fs::remove_all(home);
+
+  EXPECT_EQ(points, 7u);
+  EXPECT_EQ(xColumn, 1);
+  ASSERT_EQ(temperatures.size(), 7u);
+  // From 1 CO + 1 H2O the shift gives x CO2 with x^2 / (1 - x)^2 = K; the values of the
+  // datasets' K (see the headless sweep test), within the balance of the run.
+  const double expectedCO2[] = {0.67230, 0.60235, 0.54474, 0.49820, 0.46035, 0.42954, 0.40426};
+  for (size_t i = 0; i < 7; ++i) {
+    EXPECT_DOUBLE_EQ(temperatures[i], 800 + 100.0 * double(i));
+    EXPECT_NEAR(co2[i], expectedCO2[i], 1e-4) << temperatures[i];
+  }
+  for (const std::string& p : {dialogPicture, mainPicture, recordsPicture}) EXPECT_GT(fs::file_size(p), 3000u) << p;
 }
 
 }  // namespace

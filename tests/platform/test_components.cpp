@@ -910,6 +910,32 @@ TEST(Controls, ToolButtonDropDownPopsItsMenu) {
   EXPECT_EQ(menu->PopupComponent(), btn);
 }
 
+TEST(Controls, ToolButtonOpensTheSubmenuOfItsMainMenuItem) {
+  Form f;
+  auto* bar = Make<MainMenu>(&f, "MainMenu1");
+  MenuItem* table = bar->Add("MnuTable", "Table");
+  table->Add("MnuUpdate", "Update");
+  auto* btn = Make<ToolButton>(&f, "ToolBtnTable");
+  int clicks = 0;
+  btn->OnClick = [&clicks](Component*) { ++clicks; };
+  btn->SetDropdownItem(table);
+  EXPECT_TRUE(btn->UserClick());
+  EXPECT_EQ(table->PopupCount(), 1);
+  EXPECT_EQ(table->PopupComponent(), btn);
+  EXPECT_EQ(clicks, 1);
+  // A disabled button opens nothing; a destroyed button or item is forgotten.
+  btn->SetEnabled(false);
+  EXPECT_FALSE(btn->UserClick());
+  EXPECT_EQ(table->PopupCount(), 1);
+  f.DestroyChild(btn);
+  EXPECT_EQ(table->PopupComponent(), nullptr);
+  auto* other = Make<ToolButton>(&f, "ToolBtnOther");
+  other->SetDropdownItem(table);
+  bar->DestroyChild(table);
+  EXPECT_EQ(other->DropdownItem(), nullptr);
+  other->Click();
+}
+
 TEST(Controls, SortedComboKeepsItsOrderAndItsChoice) {
   ComboBox cb;
   cb.SetStyle(ComboStyle::DropDownList);

@@ -15,6 +15,8 @@
 #include "platform/Headless.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstSel.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplStgs.h"
 #include "shared/Elements.h"
@@ -632,6 +634,38 @@ TEST_F(SubstWindowTest, MovedColumnsKeepTheirValues) {
   EXPECT_EQ(w->SGT->Cells(2, 1), "25");
 }
 
+TEST_F(SubstWindowTest, BatchRowsComeInAnyOrder) {
+  // A solid with a critical temperature of 260 K: above it the solid does not exist. A range
+  // run rises in T and leaves the solid out from there on; the rows of a batch come in any
+  // order, and a colder row after a warmer one finds the solid again.
+  Load(kWaterGas + kWaterLiquid + Row("W", "(s)", 200, 273.15, -291840, 47.95, 37.0, 260, 0, "", "H2O1"));
+  w->MnuTempK->Click();
+  auto resultsOfRow = [this](int r) {
+    std::vector<std::string> cells;
+    for (int c = ColCp; c < SubstanceColumnCount; ++c) cells.push_back(Cell(c, r));
+    return cells;
+  };
+  Run("W(u)", "1", "230", "10", "230");
+  ASSERT_EQ(Cell(ColPhase, 1), "(s)");
+  const std::vector<std::string> solid = resultsOfRow(1);
+  Run("W(u)", "1", "265", "10", "265");
+  ASSERT_EQ(Cell(ColPhase, 1), "(l)");
+  const std::vector<std::string> liquid = resultsOfRow(1);
+
+  w->MnuBatchCalculation->Click();
+  w->SGT->SetRowCount(4);
+  const char* rows[][2] = {{"265", "1"}, {"230", "1"}, {"265", "1"}};
+  for (int r = 1; r <= 3; ++r) {
+    w->SGT->UserSetEditText(TableColumnIndex[ColPhase], r, rows[r - 1][0]);
+    w->SGT->UserSetEditText(TableColumnIndex[ColVariable], r, rows[r - 1][1]);
+  }
+  w->CbxSubst->SetText("W(u)");
+  w->ButtonUpdate->Click();
+  EXPECT_EQ(resultsOfRow(1), liquid);
+  EXPECT_EQ(resultsOfRow(2), solid);
+  EXPECT_EQ(resultsOfRow(3), liquid);
+}
+
 TEST_F(SubstWindowTest, HistoryKeepsTheNewestKeyOnTop) {
   Load(kArgon + Row("Ne", "(g)", 1, 6000, 0, 146.3, 20.786, 0, 0, "", "Ne1"));
   for (const char* key : {"Ar(g)", "Ne(g)", " Ar(g) "}) Run(key, "1", "25", "25", "25");
@@ -719,7 +753,7 @@ TEST_F(LunettaStartTest, WindowsAreMadeInTheStartUpOrder) {
   const std::vector<platform::Form*> expected = {
       windows->Frame.get(),    windows->Settings.get(), windows->Messages.get(), windows->Conversion.get(),
       windows->About.get(),    windows->Records.get(),   windows->Behaviour.get(), windows->SubstanceSelection.get(),
-      windows->Elements.get(), windows->Substance.get()};
+      windows->Elements.get(), windows->ChartFormat.get(), windows->Chart.get(), windows->Substance.get()};
   EXPECT_EQ(platform::Screen::Forms(), expected);
   EXPECT_EQ(platform::Screen::MainForm(), windows->Frame.get());
   EXPECT_EQ(session.application.title, "Quorel Pure Substance");
@@ -790,8 +824,21 @@ TEST_F(LunettaStartTest, FrameCommands) {
   Frame().MnuSelect->Click();
   EXPECT_TRUE(SubstSelDlg->Visible());
   EXPECT_TRUE(ElementsDlg->Visible());
-  // The command whose window does not exist yet cannot be chosen.
-  EXPECT_FALSE(Frame().MnuGraphic->Enabled());
+  // Window>Graphic restores the chart window when minimised and shows it in front; the
+  // substance window's System>Graphic does the same.
+  TGrfWnd& chart = *windows->Chart;
+  chart.Close();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Minimized);
+  ASSERT_TRUE(Frame().MnuGraphic->Enabled());
+  Frame().MnuGraphic->Click();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Normal);
+  EXPECT_TRUE(chart.Visible());
+  EXPECT_EQ(platform::Screen::ActiveForm(), &chart);
+  EXPECT_TRUE(chart.CanPaint);
+  chart.Close();
+  ASSERT_TRUE(Subst().MnuGraphic->Enabled());
+  Subst().MnuGraphic->Click();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Normal);
 }
 
 TEST_F(LunettaStartTest, SubstanceFileArgument) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/xlsx_reading.h"
 #include "platform/Headless.h"
 #include "platform/Spreadsheet.h"
 #include "shared/AplMsg.h"
@@ -760,17 +761,7 @@ TEST_F(ExcelTransfer, PrepareWorkbookKeepsOnlyTheFirstSheet) {
 // One real workbook: GridToExcel's cells arrive in the .xlsx file.
 
 namespace {
-std::string Unzip(const std::string& zip, const std::string& member) {
-  const std::string command = "unzip -p '" + zip + "' '" + member + "' 2>/dev/null";
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
+using xlsxreading::Unzip;
 
 std::string XmlText(std::string s) {
   const std::pair<const char*, const char*> entities[] = {

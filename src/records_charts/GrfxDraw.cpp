@@ -1,0 +1,489 @@
+// The chart's drawing: the paint pipeline, the scales on the chart picture, the frame, grid
+// and series on the plot picture, the newest point after a calculation, and the font and
+// colour commands.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "platform/Services.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/Grfx.h"
+#include "shared/AplStgs.h"
+#include "shared/PTools.h"
+
+namespace quorel {
+
+using namespace platform;
+
+namespace {
+
+constexpr double kLn10 = 2.302585092994045684;
+constexpr double kIntMax = 2147483647.0;
+constexpr double kIntMin = -2147483648.0;
+
+// The nearest integer, halves to even (the default rounding mode).
+double Nearest(double v) { return std::nearbyint(v); }
+
+// A pixel value that can be drawn: finite and within the 32-bit range.
+bool Drawable(double v) { return std::isfinite(v) && v <= kIntMax && v >= kIntMin; }
+
+// A full-width or full-height line of the plot picture, inside its frame.
+void HorizontalLine(Canvas& c, int y, int width, int inset) {
+  c.MoveTo(inset, y);
+  c.LineTo(width - inset, y);
+}
+void VerticalLine(Canvas& c, int x, int height, int inset) {
+  c.MoveTo(x, inset);
+  c.LineTo(x, height - inset);
+}
+
+std::string IntegerText(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f", v);
+  return text;
+}
+
+}  // namespace
+
+std::string TGrfWnd::LogScaleLabel(double f) {
+  if (f >= 400) return "10***";
+  const double v = std::exp(f);
+  const double d = Nearest(f / kLn10);
+  if (d == -3) return FormatFloat("0.000", v);
+  if (d == -2) return FormatFloat("0.00", v);
+  if (d == -1) return FormatFloat("0.0", v);
+  if (d >= 0 && d <= 3) return IntegerText(Nearest(v));
+  return FormatFloat("0E+0", v);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paint pipeline and layout
+
+void TGrfWnd::FormPaint() {
+  if (GetWindowState() == WindowState::Minimized && FBox->GetAlign() == Align::Client) {
+    RedrawNeeded = true;
+    return;
+  }
+  if (CanPaint) {
+    if (!RedrawNeeded) {
+      BlitChart();
+    } else {
+      FormResize();
+      DrawScales();
+      DrawPlotArea();
+      BlitChart();
+      RedrawNeeded = false;
+      StBar->SetPanelText(0, Axis[0].name);
+    }
+  }
+  RedrawNeeded = false;
+}
+
+void TGrfWnd::FormResize() {
+  if (!CanPaint) return;
+  RedrawNeeded = true;
+  const int width = std::max(FBox->PixelWidth(), 0);
+  const int height = std::max(FBox->PixelHeight(), 0);
+  if (ChartPicture->Width() != width || ChartPicture->Height() != height) ChartPicture->SetSize(width, height);
+  int n = 0;
+  for (int k = 1; k <= ChartYAxisCount; ++k)
+    if (Axis[static_cast<std::size_t>(k)].include) ++n;
+  LeftMargin = 16 * n;
+  PlotHeight = std::max(height - 128, 64) - (IsTimeAxis() ? 16 : 0);
+  PlotWidth = std::max(width - 16 * n - 32, 64);
+  PlotBottom = PlotHeight + TopMargin;
+  PlotRight = PlotWidth + LeftMargin;
+  if (PlotPicture->Width() != PlotWidth || PlotPicture->Height() != PlotHeight)
+    PlotPicture->SetSize(PlotWidth, PlotHeight);
+  // GBox lies on FBox: its bounds are FBox's pixels.
+  GBox->SetBounds(LeftMargin, TopMargin, PlotWidth, PlotHeight);
+  const int r = Width() / 10;
+  if (r > 48) {
+    const int widths[4] = {2 * r, 3 * r, 2 * r, 3 * r};
+    for (int i = 0; i < 4; ++i) StBar->SetPanelWidth(i, widths[i]);
+  }
+}
+
+void TGrfWnd::BlitChart() {
+  FBox->RasterChanged();
+  GBox->RasterChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The chart picture
+
+void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& text, int angle) {
+  if (text.empty()) return;
+  const int s = ChartFont.Size;
+  if (angle == 0) {
+    const int was = canvas.Font.Size;
+    canvas.Font.Size = s - 2;
+    canvas.TextOut(x, y, text);
+    canvas.Font.Size = was;
+    return;
+  }
+  const Brush brush = canvas.Brush;
+  const FontInfo font = canvas.Font;
+  const int cell = canvas.FontCellHeight;
+  canvas.Brush.Style = BrushStyle::Clear;
+  canvas.FontCellHeight = s;
+  canvas.Font.Bold = false;
+  canvas.Font.Italic = false;
+  canvas.Font.Name = ChartFont.Name;
+  canvas.TextOutRotated(x, y, text, angle);
+  canvas.Brush = brush;
+  canvas.Font = font;
+  canvas.FontCellHeight = cell;
+}
+
+void TGrfWnd::DrawScales() {
+  Picture& p = *ChartPicture;
+  Canvas& c = p.GetCanvas();
+  c.Font = ChartFont;
+  c.FontCellHeight = 0;
+  c.Pen = platform::Pen{GrafFrame, 1, PenStyle::Solid};
+  c.Brush = platform::Brush{GrafBG, BrushStyle::Solid};
+  // The whole picture, with the frame's left and top lines (its right and bottom ones lie just
+  // beyond the picture, as beyond a paint box that fills the window).
+  c.Rectangle(0, 0, p.Width() + 1, p.Height() + 1);
+  GridCount = 10;
+  GridLog = false;
+  int i = 0;
+  for (int k = 1; k <= ChartYAxisCount; ++k) {
+    const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+    if (!a.include) continue;
+    ++i;
+    if (i == 1) {
+      GridCount = a.tiles;
+      GridLog = a.log;
+    }
+    if (a.log) DrawLogScale(k, i);
+    else DrawLinearScale(k, i);
+  }
+  ChartAxis& x = Axis[0];
+  if (x.tiles == 0) x.tiles = 10;
+  const int step = std::max(PlotWidth / x.tiles, 1);
+  for (int t = 0; t <= x.tiles; ++t) {
+    double value = AxisRange[0] / x.tiles * t + x.from;
+    if (IsTimeAxis()) value /= xTime;
+    const std::string text = x.log ? LogScaleLabel(value) : FloatToTextF(value, 10, 2);
+    DrawChartText(LeftMargin + t * step - 10, PlotBottom, c, text, 0);
+  }
+  DrawChartText(LeftMargin + (PlotWidth / 3) * 2, PlotBottom + 8, c, XVariableText.empty() ? x.name : XVariableText, 0);
+  if (!ChartCaption.empty()) DrawChartText(PlotWidth / 3 + LeftMargin, 64, c, ChartCaption, 0);
+  if (IsTimeAxis()) DrawTimeScale();
+}
+
+void TGrfWnd::DrawLinearScale(int k, int i) {
+  Canvas& c = ChartPicture->GetCanvas();
+  ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+  const int x = LeftMargin - 16 * i;
+  c.MoveTo(x + 16, PlotBottom);
+  c.LineTo(x + 16, TopMargin);
+  if (a.tiles == 0) a.tiles = 6;
+  const int step = std::max(PlotHeight / a.tiles, 1);
+  int y = PlotBottom;
+  for (int t = 0; t <= a.tiles; ++t, y -= step) {
+    const double value = AxisRange[static_cast<std::size_t>(k)] / a.tiles * t + a.from;
+    c.MoveTo(x + 12, y);
+    c.LineTo(x + 20, y);
+    DrawChartText(x + 4, y + 8, c, FloatToTextF(value, 10, 2), 900);
+  }
+  DrawChartText(x + 8, 80, c, AxisTitle(k), 900);
+}
+
+void TGrfWnd::DrawLogScale(int k, int i) {
+  Canvas& c = ChartPicture->GetCanvas();
+  ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+  const int x = LeftMargin - 16 * i;
+  c.MoveTo(x + 16, PlotBottom);
+  c.LineTo(x + 16, TopMargin);
+  if (a.tiles < 1) a.tiles = 1;
+  const int step = PlotHeight / a.tiles;
+  int y = PlotBottom;
+  for (int t = 0; t <= a.tiles; ++t, y -= step) {
+    const double f = AxisRange[static_cast<std::size_t>(k)] / a.tiles * t + a.from;
+    if (f > 400) return;
+    c.MoveTo(x + 12, y);
+    c.LineTo(x + 20, y);
+    DrawChartText(x + 4, y + 8, c, LogScaleLabel(f), 900);
+    if (t < a.tiles)
+      for (int j = 2; j <= 9; ++j) {
+        const double off = Nearest(static_cast<double>(PlotHeight) / a.tiles * std::log(j) / kLn10);
+        const int sy = y - static_cast<int>(off);
+        c.MoveTo(x + 12, sy);
+        c.LineTo(x + 20, sy);
+      }
+  }
+  DrawChartText(x + 8, 80, c, AxisTitle(k), 900);
+}
+
+void TGrfWnd::DrawTimeScale() {
+  Canvas& c = ChartPicture->GetCanvas();
+  ChartAxis& x = Axis[0];
+  const int tiles = x.tiles == 0 ? 1 : x.tiles;
+  const int step = std::max(GBox->Width() / tiles, 1);
+  for (int t = 0; t <= tiles; ++t) {
+    const double when = (AxisRange[0] / tiles * t + x.from) * OneSecond + TimeOrigin;
+    const DateTimeParts p = DecodeDateTime(when);
+    const int left = LeftMargin + t * step - 10;
+    DrawChartText(left, PlotBottom + 16, c, Application().LongTimeText(p.Hour, p.Minute, p.Second), 0);
+    DrawChartText(left, PlotBottom + 32, c, Application().ShortDateText(p.Year, p.Month, p.Day), 0);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The plot picture
+
+void TGrfWnd::DrawPlotArea() {
+  Picture& p = *PlotPicture;
+  Canvas& c = p.GetCanvas();
+  const int w = std::max(FramePenWidth, 1);
+  const int width = p.Width(), height = p.Height();
+  c.Pen = platform::Pen{GrafFrame, w, PenStyle::Solid};
+  c.Brush = platform::Brush{GrafFG, BrushStyle::Solid};
+  // The frame on the outermost pixels, so nothing of an earlier picture stays.
+  c.Rectangle(w - 1, w - 1, width, height);
+  c.Pen = platform::Pen{GrafScale, 1, PenStyle::Solid};
+  if (GridCount < 1) GridCount = 10;
+  const int d = height / GridCount;
+  int y = height;
+  for (int i = 0; i < GridCount; ++i) {
+    if (GridLog)
+      for (int j = 1; j <= 9; ++j)
+        HorizontalLine(c, y - static_cast<int>(Nearest(static_cast<double>(height) / GridCount * std::log(j) / kLn10)),
+                       width, w);
+    if (i + 1 < GridCount) {
+      y -= std::max(d, 1);
+      HorizontalLine(c, y, width, w);
+    }
+  }
+  const ChartAxis& xa = Axis[0];
+  const int tiles = xa.tiles == 0 ? 1 : xa.tiles;
+  const int s = width / tiles;
+  int x = 0;
+  for (int j = 0; j < tiles; ++j) {
+    if (xa.log)
+      for (int m = 1; m <= 9; ++m)
+        VerticalLine(c, x + static_cast<int>(Nearest(static_cast<double>(width) / tiles * std::log(m) / kLn10)), height,
+                     w);
+    x += std::max(s, 1);
+    if (j + 1 < tiles) VerticalLine(c, x, height, w);
+  }
+  HooksPass();
+  if (IsTimeAxis()) RedrawSeriesTimed();
+  else RedrawSeries();
+  c.Brush = platform::Brush{GrafFG, BrushStyle::Solid};
+}
+
+void TGrfWnd::HooksPass() {
+  if (ChartPreDrawHook) ChartPreDrawHook();
+  const int width = PlotPicture->Width();
+  if (width <= 0) return;
+  for (int i = 0; i < width; ++i) {
+    const double x = static_cast<double>(i) / width * AxisRange[0] + Axis[0].from;
+    // A column value that cannot be computed ends the pass.
+    if (!std::isfinite(x)) return;
+    if (ChartColumnHook) ChartColumnHook(*PlotPicture, x);
+  }
+  if (ChartPostDrawHook) ChartPostDrawHook();
+}
+
+void TGrfWnd::RedrawSeries() {
+  Canvas& c = PlotPicture->GetCanvas();
+  double previousX = 0;
+  for (int p = 0; p < Points.count; ++p) {
+    const std::size_t i = static_cast<std::size_t>(p);
+    const double x = Points.columns[0][i];
+    if (p == 0) previousX = x;
+    for (int n = 1; n <= ChartSeriesCount; ++n) {
+      const ChartSeries& s = Series[static_cast<std::size_t>(n)];
+      const int k = SeriesAxis(n);
+      if (!s.shown || k > ChartYAxisCount) continue;
+      const auto& column = Points.columns[static_cast<std::size_t>(n)];
+      const double value = column[i];
+      const double previous = p == 0 ? value : column[i - 1];
+      const double f = AxisScaleFactor[static_cast<std::size_t>(k)];
+      c.Pen.Width = s.penWidth;
+      CurrentMarkerRadius = s.markerRadius;
+      if (s.style != 0) DrawChartLine(k, s.colour, previousX, previous * f, x, value * f, *PlotPicture);
+      else DrawMarker(k, s.colour, value * f, x);
+      c.Pen.Width = 1;
+    }
+    previousX = x;
+  }
+}
+
+void TGrfWnd::RedrawSeriesTimed() {
+  Canvas& c = PlotPicture->GetCanvas();
+  c.Pen.Style = PenStyle::Solid;
+  double previousX = 0;
+  for (int p = 0; p < Points.count; ++p) {
+    const std::size_t i = static_cast<std::size_t>(p);
+    const double x = Points.columns[0][i];
+    if (p == 0) previousX = x;
+    if (previousX > Axis[0].to && x > Axis[0].to) return;
+    for (int n = 1; n <= ChartSeriesCount; ++n) {
+      const ChartSeries& s = Series[static_cast<std::size_t>(n)];
+      const int k = SeriesAxis(n);
+      if (!s.shown || k > ChartYAxisCount) continue;
+      const auto& column = Points.columns[static_cast<std::size_t>(n)];
+      const double value = column[i];
+      const double previous = p == 0 ? value : column[i - 1];
+      const double f = AxisScaleFactor[static_cast<std::size_t>(k)];
+      c.Pen.Width = s.penWidth;
+      CurrentMarkerRadius = s.markerRadius;
+      if (s.style != 0) DrawChartLine(k, s.colour, previousX, previous * f, x, value * f, *PlotPicture);
+      else DrawMarker(k, s.colour, value * f, x);
+      c.Pen.Width = 1;
+    }
+    previousX = x;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Segments and markers
+
+bool TGrfWnd::MapPoint(int k, double x, double y, double rangeX, double rangeY, const Picture& picture, int& px,
+                       int& py) const {
+  if (!(rangeX > 0) || !(rangeY > 0) || !std::isfinite(rangeX) || !std::isfinite(rangeY)) return false;
+  const double fx = picture.Width() * (x - Axis[0].from) / rangeX;
+  if (!Drawable(fx)) return false;
+  const double fy = picture.Height() * (y - Axis[static_cast<std::size_t>(k)].from) / rangeY;
+  if (!Drawable(fy)) return false;
+  const double sy = picture.Height() - Nearest(fy);
+  if (!Drawable(sy)) return false;
+  px = static_cast<int>(Nearest(fx));
+  py = static_cast<int>(sy);
+  return true;
+}
+
+namespace {
+
+// The log rules: on a log axis a value must be above 0 and is replaced by its logarithm.
+bool ToLogUnits(bool log, double& v) {
+  if (!log) return true;
+  if (!(v > 0)) return false;
+  v = std::log(v);
+  return true;
+}
+
+}  // namespace
+
+void TGrfWnd::StrokeSegment(int k, TColor colour, double x1, double y1, double x2, double y2, double rangeX,
+                            double rangeY, Picture& picture) {
+  Canvas& c = picture.GetCanvas();
+  c.Pen.Color = colour;
+  int px1, py1, px2, py2;
+  if (!MapPoint(k, x1, y1, rangeX, rangeY, picture, px1, py1)) return;
+  if (!MapPoint(k, x2, y2, rangeX, rangeY, picture, px2, py2)) return;
+  if (px1 == px2 && py1 == py2) return;  // a segment from a point to itself shows nothing
+  c.MoveTo(px1, py1);
+  c.LineTo(px2, py2);
+}
+
+void TGrfWnd::PaintMarker(int k, TColor colour, double x, double y, double rangeX, double rangeY, int radius,
+                          Picture& picture) {
+  Canvas& c = picture.GetCanvas();
+  c.Pen.Color = colour;
+  int px, py;
+  if (!MapPoint(k, x, y, rangeX, rangeY, picture, px, py)) return;
+  const long long r = radius;
+  if (px - r < kIntMin || px + r > kIntMax || py - r < kIntMin || py + r > kIntMax) return;
+  c.Ellipse(static_cast<int>(px - r), static_cast<int>(py - r), static_cast<int>(px + r), static_cast<int>(py + r));
+}
+
+void TGrfWnd::DrawChartLine(int k, TColor colour, double x1, double y1, double x2, double y2, Picture& picture) {
+  if (k < 1 || k > ChartYAxisCount) return;
+  const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+  if (!ToLogUnits(a.log, y1) || !ToLogUnits(a.log, y2)) return;
+  if (!ToLogUnits(Axis[0].log, x1) || !ToLogUnits(Axis[0].log, x2)) return;
+  picture.GetCanvas().Pen.Color = colour;
+  if (!(AxisRange[static_cast<std::size_t>(k)] > 0)) return;
+  if (!(AxisRange[0] > 0)) AxisRange[0] = 1.0;
+  StrokeSegment(k, colour, x1, y1, x2, y2, AxisRange[0], AxisRange[static_cast<std::size_t>(k)], picture);
+}
+
+void TGrfWnd::DrawMarker(int k, TColor colour, double y, double x) {
+  if (k < 1 || k > ChartYAxisCount) return;
+  const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+  if (!ToLogUnits(a.log, y) || !ToLogUnits(Axis[0].log, x)) return;
+  // Neither range may be empty (an empty Y range would divide by zero).
+  if (!(AxisRange[0] > 0) || !(AxisRange[static_cast<std::size_t>(k)] > 0)) return;
+  PaintMarker(k, colour, x, y, AxisRange[0], AxisRange[static_cast<std::size_t>(k)], CurrentMarkerRadius,
+              *PlotPicture);
+}
+
+void TGrfWnd::DrawNewestPoint() {
+  if (Points.count <= 0 || Points.newest < 0) return;
+  const std::size_t i = static_cast<std::size_t>(Points.newest);
+  const std::size_t prev = i > 0 ? i - 1 : i;
+  Picture& plot = *PlotPicture;
+  Canvas& c = plot.GetCanvas();
+  for (int n = 1; n <= ChartSeriesCount; ++n) {
+    const ChartSeries& s = Series[static_cast<std::size_t>(n)];
+    const int k = SeriesAxis(n);
+    if (!s.shown || k > ChartYAxisCount) continue;
+    const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+    const double f = AxisScaleFactor[static_cast<std::size_t>(k)];
+    double x1 = Points.columns[0][prev], x2 = Points.columns[0][i];
+    double y1 = Points.columns[static_cast<std::size_t>(n)][prev] * f;
+    double y2 = Points.columns[static_cast<std::size_t>(n)][i] * f;
+    c.Pen.Width = s.penWidth;
+    if (s.style != 0) {
+      DrawChartLine(k, s.colour, x1, y1, x2, y2, plot);
+      // The live segment: the Y range as the axis's ends give it.
+      if (ToLogUnits(a.log, y1) && ToLogUnits(a.log, y2) && ToLogUnits(Axis[0].log, x1) &&
+          ToLogUnits(Axis[0].log, x2) && a.to - a.from > 0)
+        StrokeSegment(k, s.colour, x1, y1, x2, y2, AxisRange[0], a.to - a.from, plot);
+    } else {
+      CurrentMarkerRadius = s.markerRadius;
+      DrawMarker(k, s.colour, y2, x2);
+      // The live marker: empty ranges count as 1.
+      if (ToLogUnits(a.log, y2) && ToLogUnits(Axis[0].log, x2)) {
+        const double rx = AxisRange[0] > 0 ? AxisRange[0] : 1.0;
+        const double ry = a.to - a.from > 0 ? a.to - a.from : 1.0;
+        PaintMarker(k, s.colour, x2, y2, rx, ry, s.markerRadius, plot);
+      }
+    }
+    c.Pen.Width = 1;
+  }
+  GBox->RasterChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Font and colour commands
+
+void TGrfWnd::MnuFSClick(Component* sender) {
+  if (!sender) return;
+  ChartFont.Size = sender->Tag();
+  MnuUpdateClick(sender);
+}
+
+void TGrfWnd::MnuFontSelectClick(Component* sender) {
+  if (!AplStgsWnd) return;
+  FontDialog& dlg = *AplStgsWnd->FontDialog1;
+  dlg.SetDialogFont(ChartFont);
+  if (!dlg.Execute()) return;
+  ChartFont = dlg.DialogFont();
+  MnuUpdateClick(sender);
+}
+
+void TGrfWnd::PopColorsClick(Component* sender) {
+  if (!sender) return;
+  const int tag = sender->Tag();
+  TColor* target = tag == 0 ? &GrafFG : tag == 1 ? &GrafBG : tag == 2 ? &GrafFrame : tag == 3 ? &GrafScale
+                   : tag == 4 ? &GrafFntCol : nullptr;
+  if (!target) return;
+  ColorDialog1->SetDialogColor(*target);
+  if (!ColorDialog1->Execute()) return;
+  *target = ColorDialog1->DialogColor();
+  if (tag == 0) {
+    for (int k = 1; k <= ChartYAxisCount; ++k)
+      if (GbxY[static_cast<std::size_t>(k)]->Visible()) GbxY[static_cast<std::size_t>(k)]->SetColor(GrafFG);
+  }
+  if (tag == 1 || tag == 4) ApplyChartTextColour();
+  MnuUpdateClick(sender);
+}
+
+}  // namespace quorel

@@ -1,0 +1,311 @@
+// The chart in real Qt windows (QT_QPA_PLATFORM=offscreen): a pixel-exact paint box shows its
+// picture one to one at the real size of its widget; Orvanto's chart window, shown by its
+// "Graphic" button, draws two fed series and shows on screen exactly the pictures it drew;
+// Lunetta shows its chart from Window>Graphic. Both windows are saved as pictures.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+#include "equilibrium/EqlMain.h"
+#include "gui/Gui.h"
+#include "gui/QtServices.h"
+#include "gui/ViewBase.h"
+#include "platform/Components.h"
+#include "platform/Picture.h"
+#include "pure_substance/MdiMain.h"
+#include "pure_substance/SubstMain.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/Grfx.h"
+#include "shared/AplStgs.h"
+#include "shared/PTools.h"
+#include "shared/Periodica.h"
+#include "shared/QuorelDatabase.h"
+
+namespace fs = std::filesystem;
+using namespace quorel;
+
+namespace {
+
+// As the event loop does between events: new windows and components get their widgets.
+void Settle() {
+  gui::Sync();
+  for (int i = 0; i < 3; ++i) platform::ProcessMessages();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A temporary home with the shipped database, as a user starts the programs.
+class ChartGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::temp_directory_path() / ("quorel_chart_gui_" + std::to_string(getpid()));
+    fs::remove_all(home_);
+    fs::create_directories(home_);
+    const char* h = std::getenv("HOME");
+    const char* x = std::getenv("XDG_CONFIG_HOME");
+    saved_home_ = h ? h : "";
+    saved_config_ = x ? x : "";
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+    saved_folder_ = ProgramFolder();
+    SetProgramFolder(QUOREL_SOURCE_DIR "/data");
+    InitElementTable();
+    if (!QCoreApplication::instance()) app_ = std::make_unique<gui::Application>(argc_, argv_);
+  }
+  void TearDown() override {
+    app_.reset();
+    InitElementTable();
+    ClearDatabase();
+    SetProgramFolder(saved_folder_);
+    if (saved_home_.empty()) unsetenv("HOME");
+    else setenv("HOME", saved_home_.c_str(), 1);
+    if (saved_config_.empty()) unsetenv("XDG_CONFIG_HOME");
+    else setenv("XDG_CONFIG_HOME", saved_config_.c_str(), 1);
+    fs::remove_all(home_);
+  }
+  // The chart's MDI window (title bar and frame included) as a PNG below the build folder.
+  static void SaveChartWindow(const TGrfWnd& chart, const std::string& name) {
+    QWidget* w = gui::WidgetOf(&chart);
+    ASSERT_NE(w, nullptr);
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+    const std::string path = QUOREL_BUILD_DIR "/" + name;
+    fs::remove(path);
+    ASSERT_TRUE(frame->grab().save(QString::fromStdString(path), "PNG"));
+    EXPECT_GT(fs::file_size(path), 3000u);
+  }
+  // On screen exactly what the chart drew: the plot box is the plot picture, and the chart
+  // box the chart picture with the plot over it at the plot offset.
+  static void ExpectShownAsDrawn(const TGrfWnd& chart) {
+    QWidget* fbox = gui::WidgetOf(chart.FBox);
+    QWidget* gbox = gui::WidgetOf(chart.GBox);
+    ASSERT_NE(fbox, nullptr);
+    ASSERT_NE(gbox, nullptr);
+    EXPECT_EQ(chart.FBox->PixelWidth(), fbox->width());
+    EXPECT_EQ(chart.FBox->PixelHeight(), fbox->height());
+    EXPECT_EQ(chart.ChartPicture->Width(), fbox->width());
+    EXPECT_EQ(chart.ChartPicture->Height(), fbox->height());
+    EXPECT_EQ(gbox->geometry(), QRect(chart.LeftMargin, TGrfWnd::TopMargin, chart.PlotWidth, chart.PlotHeight));
+    const QImage plot = gbox->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(plot, gui::ToQImage(*chart.PlotPicture));
+    platform::Picture whole = *chart.ChartPicture;
+    whole.GetCanvas().Draw(chart.LeftMargin, TGrfWnd::TopMargin, *chart.PlotPicture);
+    EXPECT_EQ(fbox->grab().toImage().convertToFormat(QImage::Format_RGB32), gui::ToQImage(whole));
+  }
+
+  fs::path home_;
+  std::string saved_home_, saved_config_, saved_folder_;
+  std::unique_ptr<gui::Application> app_;
+  static inline int argc_ = 1;
+  static inline char name_[] = "chart_gui";
+  static inline char* argv_[] = {name_, nullptr};
+};
+
+TEST_F(ChartGuiTest, PixelExactPaintBoxShowsItsPictureOneToOne) {
+  platform::Form main(nullptr, "TestMainChart");
+  platform::Screen::SetMainForm(&main);
+  platform::Form form(nullptr, "PixelForm");
+  form.SetBounds(0, 0, 400, 300);
+  auto* side = platform::Make<platform::Panel>(&form, "Side");
+  side->SetAlign(platform::Align::Left);
+  side->SetWidth(80);
+  auto* box = platform::Make<platform::PaintBox>(&form, "Exact");
+  box->SetAlign(platform::Align::Client);
+  box->SetPixelExact(true);
+  auto* inner = platform::Make<platform::PaintBox>(box, "Inner");
+  inner->SetPixelExact(true);
+  inner->SetBounds(10, 20, 50, 30);
+  auto red = std::make_shared<platform::Picture>(50, 30);
+  red->Fill(platform::clRed);
+  inner->SetRaster(red);
+  auto picture = std::make_shared<platform::Picture>();
+  int resizes = 0;
+  box->OnResize = [&](platform::Component*) { ++resizes; };
+  box->OnPaint = [&](platform::Component*) {
+    // A picture of the box's real pixels: a one-pixel checker board shows any scaling.
+    picture->SetSize(box->PixelWidth(), box->PixelHeight());
+    for (int y = 0; y < picture->Height(); ++y)
+      for (int x = 0; x < picture->Width(); ++x)
+        picture->SetPixel(x, y, (x + y) % 2 ? platform::clBlack : platform::clWhite);
+    box->SetRaster(picture);
+  };
+  int mx = -1, my = -1;
+  inner->OnMouseMove = [&](platform::Component*, platform::ShiftState, int x, int y) {
+    mx = x;
+    my = y;
+  };
+  gui::Show(&form);
+  Settle();
+  const gui::LayoutScale sc = gui::ScaleOf(&form);
+  QWidget* w = gui::WidgetOf(box);
+  ASSERT_NE(w, nullptr);
+  // The designed bounds stay designed; the pixels are the widget's.
+  EXPECT_EQ(box->Width(), 320);
+  EXPECT_EQ(w->width(), sc.X(400) - sc.X(80));
+  EXPECT_EQ(box->PixelWidth(), w->width());
+  EXPECT_EQ(box->PixelHeight(), w->height());
+  EXPECT_GT(resizes, 0);
+  platform::Picture shown = *picture;
+  shown.GetCanvas().Draw(10, 20, *red);
+  EXPECT_EQ(w->grab().toImage().convertToFormat(QImage::Format_RGB32), gui::ToQImage(shown));
+  // What lies on it is placed in its pixels, and the mouse comes in pixels.
+  QWidget* iw = gui::WidgetOf(inner);
+  ASSERT_NE(iw, nullptr);
+  EXPECT_EQ(iw->geometry(), QRect(10, 20, 50, 30));
+  QMouseEvent move(QEvent::MouseMove, QPointF(7, 9), iw->mapToGlobal(QPointF(7, 9)), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(iw, &move);
+  EXPECT_EQ(mx, 7);
+  EXPECT_EQ(my, 9);
+  // A larger window: the box learns its new pixels.
+  const int before = resizes;
+  form.SetBounds(0, 0, 500, 300);
+  Settle();
+  EXPECT_GT(resizes, before);
+  EXPECT_EQ(box->PixelWidth(), w->width());
+  EXPECT_EQ(w->width(), sc.X(500) - sc.X(80));
+  gui::UnbindAll();
+  platform::Screen::SetMainForm(nullptr);
+}
+
+TEST_F(ChartGuiTest, OrvantoDrawsTwoFedSeries) {
+  OrvantoWindows windows;
+  TEqlMainWnd& m = *windows.Main;
+  m.StartUp();
+  m.MnuSaveByExit->SetChecked(false);
+  m.SetWindowState(platform::WindowState::Normal);
+  m.SetBounds(0, 0, 1200, 760);
+  gui::Show(&m);
+  Settle();
+  TGrfWnd& chart = *windows.Chart;
+  chart.Close();
+  Settle();
+  ASSERT_TRUE(m.BtnGraphic->UserClick());
+  Settle();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Normal);
+  ASSERT_NE(gui::WidgetOf(&chart), nullptr);
+  EXPECT_TRUE(gui::WidgetOf(&chart)->isVisible());
+  chart.SetBounds(10, 10, 720, 520);
+  Settle();
+
+  // Two series, as the chart variables would assign them: T on Y1, CO2 on Y3.
+  chart.GbxY[1]->SetCaption("T [K]");
+  chart.GbxY[3]->SetCaption("n(CO2)");
+  chart.Axis[0] = ChartAxis{true, false, 5, 0, 10, "Run"};
+  chart.Axis[1] = ChartAxis{true, false, 8, 1000, 3000, "T [K]"};
+  chart.Axis[3] = ChartAxis{true, false, 5, 0, 1, "n(CO2) [mol]"};
+  chart.ComputeAxisRanges();
+  chart.LayoutAxisGroups(0b101, true);
+  chart.ShowSeriesCheckBox(1, "T [K]");
+  chart.ShowSeriesCheckBox(21, "n(CO2)");
+  chart.Series[21].style = 0;
+  Settle();
+  for (int n : {1, 21}) {
+    QWidget* box = gui::WidgetOf(chart.Series[n].checkBox);
+    ASSERT_NE(box, nullptr) << n;
+    chart.Series[n].checkBox->UserClick();
+  }
+  EXPECT_EQ(chart.Series[1].shown, 1);
+  EXPECT_EQ(chart.Series[21].shown, 1);
+  // The plus and minus keys on a series box change its marker.
+  QWidget* box21 = gui::WidgetOf(chart.Series[21].checkBox);
+  for (auto [key, text] : {std::pair{Qt::Key_Plus, "+"}, std::pair{Qt::Key_Plus, "+"}, std::pair{Qt::Key_Minus, "-"}}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
+    QApplication::sendEvent(box21, &press);
+  }
+  EXPECT_EQ(chart.Series[21].markerRadius, 4);
+  for (int i = 0; i <= 10; ++i) {
+    chart.AddChartValue(0, i);
+    chart.AddChartValue(1, 1500 + 1000 * std::sin(i / 3.0) * std::sin(i / 3.0));
+    chart.AddChartValue(21, 0.1 + 0.08 * i);
+    chart.DrawNewestPoint();
+  }
+  Settle();
+  EXPECT_GT(chart.Points.count, 10);
+  ExpectShownAsDrawn(chart);
+  // The series are in the plot: their colours at the newest points.
+  const platform::Picture& plot = *chart.PlotPicture;
+  int blue = 0, red = 0;
+  for (int y = 0; y < plot.Height(); ++y)
+    for (int x = 0; x < plot.Width(); ++x) {
+      blue += plot.Pixel(x, y) == chart.Series[1].colour;
+      red += plot.Pixel(x, y) == chart.Series[21].colour;
+    }
+  EXPECT_GT(blue, 200);
+  EXPECT_GT(red, 50);
+  // A full redraw shows the same.
+  chart.MnuUpdateClick(chart.MnuUpdate);
+  Settle();
+  ExpectShownAsDrawn(chart);
+  SaveChartWindow(chart, "orvanto_chart.png");
+  gui::UnbindAll();
+}
+
+// Qt's services with the command line of a program started by an outside launcher.
+class LaunchedApplication : public gui::QtApplication {
+ public:
+  std::vector<std::string> Arguments() override { return {"SID=Kiln 4"}; }
+};
+
+TEST_F(ChartGuiTest, OrvantoStartedWithAProcessIdentifier) {
+  LaunchedApplication launched;
+  platform::ServiceSet services = platform::InstalledServices();
+  services.application = &launched;
+  const platform::ServiceSet previous = platform::InstallServices(services);
+  {
+    OrvantoWindows windows;
+    windows.Main->StartUp();
+    windows.Main->MnuSaveByExit->SetChecked(false);
+    gui::Show(windows.Main.get());
+    Settle();
+    QWidget* w = gui::WidgetOf(windows.Chart.get());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QString("Process Graphic [Kiln 4]"));
+    EXPECT_EQ(windows.Chart->Caption(), "Process Graphic [Kiln 4]");
+    gui::UnbindAll();
+  }
+  platform::InstallServices(previous);
+}
+
+TEST_F(ChartGuiTest, TimesAndDatesInTheLocaleForms) {
+  const std::string time = platform::Application().LongTimeText(10, 37, 5);
+  EXPECT_NE(time.find("37"), std::string::npos) << time;
+  EXPECT_NE(time.find("05"), std::string::npos) << time;
+  const std::string date = platform::Application().ShortDateText(2024, 3, 7);
+  EXPECT_NE(date.find('7'), std::string::npos) << date;
+  EXPECT_FALSE(date.empty());
+}
+
+TEST_F(ChartGuiTest, LunettaShowsItsChartFromTheWindowMenu) {
+  LunettaWindows windows;
+  StartSubstanceWindow(*windows.Substance);
+  windows.Frame->SetBounds(0, 0, 1200, 760);
+  gui::Show(windows.Frame.get());
+  Settle();
+  TGrfWnd& chart = *windows.Chart;
+  chart.Close();
+  Settle();
+  ASSERT_TRUE(windows.Frame->MnuGraphic->Enabled());
+  windows.Frame->MnuGraphic->Click();
+  Settle();
+  EXPECT_EQ(chart.GetWindowState(), platform::WindowState::Normal);
+  EXPECT_EQ(platform::Screen::ActiveForm(), &chart);
+  chart.SetBounds(0, 0, 700, 480);
+  Settle();
+  ExpectShownAsDrawn(chart);
+  SaveChartWindow(chart, "lunetta_chart.png");
+  gui::UnbindAll();
+}
+
+}  // namespace
