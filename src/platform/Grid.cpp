@@ -60,11 +60,16 @@ void StringGrid::SetCells(int col, int row, std::string_view text) {
   auto& r = cells_[std::size_t(row)];
   if (std::size_t(col) >= r.size()) {
     if (text.empty()) return;
+    // The text may be another cell of this row (Cells returns a reference), which the row's
+    // growth would move: it is copied first.
+    std::string copy(text);
     r.resize(std::size_t(col) + 1);
+    r[std::size_t(col)] = std::move(copy);
+  } else {
+    std::string& cell = r[std::size_t(col)];
+    if (cell == text) return;
+    cell = std::string(text);
   }
-  std::string& cell = r[std::size_t(col)];
-  if (cell == text) return;
-  cell = std::string(text);
   if (View* v = GetView()) v->CellChanged(*this, col, row);
 }
 

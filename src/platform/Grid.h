@@ -59,7 +59,8 @@ class StringGrid : public Component {
   const char* Kind() const override { return "StringGrid"; }
 
   // --- cells ---
-  // The text of cell (col, row); an empty text outside the grid.
+  // The text of cell (col, row); an empty text outside the grid. The reference holds until the
+  // grid changes.
   const std::string& Cells(int col, int row) const;
   // Ignored outside the grid.
   void SetCells(int col, int row, std::string_view text);
