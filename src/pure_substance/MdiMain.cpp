@@ -1,5 +1,7 @@
 #include "pure_substance/MdiMain.h"
 
+#include <algorithm>
+
 #include "platform/Services.h"
 #include "platform/System.h"
 #include "pure_substance/SubstMain.h"
@@ -156,11 +158,16 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   if (SubstSelDlg) SubstSelDlg->WireElementFilter();
   SubstanceAcceptedHook = RecalculateFromSelection;
   if (MdiMainWnd) MdiMainWnd->SetCaption("Pure Substance");
+  // The pure-substance file serves the settings, Table>"Save" and "Open" and the exit.
+  if (!SubstanceFileReader) SubstanceFileReader = ReadSubstanceFile;
+  if (!SubstanceFileWriter) SubstanceFileWriter = WriteSubstanceFile;
+  InstallSubstanceChart();
   // The frame's commands that belong to the substance window.
   if (MdiMainWnd) {
     MdiMainWnd->MnuBehaviour->OnClick = [&w](platform::Component* s) { w.MnuBehaviourClick(s); };
     MdiMainWnd->OnCloseQuery = [&w](platform::Component* s, bool& canClose) { w.FormCloseQuery(s, canClose); };
     MdiMainWnd->MnuTable->OnClick = [&w](platform::Component* s) { w.ShowTableWnd(s); };
+    MdiMainWnd->MnuSaveNow->OnClick = [&w](platform::Component* s) { w.MnuSaveNowClick(s); };
     // Saving at exit needs the pure-substance file writer.
     MdiMainWnd->MnuSaveByExit->SetEnabled(bool(SubstanceFileWriter));
   }
@@ -174,26 +181,37 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   w.SGT->OnMouseUp = [](platform::Component* s, platform::MouseButton b, platform::ShiftState sh, int x, int y) {
     if (TablOprtWnd) TablOprtWnd->SGTMouseUp(s, b, sh, x, y);
   };
-  // The substance selection writes into the substance key.
+  // A change of the table feeds the chart; the substance selection writes into the key.
+  TableChangedHook = RefreshChartFromTable;
   if (SubstSelDlg) SubstSelDlg->AttachSubstanceTarget(w.CbxSubst, 1);
   // The program's settings.
-  ReadSubstanceFile(w, SettingsStore().UserSettingsFile);
-  // The chart: its font, the items Lunetta has no use for, its settings from the user file.
+  const std::string& userFile = SettingsStore().UserSettingsFile;
+  ReadThroughSubstanceSlot(w, userFile);
+  // The chart: the property curves of the substance, its font, the items Lunetta has no use
+  // for, its definition and look from the user file.
   if (GrfWnd) {
     TGrfWnd& chart = *GrfWnd;
+    AutoSizeChangedHook = ChartAutoSizeChanged;
     chart.ChartFont.Name = "Arial";
     chart.ChartFont.Size = 10;
+    // The source item is one with the chart's source: a click runs the switch.
     chart.MnuGrfSrc->SetChecked(false);
+    chart.MnuGrfSrc->OnClick = [&w](platform::Component* s) { w.MnuGrfDefsClick(s); };
     chart.MnuVarDef->SetEnabled(false);
     chart.PopVarDef->SetEnabled(false);
     for (platform::MenuItem* item : {chart.MnuFollowTime, chart.MnuSep2, chart.MnuSaveNow, chart.MnuSaveByExit})
       item->SetVisible(false);
-    chart.SettingsFileName = SettingsStore().UserSettingsFile;
-    chart.InitChartWindow();
+    chart.SettingsFileName = userFile;
+    SetupSubstanceChart(w, true);
     chart.LoadGraphicSettings();
-    w.MnuGraphic->SetEnabled(true);
+    SetupSubstanceChart(w, false);
+    SeriesAssignment.count = 0;
+    chart.PopGrfStyle->SetEnabled(false);
+    chart.MnuStyle->SetEnabled(false);
+    chart.MnuStyle->SetVisible(false);
     w.MnuGraphic->OnClick = [](platform::Component*) { GrfWnd->ShowInFront(); };
   }
+  w.MnuGraphic->SetEnabled(GrfWnd != nullptr);
   // Labels and headers.
   w.CbxTPChange(nullptr);
   SetTableHeaders(w);
@@ -201,14 +219,15 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   // A ".sub" file named on the command line.
   const std::vector<std::string> args = platform::Application().Arguments();
   if (!args.empty() && LowerExtension(args[0]) == ".sub" && platform::FileExists(args[0])) {
-    if (!ReadSubstanceFile(w, args[0]))
+    if (!ReadThroughSubstanceSlot(w, args[0]))
       PostLogMessage(LevelCritical, SubstanceArgumentUnreadableId,
                      args[0] + ": pure-substance file can not be read");
   }
   // Layout.
-  int width = 0;
+  // Widths from a file are bounded; the sum is taken wide all the same.
+  long long width = 196;
   for (int c = 0; c < w.SGT->ColCount(); ++c) width += w.SGT->ColWidths(c);
-  w.SetWidth(width + 196);
+  w.SetWidth(static_cast<int>(std::min<long long>(width, 1 << 20)));
   if (GrfWnd && MdiMainWnd) GrfWnd->SetWidth(MdiMainWnd->Width() - 128);
   // The program's about text.
   if (InfoDlg) InfoDlg->FillAboutText();

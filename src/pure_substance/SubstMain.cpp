@@ -98,11 +98,11 @@ void ResetColumnOrder(platform::StringGrid* grid) {
   for (int i = 0; i < SubstanceColumnCount; ++i) TableColumnIndex[i] = i;
 }
 
-bool ReadSubstanceFile(TPSubstWnd& window, const std::string& path) {
+bool ReadThroughSubstanceSlot(TPSubstWnd& window, const std::string& path) {
   return SubstanceFileReader && SubstanceFileReader(window, path);
 }
 
-bool WriteSubstanceFile(TPSubstWnd& window, const std::string& path) {
+bool WriteThroughSubstanceSlot(TPSubstWnd& window, const std::string& path) {
   return SubstanceFileWriter && SubstanceFileWriter(window, path);
 }
 
@@ -200,8 +200,6 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   MenHelp = MnuInfoMenu->Add("MenHelp", "Help");
   MnuMessage = MnuInfoMenu->Add("MnuMessage", "Messages");
   MnuAbout = MnuInfoMenu->Add("MnuAbout", "About");
-  // Commands whose windows and files come with their own units: present, not yet usable.
-  for (MenuItem* item : {MnuSave, MnuOpen, MnuGraphic}) item->SetEnabled(false);
 
   ToolBar1 = Make<ToolBar>(this, "ToolBar1");
   ToolBar1->SetAlign(Align::Top);
@@ -309,6 +307,8 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   MnuAbout->OnClick = [this](Component* s) { MnuAboutClick(s); };
   MenHelp->OnClick = [this](Component* s) { MenHelpClick(s); };
   MnuSaveNow->OnClick = [this](Component* s) { MnuSaveNowClick(s); };
+  MnuSave->OnClick = [this](Component* s) { MnuSaveClick(s); };
+  MnuOpen->OnClick = [this](Component* s) { MnuOpenClick(s); };
   MnuSaveByExit->OnClick = [this](Component*) { MnuSaveByExit->SetChecked(!MnuSaveByExit->Checked()); };
   // Enter in the key or a range edit runs the Update run.
   auto enterRuns = [this](Component*, int& key, ShiftState) {
@@ -1014,8 +1014,9 @@ void TPSubstWnd::CbxTPChange(platform::Component* sender) {
   const bool celsius = MnuTempC->Checked();
   UnitText = celsius ? " [C]" : " [K]";
   TemperatureOffset = celsius ? 273.15 : 0;
+  // Without a sender only the labels change: the edits keep what the user or a file put in.
   if (CbxTP->ItemIndex() == 1) {
-    ETP->SetText(FloatToShortText(T1 - TemperatureOffset));
+    if (sender) ETP->SetText(FloatToShortText(T1 - TemperatureOffset));
     if (!BatchMode) SetTableCell(ColVariable, 0, "P [bar]");
     Label1->SetCaption("P1 [bar]");
     Labeld->SetCaption("dP [bar]");
@@ -1026,7 +1027,7 @@ void TPSubstWnd::CbxTPChange(platform::Component* sender) {
       EditV2->SetText(FloatToShortText(P2));
     }
   } else {
-    ETP->SetText(FloatToShortText(ConstP));
+    if (sender) ETP->SetText(FloatToShortText(ConstP));
     if (!BatchMode) SetTableCell(ColVariable, 0, "T " + UnitText);
     Label1->SetCaption("T1" + UnitText);
     Labeld->SetCaption("dT" + UnitText);
@@ -1147,11 +1148,15 @@ void TPSubstWnd::FormCloseQuery(platform::Component* sender, bool& canClose) {
   canClose = true;
   if (auto* form = dynamic_cast<platform::Form*>(sender); form && form->GetFormStyle() == platform::FormStyle::MDIChild)
     return;
-  if (MdiMainWnd && MdiMainWnd->MnuSaveByExit->Checked()) MnuSaveNowClick(nullptr);
+  if (!MdiMainWnd || !MdiMainWnd->MnuSaveByExit->Checked() || MnuSaveNowClick(nullptr)) return;
+  // The program ends all the same: the user learns that the settings are not kept.
+  const std::string text = "The settings could not be saved in " + SettingsStore().UserSettingsFile;
+  PostLogMessageAlways(LevelError, SubstanceSettingsNotSavedId, text);
+  platform::MessageBox(text, "Pure Substance", platform::mbOk | platform::mbIconWarning);
 }
 
-void TPSubstWnd::MnuSaveNowClick(platform::Component*) {
-  WriteSubstanceFile(*this, SettingsStore().UserSettingsFile);
+bool TPSubstWnd::MnuSaveNowClick(platform::Component*) {
+  return WriteThroughSubstanceSlot(*this, SettingsStore().UserSettingsFile);
 }
 
 }  // namespace quorel

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/Components.h"
+#include "platform/Picture.h"
 #include "pure_substance/StablePhase.h"
 
 namespace quorel {
@@ -75,15 +76,87 @@ struct SubstanceChartLink {
 };
 extern SubstanceChartLink SubstanceChart;
 
-// The pure-substance file routines (".sub" files and the user settings file). The unit that
-// reads and writes that format installs them; until then a file cannot be read or written.
+// The pure-substance file routines the start-up, the file commands and the exit call. The
+// start-up puts ReadSubstanceFile and WriteSubstanceFile into slots that are empty (a test may
+// have put its own there); an empty slot reads or writes nothing.
 using SubstanceFileRoutine = std::function<bool(TPSubstWnd&, const std::string& path)>;
 extern SubstanceFileRoutine SubstanceFileReader;
 extern SubstanceFileRoutine SubstanceFileWriter;
-// Restores the window from a file; false when the file could not be read (or no reader).
-bool ReadSubstanceFile(TPSubstWnd& window, const std::string& path);
-// Writes the window's set-up into a file; false when it could not be written (or no writer).
+// Through the slots: false when the slot is empty or the routine failed.
+bool ReadThroughSubstanceSlot(TPSubstWnd& window, const std::string& path);
+bool WriteThroughSubstanceSlot(TPSubstWnd& window, const std::string& path);
+
+// --- the ".sub" file and the user settings file (SubstMainFile.cpp) ---
+// One text form serves both: [Information], [System], [TableWnd] (frame placement, modes,
+// units, the range edits as typed, the equation, the extrapolation flag, the chart source),
+// [SubstanceHistory] (S0..S31), [Table] (column widths, row height, font, colour) and the
+// chart's definition. No results are stored: an opened file restores the set-up and leaves
+// an empty table.
+// Writes the whole file from nothing (with a backup of the old one); false when it could not
+// be saved.
 bool WriteSubstanceFile(TPSubstWnd& window, const std::string& path);
+// Restores the window from the file; a missing or unreadable file changes nothing and gives
+// false. Runs no calculation.
+bool ReadSubstanceFile(TPSubstWnd& window, const std::string& path);
+// Message ID of settings that could not be saved at exit.
+constexpr int SubstanceSettingsNotSavedId = 1607;
+// Message ID of a file Table>"Open" was given that does not exist.
+constexpr int SubstanceFileMissingId = 1908;
+// Bounds of the table layout a file may set; a value outside keeps the layout's own.
+constexpr int MaxTableColumnWidth = 1000;
+constexpr int MaxTableRowHeight = 100;
+constexpr int MinTableFontSize = 4;
+constexpr int MaxTableFontSize = 72;
+
+// --- the substance chart (SubstMainChart.cpp) ---
+// In curve mode (the chart's "Source" unchecked) the chart draws the property curves of the
+// calculated substance itself: for every pixel column of the plot PlotSubstanceCurves
+// evaluates the gas, liquid and solid datasets at that column's T (or P) and draws one segment
+// per shown series. Series 1..9 are the gas's Cp, H, S, G, Z, V, Hr, Sr, Gr, 11..19 the
+// liquid's, 21..24 the solid's Cp, H, S, G; Y axes 1..6 are Cp, H, S, G, Z, V, the residual
+// parts lie on the axes of H, S and G. In table mode the chart shows columns of the table
+// through the chart variables' series assignment.
+
+// What the curve drawing keeps from column to column (phase order gas, liquid, solid; values
+// Cp, H, S, G, Z, V, Hr, Sr, Gr, one spare; series 1..30).
+struct SubstancePlotState {
+  std::array<PhaseDatasetEntry, 3> datasets;  // the phases' datasets, found again as T moves
+  std::array<bool, 3> enabled{};
+  std::array<bool, 3> refind{};
+  std::array<bool, 3> valid{};
+  std::array<bool, 31> drawable{};
+  std::array<bool, 31> newCurve{};
+  std::array<std::array<double, 10>, 3> current{};
+  std::array<std::array<double, 10>, 3> previous{};
+  double currentX = 0, previousX = 0;
+  double constT = 0;  // K, constant-temperature mode
+  double constP = 0;  // bar, constant-pressure mode
+  bool firstColumn = false;
+};
+extern SubstancePlotState PlotState;
+
+// The chart shows table data: the check of its "Source" item (false without a chart).
+bool ChartShowsTable();
+// Groups, series boxes, axis list and format pages for the substance; with defaults also the
+// axes and the drawing hooks.
+void SetupSubstanceChart(TPSubstWnd& window, bool withDefaults);
+// Every series hidden, only group 1 shown, group 3 to the bottom; column moving off.
+void ResetSubstanceChartLayout(TPSubstWnd& window);
+// Axis names (curve mode) or series names (table mode) from the table headers.
+void LabelSubstanceChart(TPSubstWnd& window);
+// With the chart's auto size on: every axis fitted to its table column.
+void FitSubstanceAxes(TPSubstWnd& window);
+// The table's rows as chart points (table mode, arg >= 0); otherwise the points are cleared.
+void RefreshChartFromTable(int arg);
+// Start of a full redraw (ChartPreDrawHook).
+void PreparePlotState();
+// One pixel column of the curves (ChartColumnHook).
+void PlotSubstanceCurves(platform::Picture& plot, double x);
+// AutoSizeChangedHook: switched on, the axes are fitted and the chart redrawn.
+void ChartAutoSizeChanged(bool autoSize);
+// Fills the SubstanceChart slots that the Update run, the unit switches and the batch mode
+// call.
+void InstallSubstanceChart();
 
 // The running variable of a run, in order: start, start + step, ... up to end (an end that
 // lies within a rounding error of a grid point counts as that point), at most `limit`
@@ -269,8 +342,18 @@ class TPSubstWnd : public platform::Form {
   void ShowTableWnd(platform::Component* sender);
   // Bound to the frame's close query: saves with the frame's Save by Exit; never refuses.
   void FormCloseQuery(platform::Component* sender, bool& canClose);
-  // WriteSubstanceFile of the user settings file.
-  void MnuSaveNowClick(platform::Component* sender);
+  // WriteSubstanceFile of the user settings file; false when it could not be saved.
+  bool MnuSaveNowClick(platform::Component* sender);
+  // Table>"Save": the save dialog, the question before a file is replaced, the writer.
+  void MnuSaveClick(platform::Component* sender);
+  // Table>"Open": the open dialog, then the reader; a missing file is reported (ID 1908).
+  void MnuOpenClick(platform::Component* sender);
+  // The chart's source switch: with a sender its "Source" item is toggled; the chart follows
+  // the item's check.
+  void MnuGrfDefsClick(platform::Component* sender);
+  // The chart variables' field lists from the table headers (with "1/T" or "1/P" for column
+  // 0); with a sender the dialog is shown.
+  void MnuGrafVarsClick(platform::Component* sender);
 
   // --- table commands ---
   // With a sender toggles Table>"Batch Calculation"; applies the mode.

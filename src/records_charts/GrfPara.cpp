@@ -482,6 +482,7 @@ void TGrfParaDlg::AutoSizeAxes(const StringGrid& grid) {
       }
     }
   }
+  if (ProbeOnly) return;
   const bool timeAxis = CBxTime->Visible();
   if (DataFound[0] && Cbas0->Checked() && timeAxis) {
     DataMin[0] = std::floor(DataMin[0]);

@@ -97,6 +97,8 @@ class TGrfParaDlg : public platform::Form {
   std::array<double, ChartAxisCount> DataMin{};
   std::array<double, ChartAxisCount> DataMax{};
   std::array<bool, ChartAxisCount> DataFound{};
+  // While set, AutoSizeAxes only finds the data ranges: no axis is fitted, nothing redrawn.
+  bool ProbeOnly = false;
 
   // Page n (2..8) made as a copy of page 1; n for a page that exists, -1 outside 1..8.
   int BuildAxisPage(int n);
@@ -111,7 +113,8 @@ class TGrfParaDlg : public platform::Form {
   int TimeUnit() const;
   // The fit of axis k (0 = X) to the data range found, into the chart's axis and the page.
   void FitAxisToData(int k);
-  // Fits every auto-sized axis to its record-table columns (the record table's grid).
+  // Fits every auto-sized axis to its record-table columns (the record table's grid); with
+  // ProbeOnly the ranges alone.
   void AutoSizeAxes(const platform::StringGrid& grid);
   void FitTimeAxis(double max, double min);
 

@@ -131,6 +131,7 @@ void SettingsReader::ResetSettingsCache() {
 }
 
 int SettingsReader::OpenSettingsFile(const std::string& path) {
+  if (WritingMark) return path == cachedFileName_ ? 1 : -1;
   std::error_code ec;
   const fs::path native(platform::NativePath(path));
   if (path.empty() || !fs::exists(native, ec)) {

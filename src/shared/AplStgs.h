@@ -112,6 +112,10 @@ class SettingsReader {
   const std::string& SelectedSectionName() const { return selectedSection_; }
 
   bool NoBackupFlag = false;
+  // Set by a writer while it builds the cached file from nothing: OpenSettingsFile then reads
+  // no file and changes nothing (1 for the file being written, -1 for any other), so the lines
+  // built so far cannot be lost to a read.
+  bool WritingMark = false;
 
   // Paths fixed by the settings window (MakeSettingsPaths) and the help document (database
   // start-up).
