@@ -845,15 +845,15 @@ TEST_F(LunettaStartTest, SubstanceFileArgument) {
   std::vector<std::string> read;
   struct Case {
     std::string argument;
-    bool reader;
+    bool readable;  // what the reader gives back for the argument
     bool reported;
     bool readIt;
     const char* why;
   };
   const std::string sub = File("water.SUB");
   const std::vector<Case> cases = {
-      {sub, false, true, false, "an existing .SUB without the file reader is reported"},
-      {sub, true, false, true, "with the reader it is read after the settings file"},
+      {sub, true, false, true, "an existing .SUB is read after the settings file"},
+      {sub, false, true, true, "one the reader cannot read is reported"},
       {(folder / "missing.sub").string(), true, false, false, "a missing file is ignored"},
       {File("notes.txt"), true, false, false, "another extension is ignored"},
   };
@@ -861,12 +861,10 @@ TEST_F(LunettaStartTest, SubstanceFileArgument) {
     SCOPED_TRACE(c.why);
     read.clear();
     log->sink.Clear();
-    SubstanceFileReader = nullptr;
-    if (c.reader)
-      SubstanceFileReader = [&read](TPSubstWnd&, const std::string& path) {
-        read.push_back(path);
-        return true;
-      };
+    SubstanceFileReader = [&read, &c](TPSubstWnd&, const std::string& path) {
+      read.push_back(path);
+      return path == SettingsStore().UserSettingsFile || c.readable;
+    };
     session.application.arguments = {c.argument};
     StartSubstanceWindow(Subst());
     EXPECT_EQ(log->sink.Has(SubstanceArgumentUnreadableId), c.reported);
@@ -875,13 +873,11 @@ TEST_F(LunettaStartTest, SubstanceFileArgument) {
       EXPECT_EQ(m.level, 2);
       EXPECT_EQ(m.text, c.argument + ": pure-substance file can not be read");
     }
-    if (c.reader) {
-      ASSERT_GE(read.size(), 1u);
-      EXPECT_EQ(read[0], SettingsStore().UserSettingsFile);
-      EXPECT_EQ(read.size(), c.readIt ? 2u : 1u);
-      if (c.readIt) {
-        EXPECT_EQ(read[1], c.argument);
-      }
+    ASSERT_GE(read.size(), 1u);
+    EXPECT_EQ(read[0], SettingsStore().UserSettingsFile);
+    EXPECT_EQ(read.size(), c.readIt ? 2u : 1u);
+    if (c.readIt) {
+      EXPECT_EQ(read[1], c.argument);
     }
   }
 }
@@ -914,10 +910,13 @@ TEST_F(LunettaStartTest, ClosingWithoutSaveByExitWritesNothing) {
   StartSubstanceWindow(Subst());
   EXPECT_TRUE(Frame().Close());
   EXPECT_EQ(writes, 0);
-  // Without the file writer there is nothing to save at exit, so the item is off.
+  // Empty slots get the pure-substance file's own reader and writer.
+  SubstanceFileReader = nullptr;
   SubstanceFileWriter = nullptr;
   StartSubstanceWindow(Subst());
-  EXPECT_FALSE(Frame().MnuSaveByExit->Enabled());
+  EXPECT_TRUE(SubstanceFileReader);
+  EXPECT_TRUE(SubstanceFileWriter);
+  EXPECT_TRUE(Frame().MnuSaveByExit->Enabled());
 }
 
 }  // namespace

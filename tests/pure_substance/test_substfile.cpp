@@ -1,0 +1,407 @@
+// Lunetta's pure-substance file on the shipped database, as a user meets it: Table>"Save" and
+// "Open" with the dialogs answered by the test, the user settings file across a restart, the
+// file's lines and keys, and the hostile files that must not bring the program down.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lunetta_support.h"
+#include "platform/Headless.h"
+#include "platform/System.h"
+#include "pure_substance/MdiMain.h"
+#include "pure_substance/SubstMain.h"
+#include "records_charts/Grfx.h"
+#include "records_charts/TablOprt.h"
+#include "shared/AplMsg.h"
+#include "shared/AplStgs.h"
+#include "shared/GridTools.h"
+#include "shared/PTools.h"
+#include "shared/TDynOprt.h"
+
+using namespace quorel;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& path) { return SplitSettingsLines(Bytes(path)); }
+
+// The key names of one section of a file, in order.
+std::vector<std::string> KeysOf(const std::vector<std::string>& lines, const std::string& section) {
+  std::vector<std::string> keys;
+  bool in = false;
+  for (const std::string& line : lines) {
+    if (IsSectionHeaderLine(line)) {
+      in = Trim(line) == "[" + section + "]";
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    if (in && eq != std::string::npos) keys.push_back(Trim(line.substr(0, eq)));
+  }
+  return keys;
+}
+
+class SubstFileTest : public lunettatest::LunettaFixture {
+ protected:
+  void SetUp() override {
+    LunettaFixture::SetUp();
+    StartSubstanceWindow(W());
+  }
+  TPSubstWnd& W() { return *windows->Substance; }
+  TMdiMainWnd& Frame() { return *windows->Frame; }
+  std::string Path(const std::string& name) const { return (folder / name).string(); }
+  std::string Write(const std::string& name, const std::string& text) {
+    std::ofstream(Path(name), std::ios::binary) << text;
+    return Path(name);
+  }
+
+  // New windows as at a program start, on the same user folder.
+  void Restart(std::vector<std::string> arguments = {}) {
+    log.reset();
+    windows.reset();
+    SubstanceFileReader = nullptr;
+    SubstanceFileWriter = nullptr;
+    EosType = DefaultEosType;
+    ClearSubstancePhases();
+    ResetColumnOrder();
+    session.application.arguments = std::move(arguments);
+    windows = std::make_unique<LunettaWindows>();
+    log = std::make_unique<ScopedLogRecorder>();
+    StartSubstanceWindow(W());
+  }
+  void Save(const std::string& path) {
+    session.dialogs.QueueFileName(path);
+    W().MnuSave->Click();
+  }
+  void Open(const std::string& path) {
+    session.dialogs.QueueFileName(path);
+    W().MnuOpen->Click();
+  }
+  void Run(const std::string& key) {
+    W().CbxSubst->UserSetText(key);
+    W().ButtonUpdate->Click();
+    ASSERT_EQ(W().ErrorState, 0);
+  }
+
+  // Every setting a file keeps, away from its default.
+  void SetEverything(bool constantT) {
+    TPSubstWnd& w = W();
+    w.CbxSubst->UserSetText("CO2(g)");
+    w.MnuTempK->Click();
+    w.MnuEkJ->Click();
+    w.MnuGram->Click();
+    w.MnuVolInv->Click();
+    w.MnuCopyModeHtml->Click();
+    w.CBex->UserClick();
+    if (constantT) w.CbxTP->UserSelect(1);
+    w.ETP->UserSetText(constantT ? "450.5" : "2.50");
+    w.EditV1->UserSetText(constantT ? "1" : "300");
+    w.EditdV->UserSetText(constantT ? "0.5" : "12.5");
+    w.EditV2->UserSetText(constantT ? "20" : "900");
+    platform::Strings& history = w.CbxSubst->Items();
+    history.Clear();
+    for (int i = 0; i < 35; ++i) history.Add("S" + std::to_string(i) + "(g)");
+    w.CbxSubst->UserSetText("CO2(g)");
+    w.SGT->SetColor(platform::RGB(250, 240, 200));
+    platform::FontInfo font = w.SGT->Font();
+    font.Name = "Courier New";
+    font.Size = 11;
+    font.Bold = true;
+    w.SGT->SetFont(font);
+    w.SGT->SetColWidths(3, 123);
+    w.SGT->SetColWidths(10, 77);
+    AplMsgWnd->SetFilter(LevelCritical);
+    Frame().MnuSaveByExit->Click();
+    EosType = EosPengRobinson;
+  }
+  // What SetEverything set, as the window shows it.
+  void ExpectEverything(bool constantT) {
+    TPSubstWnd& w = W();
+    EXPECT_EQ(w.CbxSubst->Text(), "CO2(g)");
+    EXPECT_TRUE(w.MnuTempK->Checked());
+    EXPECT_FALSE(w.MnuTempC->Checked());
+    EXPECT_EQ(w.TemperatureOffset, 0);
+    EXPECT_TRUE(w.MnuEkJ->Checked());
+    EXPECT_EQ(w.EnergyFactor, 0.001);
+    EXPECT_TRUE(w.MnuGram->Checked());
+    EXPECT_FALSE(w.MnuMol->Checked());
+    EXPECT_TRUE(w.MnuVolInv->Checked());
+    EXPECT_TRUE(TableToolkit().HtmlCopyMode);
+    EXPECT_FALSE(w.CBex->Checked());
+    EXPECT_FALSE(TDynOprtWnd->CBExtrapolation->Checked());
+    EXPECT_EQ(w.CbxTP->ItemIndex(), constantT ? 1 : 0);
+    EXPECT_EQ(w.CbxTP->Text(), constantT ? "T [ K ]" : "P [bar]");
+    EXPECT_EQ(w.ETP->Text(), constantT ? "450.5" : "2.50");
+    EXPECT_EQ(w.EditV1->Text(), constantT ? "1" : "300");
+    EXPECT_EQ(w.EditdV->Text(), constantT ? "0.5" : "12.5");
+    EXPECT_EQ(w.EditV2->Text(), constantT ? "20" : "900");
+    EXPECT_EQ(w.Label1->Caption(), constantT ? "P1 [bar]" : "T1 [K]");
+    ASSERT_EQ(w.CbxSubst->Items().Count(), 32);
+    EXPECT_EQ(w.CbxSubst->Items()[31], "S31(g)");
+    EXPECT_EQ(w.SGT->Color(), platform::RGB(250, 240, 200));
+    EXPECT_EQ(w.SGT->Font().Name, "Courier New");
+    EXPECT_EQ(w.SGT->Font().Size, 11);
+    EXPECT_TRUE(w.SGT->Font().Bold);
+    EXPECT_EQ(w.CbxSubst->Font().Name, "Courier New");
+    EXPECT_EQ(w.SGT->ColWidths(3), 123);
+    EXPECT_EQ(w.SGT->ColWidths(10), 77);
+    EXPECT_EQ(AplMsgWnd->Filter(), LevelCritical);
+    EXPECT_TRUE(Frame().MnuSaveByExit->Checked());
+    EXPECT_EQ(EosType, EosPengRobinson);
+    EXPECT_EQ(TDynOprtWnd->RGgrl->ItemIndex(), EosPengRobinson);
+    EXPECT_EQ(w.ColumnHeader(ColCp), "Cp [kJ/g K]");
+  }
+};
+
+TEST_F(SubstFileTest, SaveAndOpenKeepEverySettingInBothModes) {
+  for (const bool constantT : {false, true}) {
+    SCOPED_TRACE(constantT ? "temperature constant" : "pressure constant");
+    const std::string a = Path(constantT ? "a_t.sub" : "a_p.sub"), b = Path(constantT ? "b_t.sub" : "b_p.sub");
+    SetEverything(constantT);
+    Save(a);
+    ASSERT_TRUE(platform::FileExists(a));
+
+    // The lines: the fixed heading, the keys in their order, the history's first 32 items, the
+    // table colour in hexadecimal.
+    const std::vector<std::string> lines = Lines(a);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "[Information]");
+    EXPECT_EQ(lines[1], "  Created by Quorel - Pure Substance");
+    EXPECT_EQ(lines[2], "  quorel");
+    EXPECT_EQ(lines[4], "[System]");
+    EXPECT_EQ(lines[5], "  Graphic=0");
+    EXPECT_EQ(KeysOf(lines, "TableWnd"),
+              (std::vector<std::string>{"Maximized", "Left", "Top", "Width", "Height", "ConstIdx", "Temp", "Vol",
+                                        "SaveByExit", "CopyMode", "MsgFilter", "Energy", "Mass", "CbxTP", "ETP", "V1",
+                                        "dV", "V2", "SGColor", "LSubstance", "grl", "Extrapolation", "GrfSrc"}));
+    std::vector<std::string> history;
+    for (int i = 0; i < 32; ++i) history.push_back("S" + std::to_string(i));
+    EXPECT_EQ(KeysOf(lines, "SubstanceHistory"), history);
+    const std::vector<std::string> table = KeysOf(lines, "Table");
+    ASSERT_EQ(table.size(), 17u);
+    EXPECT_EQ(table[0], "CW00");
+    EXPECT_EQ(table[10], "CW10");
+    EXPECT_EQ((std::vector<std::string>(table.begin() + 11, table.end())),
+              (std::vector<std::string>{"RH", "FontName", "FontSize", "FontColor", "FontStyle", "Color"}));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "  Color=0x00C8F0FA"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "  Mass=g"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "  Extrapolation=0"), lines.end());
+
+    // New windows, then Table>Open: every control as saved; saved again, the same bytes.
+    Restart();
+    Open(a);
+    ExpectEverything(constantT);
+    Save(b);
+    EXPECT_EQ(Bytes(b), Bytes(a));
+    EXPECT_TRUE(session.AllAnswered());
+    Restart();
+  }
+}
+
+TEST_F(SubstFileTest, TheUserSettingsFileKeepsTheSetUpAcrossARestart) {
+  SetEverything(true);
+  // Save by Exit is checked: closing the frame writes the user settings file.
+  EXPECT_TRUE(Frame().Close());
+  const std::string user = SettingsStore().UserSettingsFile;
+  ASSERT_TRUE(platform::FileExists(user));
+  Restart();
+  ExpectEverything(true);
+  // The stored range values followed the restored edits: switching the mode and back refills
+  // the edits from them.
+  W().CbxTP->UserSelect(0);
+  W().CbxTP->UserSelect(1);
+  EXPECT_EQ(W().EditV1->Text(), "1");
+  EXPECT_EQ(W().EditdV->Text(), "0.5");
+  EXPECT_EQ(W().EditV2->Text(), "20");
+  // The frame's Settings>"Save Now" writes the same file at once.
+  fs::remove(user);
+  Frame().MnuSaveNow->Click();
+  EXPECT_TRUE(platform::FileExists(user));
+}
+
+TEST_F(SubstFileTest, OpeningEmptiesTheTableOfTheSubstanceBefore) {
+  Save(Path("water.sub"));
+  Run("H2O(u)");
+  ASSERT_GT(W().SGT->RowCount(), 20);
+  ASSERT_TRUE(W().Calculated);
+  Open(Path("water.sub"));
+  EXPECT_FALSE(W().Calculated);
+  EXPECT_EQ(W().SGT->RowCount(), 2);
+  for (int c = 0; c < SubstanceColumnCount; ++c) EXPECT_EQ(Trim(W().TableCell(c, 1)), "") << c;
+  EXPECT_EQ(W().ColumnHeader(ColCp), "Cp [J/mol C]");
+}
+
+TEST_F(SubstFileTest, FileEdgeCases) {
+  struct Case {
+    const char* why;
+    std::string text;
+    int constIdx;
+    bool kelvin;
+    bool extrapolation;
+  };
+  const std::vector<Case> cases = {
+      {"a CbxTP text without bar holds T constant even with ConstIdx 0",
+       "[TableWnd]\r\nConstIdx=0\r\nTemp=C\r\nExtrapolation=1\r\nCbxTP=T [ C ]\r\n", 1, false, true},
+      {"without CbxTP the mode is ConstIdx's", "[TableWnd]\r\nConstIdx=1\r\nTemp=C\r\nExtrapolation=1\r\n", 1, false,
+       true},
+      {"without Temp in K, without Extrapolation none", "[TableWnd]\r\nConstIdx=0\r\n", 0, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    Restart();
+    ASSERT_TRUE(ReadSubstanceFile(W(), Write("edge.sub", c.text)));
+    EXPECT_EQ(W().CbxTP->ItemIndex(), c.constIdx);
+    EXPECT_EQ(W().MnuTempK->Checked(), c.kelvin);
+    EXPECT_EQ(W().CBex->Checked(), c.extrapolation);
+    EXPECT_EQ(TDynOprtWnd->CBExtrapolation->Checked(), c.extrapolation);
+  }
+
+  // A file without TableWnd changes only the energy factor (and, as a .sub file, the chart).
+  Restart();
+  W().MnuEkJ->SetChecked(true);
+  W().MnuEJ->SetChecked(false);
+  W().EnergyFactor = 1;
+  W().ETP->SetText("7");
+  ASSERT_TRUE(ReadSubstanceFile(W(), Write("other.sub", "[Table]\r\nColor=0x000000FF\r\nCW00=300\r\n")));
+  EXPECT_EQ(W().EnergyFactor, 0.001);
+  EXPECT_EQ(W().ETP->Text(), "7");
+  EXPECT_NE(W().SGT->ColWidths(0), 300);
+  EXPECT_NE(W().SGT->Color(), platform::TColor(0xFF));
+
+  // An upper-case .SUB is a pure-substance file: the chart takes its look from it.
+  for (const char* name : {"look.SUB", "look.txt"}) {
+    SCOPED_TRACE(name);
+    GrfWnd->ChartCaption.clear();
+    ASSERT_TRUE(ReadSubstanceFile(W(), Write(name, "[TableWnd]\r\n[Graphic]\r\nCaption=From the file\r\n")));
+    EXPECT_EQ(GrfWnd->ChartCaption, std::string(name) == "look.SUB" ? "From the file" : "");
+    EXPECT_EQ(GrfWnd->SettingsFileName, SettingsStore().UserSettingsFile);
+  }
+
+  // A missing file is no file, whatever the store cached before: nothing changes.
+  W().ETP->SetText("7");
+  SettingsStore().OpenSettingsFile(Write("cached.sub", "[TableWnd]\r\nETP=99\r\n"));
+  EXPECT_FALSE(ReadSubstanceFile(W(), Path("missing.sub")));
+  EXPECT_EQ(W().ETP->Text(), "7");
+}
+
+TEST_F(SubstFileTest, SaveProposesANameAndAsksBeforeReplacing) {
+  struct Case {
+    const char* key;
+    const char* proposed;
+  };
+  for (const Case& c : {Case{"CO2(g)", "CO2(g).sub"}, Case{"a / b", "ab.sub"}, Case{" ", "Substance.sub"}}) {
+    SCOPED_TRACE(c.key);
+    W().CbxSubst->SetText(c.key);
+    session.dialogs.QueueFileCancel();
+    W().MnuSave->Click();
+    ASSERT_FALSE(session.dialogs.file_requests.empty());
+    const platform::FileDialogRequest& asked = session.dialogs.file_requests.back();
+    EXPECT_EQ(asked.FileName, c.proposed);
+    EXPECT_EQ(asked.Filter, "Substance (*.sub)|*.sub|  All Files (*)|*.*");
+  }
+  // A name without .sub gets it with the first filter, not with the second.
+  Save(Path("plain"));
+  EXPECT_TRUE(platform::FileExists(Path("plain.sub")));
+  session.dialogs.QueueFileName(Path("notes.txt"), 2);
+  W().MnuSave->Click();
+  EXPECT_TRUE(platform::FileExists(Path("notes.txt")));
+
+  // An existing file: No writes nothing, Yes replaces it (the old one kept as backup).
+  const std::string old = Write("old.sub", "[Mine]\r\n");
+  session.dialogs.QueueMessageAnswer(platform::mrNo);
+  Save(old);
+  ASSERT_FALSE(session.dialogs.messages.empty());
+  EXPECT_EQ(session.dialogs.messages.back().text, old + " exists replace ?");
+  EXPECT_EQ(session.dialogs.messages.back().caption, "Pure Substance");
+  EXPECT_EQ(Bytes(old), "[Mine]\r\n");
+  session.dialogs.QueueMessageAnswer(platform::mrYes);
+  Save(old);
+  EXPECT_EQ(Lines(old)[0], "[Information]");
+  EXPECT_EQ(Bytes(Path("old.~sub")), "[Mine]\r\n");
+  EXPECT_TRUE(session.AllUsed());
+}
+
+TEST_F(SubstFileTest, OpenOfAMissingFileIsReportedInABox) {
+  W().ETP->SetText("7");
+  Open(Path("gone.sub"));
+  const platform::FileDialogRequest& asked = session.dialogs.file_requests.back();
+  EXPECT_EQ(asked.Title, "Open Substance");
+  EXPECT_EQ(asked.FileName, "");
+  ASSERT_TRUE(log->sink.Has(SubstanceFileMissingId));
+  EXPECT_EQ(log->sink.messages.back().level, LevelError);
+  EXPECT_EQ(log->sink.messages.back().text, Path("gone.sub") + ": file does not exist");
+  ASSERT_EQ(session.dialogs.messages.size(), 1u);
+  EXPECT_EQ(session.dialogs.messages[0].caption, "Open Equilibrium File");
+  EXPECT_EQ(session.dialogs.messages[0].text, Path("gone.sub") + ": file does not exist");
+  EXPECT_EQ(W().ETP->Text(), "7");
+}
+
+TEST_F(SubstFileTest, NumbersFromAFileAreBounded) {
+  // A hostile file named on the command line: the start-up goes on with the table's own layout.
+  const std::string hostile = Write(
+      "hostile.sub", "[TableWnd]\r\nLeft=-2000000000\r\nWidth=2000000000\r\nMsgFilter=99999999999\r\n"
+                     "grl=77\r\n[Table]\r\nCW00=2000000000\r\nCW01=-5\r\nCW02=140\r\nRH=-3\r\nFontSize=-5\r\n"
+                     "[SubstanceHistory]\r\nS0=\r\nS1=N2(g)\r\n");
+  Restart({hostile});
+  const platform::StringGrid& grid = *W().SGT;
+  EXPECT_EQ(grid.ColWidths(0), 44);
+  EXPECT_EQ(grid.ColWidths(1), 86);
+  EXPECT_EQ(grid.ColWidths(2), 140);
+  EXPECT_EQ(grid.DefaultRowHeight(), 18);
+  EXPECT_GE(grid.Font().Size, MinTableFontSize);
+  EXPECT_EQ(EosType, DefaultEosType);
+  ASSERT_EQ(W().CbxSubst->Items().Count(), 1);
+  EXPECT_EQ(W().CbxSubst->Items()[0], "N2(g)");
+  int width = 196;
+  for (int c = 0; c < grid.ColCount(); ++c) width += grid.ColWidths(c);
+  EXPECT_EQ(W().Width(), width);
+  Frame().SetWidth(1000);
+  Run("N2(g)");
+}
+
+TEST_F(SubstFileTest, AFailedSaveAtExitIsReportedBeforeTheProgramEnds) {
+  // The user settings file cannot be written: a folder stands in its place.
+  const std::string user = SettingsStore().UserSettingsFile;
+  fs::create_directories(user);
+  Frame().MnuSaveByExit->Click();
+  session.dialogs.QueueMessageAnswer(platform::mrOk);
+  EXPECT_TRUE(Frame().Close());
+  EXPECT_TRUE(session.application.terminated);
+  ASSERT_TRUE(log->sink.Has(SubstanceSettingsNotSavedId));
+  EXPECT_EQ(log->sink.messages.back().text, "The settings could not be saved in " + user);
+  ASSERT_FALSE(session.dialogs.messages.empty());
+  EXPECT_EQ(session.dialogs.messages.back().caption, "Pure Substance");
+  EXPECT_EQ(session.dialogs.messages.back().text, "The settings could not be saved in " + user);
+}
+
+TEST_F(SubstFileTest, NothingInsideTheWriterReadsAFile) {
+  // While the writer builds its lines no file comes into the cache, not even the old one.
+  SettingsReader& store = SettingsStore();
+  const std::string old = Write("stale.sub", "[Stale]\r\nkey=1\r\n");
+  store.ResetSettingsCache();
+  store.SetCachedFileName(old);
+  store.FileLines() = {"[Built]"};
+  store.WritingMark = true;
+  EXPECT_EQ(store.OpenSettingsFile(old), 1);
+  EXPECT_EQ(store.OpenSettingsFile(Path("other.sub")), -1);
+  EXPECT_EQ(store.FileLines(), std::vector<std::string>{"[Built]"});
+  store.WritingMark = false;
+  ASSERT_TRUE(WriteSubstanceFile(W(), old));
+  EXPECT_FALSE(store.WritingMark);
+  const std::string bytes = Bytes(old);
+  EXPECT_EQ(bytes.find("Stale"), std::string::npos);
+  EXPECT_EQ(Lines(old)[0], "[Information]");
+}
+
+}  // namespace
