@@ -1104,6 +1104,8 @@ void TPSubstWnd::MnuVolClick(platform::Component* sender) {
   MnuVolInv->SetChecked(!v);
   const std::string M = AmountUnit();
   SetTableCell(ColV, 0, v ? "V [m\xB3/" + M + "]" : "1/V [" + M + "/m\xB3]");
+  // The chart's volume axis is named after the column.
+  if (SubstanceChart.HeadersChanged) SubstanceChart.HeadersChanged(*this);
   if (ErrorState == 0) ButtonUpdateClick(nullptr);
 }
 

@@ -133,7 +133,7 @@ bool EvaluatePhase(const TPSubstWnd& w, int phase, double P, double T, std::arra
   values[ValZ] = r.Z;
   double V = 0;
   if (phase == PhaseGas) V = r.Z * GasConstant() * T / P / 100000 * w.AmountFactor;
-  else if (phase == PhaseLiquid) V = LastLiquidMolarVolume() * w.AmountFactor;
+  else if (phase == PhaseLiquid && r.status == StatusRealLiquid) V = LastLiquidMolarVolume() * w.AmountFactor;
   // The table's V column holds 1/V in the 1/V mode: the curve is the same quantity.
   if (w.MnuVolInv->Checked()) V = V > 0 ? 1 / V : 0;
   values[ValV] = V;
@@ -310,6 +310,7 @@ void FitSubstanceAxes(TPSubstWnd& w) {
       a.axisOfColumn[static_cast<std::size_t>(column(ColHr + i))] = 2 + i;
   dialog.ProbeOnly = false;
   dialog.AutoSizeAxes(*w.SGT);
+
   dialog.ProbeOnly = wasProbe;
   SeriesAssignment = own;
 }

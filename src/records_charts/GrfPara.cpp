@@ -469,8 +469,10 @@ void TGrfParaDlg::AutoSizeAxes(const StringGrid& grid) {
     const std::size_t i = static_cast<std::size_t>(k);
     const bool log = GrfWnd->Axis[i].log;
     for (int r = 1; r < grid.RowCount(); ++r) {
+      // An empty cell (a separator row, a value not computed) holds no number.
+      const std::string text = Trim(grid.Cells(c, r));
       long double v = 0;
-      if (!TryTextToFloat(Trim(grid.Cells(c, r)), v)) continue;
+      if (text.empty() || !TryTextToFloat(text, v)) continue;
       if (log && !(v > 0)) continue;
       const double d = static_cast<double>(v);
       if (!DataFound[i]) {
