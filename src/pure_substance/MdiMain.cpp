@@ -229,6 +229,9 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   for (int c = 0; c < w.SGT->ColCount(); ++c) width += w.SGT->ColWidths(c);
   w.SetWidth(static_cast<int>(std::min<long long>(width, 1 << 20)));
   if (GrfWnd && MdiMainWnd) GrfWnd->SetWidth(MdiMainWnd->Width() - 128);
+  // The chart's variable box holds the gas's and the liquid's nine series and the solid's four
+  // one below the other: the window is made high enough to show them all.
+  if (GrfWnd) GrfWnd->SetHeight(std::max(GrfWnd->Height(), 560));
   // The program's about text.
   if (InfoDlg) InfoDlg->FillAboutText();
 }

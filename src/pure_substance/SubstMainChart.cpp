@@ -144,6 +144,19 @@ bool EvaluatePhase(const TPSubstWnd& w, int phase, double P, double T, std::arra
   return true;
 }
 
+// The format dialog as wide as its shown tabs need (their captions are the axis names).
+void FitFormatDialogToTabs() {
+  if (!GrfParaDlg) return;
+  TGrfParaDlg& d = *GrfParaDlg;
+  platform::Picture scratch(1, 1);
+  platform::Canvas& c = scratch.GetCanvas();
+  c.Font = d.Font();
+  int need = 16;
+  for (int k = 1; k <= ChartYAxisCount; ++k)
+    if (d.PageShown(k)) need += c.TextWidth(d.Sheet[static_cast<std::size_t>(k)]->Caption()) + 20;
+  if (d.Width() < need) d.SetWidth(need);
+}
+
 }  // namespace
 
 bool ChartShowsTable() { return GrfWnd && GrfWnd->MnuGrfSrc->Checked(); }
@@ -166,13 +179,14 @@ void SetupSubstanceChart(TPSubstWnd& w, bool withDefaults) {
   chart.CBVarID->SetItemIndex(0);
   for (int i = 1; i <= 7; ++i) SeriesAssignment.axisComboMap[static_cast<std::size_t>(i)] = i;
 
-  // The series boxes of the three phases.
+  // The series boxes of the three phases; a group is never lower than its boxes need.
   const int boxHeight = chart.PnlVarbox->Height();
   for (int g = 0; g < 3; ++g) {
     const SeriesGroup& group = kGroups[g];
     platform::GroupBox* box = chart.GbxY[static_cast<std::size_t>(g + 1)];
     box->SetCaption(group.caption);
-    if (group.divisor > 0) box->SetHeight(boxHeight / group.divisor);
+    const int needed = 18 + 16 * (group.last - group.first + 1) + 6;
+    if (group.divisor > 0) box->SetHeight(std::max(boxHeight / group.divisor, needed));
     for (int n = group.first; n <= group.last; ++n) chart.ShowSeriesCheckBox(n, kSeriesCaptions[n - group.first]);
   }
 
@@ -229,6 +243,7 @@ void LabelSubstanceChart(TPSubstWnd& w) {
   chart.Axis[0].name = w.ColumnHeader(ColVariable);
   for (int k = 1; k <= 6; ++k) chart.Axis[static_cast<std::size_t>(k)].name = w.ColumnHeader(ColCp + k - 1);
   chart.FormatAxisClick(nullptr);
+  FitFormatDialogToTabs();
 }
 
 // ---------------------------------------------------------------------------------------------

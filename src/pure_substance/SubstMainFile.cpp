@@ -133,6 +133,7 @@ void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store) {
   for (int i = 0; i < 4; ++i) typed[i] = edits[i]->Text();
   w.TemperatureClick(nullptr);
   for (int i = 0; i < 4; ++i) edits[i]->SetText(typed[i]);
+  SetTableHeaders(w);  // the headers in the form the unit menus give them
   // The stored range values follow the edits, so switching the mode refills them alike.
   double v = 0;
   if (w.CbxTP->ItemIndex() == 1) {

@@ -529,7 +529,8 @@ void TGrfWnd::ShowSeriesCheckBox(int n, const std::string& caption) {
     s.penWidth = Series[0].penWidth;
     GroupBox* box = GbxY[static_cast<std::size_t>(g)];
     CheckBox* c = Make<CheckBox>(box, "CbxImg" + std::to_string(n));
-    c->SetBounds(4, 18 + 16 * (r - 1), std::max(box->Width() - 18, 16), 12);
+    // 16 pixels a row; the box takes all but one of them, so its caption is not cut.
+    c->SetBounds(4, 18 + 16 * (r - 1), std::max(box->Width() - 18, 16), 15);
     c->SetTag(n);
     c->OnClick = [this](Component* sender) { CbxImgClick(sender); };
     c->OnKeyDown = [this](Component* sender, int& key, ShiftState shift) { CbxImgKeyDown(sender, key, shift); };

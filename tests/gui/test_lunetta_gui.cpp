@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTableView>
 #include <QToolButton>
 #include <QWidget>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,10 +27,12 @@
 #include "gui/Gui.h"
 #include "gui/ViewBase.h"
 #include "platform/Form.h"
+#include "platform/Headless.h"
 #include "platform/Spreadsheet.h"
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
+#include "records_charts/Grfx.h"
 #include "shared/AplStgs.h"
 #include "shared/PTools.h"
 
@@ -122,6 +127,164 @@ TEST(LunettaGuiTest, WaterTableInTheFrame) {
     ASSERT_TRUE(gui::GrabToPng(windows.Frame.get(), picture));
     EXPECT_GT(fs::file_size(picture), 2000u);
   }
+}
+
+// The file dialogs and message boxes answered by the test, the rest of the Qt services kept.
+class AnsweredDialogs {
+ public:
+  AnsweredDialogs() {
+    platform::ServiceSet set = platform::InstalledServices();
+    set.dialogs = &answers;
+    before_ = platform::InstallServices(set);
+  }
+  ~AnsweredDialogs() { platform::InstallServices(before_); }
+  platform::HeadlessDialogs answers;
+
+ private:
+  platform::ServiceSet before_;
+};
+
+// The user's water table: H2O(u) from 0 to 500 C by 25 at 1 bar.
+void TabulateWater(TPSubstWnd& w) {
+  w.CbxSubst->UserSetText("H2O(u)");
+  w.ETP->UserSetText("1");
+  w.EditV1->UserSetText("0");
+  w.EditdV->UserSetText("25");
+  w.EditV2->UserSetText("500");
+  ASSERT_TRUE(w.ButtonUpdate->UserClick());
+  QApplication::processEvents();
+  ASSERT_EQ(w.ErrorState, 0);
+}
+
+std::vector<std::vector<std::string>> TableCells(const TPSubstWnd& w) {
+  std::vector<std::vector<std::string>> cells;
+  for (int r = 0; r < w.SGT->RowCount(); ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < SubstanceColumnCount; ++c) row.push_back(w.TableCell(c, r));
+    cells.push_back(row);
+  }
+  return cells;
+}
+
+TEST(LunettaGuiTest, WaterCurvesInTheChartWindowAndASavedSetUp) {
+  LunettaSession session;
+  AnsweredDialogs dialogs;
+  const std::string picture = QUOREL_BUILD_DIR "/lunetta_water_chart.png";
+  const std::string sub = (session.Home() / "water.sub").string();
+  fs::remove(picture);
+  std::vector<std::vector<std::string>> table;
+
+  {
+    LunettaWindows windows;
+    TPSubstWnd& w = *windows.Substance;
+    TGrfWnd& chart = *windows.Chart;
+    StartSubstanceWindow(w);
+    windows.Frame->SetBounds(0, 0, 1280, 800);
+    gui::Show(windows.Frame.get());
+    gui::Sync();
+    w.SetBounds(0, 0, 1250, 600);
+    TabulateWater(w);
+    table = TableCells(w);
+
+    // Window>Graphic; the gas's and the liquid's Cp, H and S checked, the solid's not; auto size.
+    ASSERT_TRUE(windows.Frame->MnuGraphic->UserClick());
+    gui::Sync();
+    chart.SetBounds(0, 0, 900, 640);
+    gui::Sync();
+    for (int n : {1, 2, 3, 11, 12, 13}) {
+      platform::CheckBox* box = chart.Series[static_cast<std::size_t>(n)].checkBox;
+      ASSERT_NE(box, nullptr);
+      ASSERT_TRUE(box->UserClick()) << n;
+    }
+    ASSERT_TRUE(chart.BtnGraFit->UserClick());
+    QApplication::processEvents();
+    ASSERT_TRUE(chart.AutoSize());
+    EXPECT_EQ(chart.Caption(), "Graphic: H2O(u)");
+    EXPECT_EQ(chart.Axis[0].from, 0);
+    EXPECT_EQ(chart.Axis[0].to, 500);
+
+    // The window as the user sees it; the plot lies in it where its box is.
+    QWidget* view = gui::WidgetOf(&chart);
+    ASSERT_NE(view, nullptr);
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget()) ? view->parentWidget() : view;
+    ASSERT_TRUE(frame->grab().save(QString::fromStdString(picture), "PNG"));
+    const QImage shot = QImage(QString::fromStdString(picture)).convertToFormat(QImage::Format_RGB32);
+    QWidget* plotBox = gui::WidgetOf(chart.GBox);
+    ASSERT_NE(plotBox, nullptr);
+    const QPoint at = plotBox->mapTo(frame, QPoint(0, 0));
+    const int width = chart.PlotPicture->Width(), height = chart.PlotPicture->Height();
+    ASSERT_EQ(plotBox->size(), QSize(width, height));
+    auto colourNear = [&](int x, int y, platform::TColor c) {
+      const QColor want(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+      for (int dx = -2; dx <= 2; ++dx)
+        for (int dy = -2; dy <= 2; ++dy)
+          if (shot.pixelColor(at.x() + x + dx, at.y() + y + dy) == want) return true;
+      return false;
+    };
+    struct Probe {
+      const char* t;
+      int firstSeries;
+    };
+    for (const Probe& p : {Probe{"25", 11}, Probe{"75", 11}, Probe{"150", 1}, Probe{"300", 1}, Probe{"450", 1}}) {
+      int r = -1;
+      for (int i = 1; i < w.SGT->RowCount(); ++i)
+        if (w.TableCell(ColVariable, i) == p.t) r = i;
+      ASSERT_GT(r, 0) << p.t;
+      const int x = static_cast<int>(std::nearbyint(width * TextToDouble(p.t) / 500));
+      int rows[3];
+      for (int i = 0; i < 3; ++i) {
+        const ChartAxis& a = chart.Axis[static_cast<std::size_t>(i + 1)];
+        const double v = TextToDouble(w.TableCell(ColCp + i, r));
+        rows[i] = height - static_cast<int>(std::nearbyint(height * (v - a.from) / (a.to - a.from)));
+      }
+      for (int i = 0; i < 3; ++i) {
+        // Where a series drawn later passes within two pixels, it may cover this one.
+        bool seen = false;
+        for (int j = i; j < 3 && !seen; ++j)
+          seen = (j == i || std::abs(rows[j] - rows[i]) <= 2) &&
+                 colourNear(x, rows[i], chart.Series[static_cast<std::size_t>(p.firstSeries + j)].colour);
+        EXPECT_TRUE(seen) << "series " << p.firstSeries + i << " at " << p.t << " C";
+      }
+    }
+    for (int n : {21, 22, 23, 24}) {
+      const platform::TColor c = chart.Series[static_cast<std::size_t>(n)].colour;
+      int found = 0;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) found += shot.pixelColor(at.x() + x, at.y() + y) == QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+      EXPECT_EQ(found, 0) << "unchecked series " << n;
+    }
+
+    // Table>Save, answered with a file in the user's folder.
+    dialogs.answers.QueueFileName(sub);
+    ASSERT_TRUE(w.MnuSave->UserClick());
+    ASSERT_TRUE(platform::FileExists(sub));
+    windows.Frame->MnuSaveByExit->SetChecked(false);
+    gui::UnbindAll();
+  }
+
+  // A new start: Table>Open brings the inputs back, and Update the same table.
+  {
+    LunettaWindows windows;
+    TPSubstWnd& w = *windows.Substance;
+    StartSubstanceWindow(w);
+    gui::Show(windows.Frame.get());
+    gui::Sync();
+    EXPECT_EQ(w.CbxSubst->Text(), "CO2");
+    dialogs.answers.QueueFileName(sub);
+    ASSERT_TRUE(w.MnuOpen->UserClick());
+    EXPECT_EQ(w.CbxSubst->Text(), "H2O(u)");
+    EXPECT_EQ(w.ETP->Text(), "1");
+    EXPECT_EQ(w.EditV1->Text(), "0");
+    EXPECT_EQ(w.EditdV->Text(), "25");
+    EXPECT_EQ(w.EditV2->Text(), "500");
+    EXPECT_EQ(w.SGT->RowCount(), 2);
+    ASSERT_TRUE(w.ButtonUpdate->UserClick());
+    QApplication::processEvents();
+    EXPECT_EQ(TableCells(w), table);
+    windows.Frame->MnuSaveByExit->SetChecked(false);
+    gui::UnbindAll();
+  }
+  EXPECT_EQ(dialogs.answers.unanswered, 0);
 }
 
 // Types a text into a grid cell through the table's own editor: the cell becomes current, the

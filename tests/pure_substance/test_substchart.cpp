@@ -241,12 +241,18 @@ TEST_F(SubstChartTest, CurvesLieOnTheirTableValues) {
     const int r = RowAt(p.t);
     ASSERT_GT(r, 0) << p.t;
     const int x = static_cast<int>(TextToDouble(p.t));
+    int rows[3];
     for (int i = 0; i < 3; ++i) {
-      const int n = p.firstSeries + i;
-      const int y = RowOf(i + 1, Cell(ColCp + i, r));
-      ASSERT_GE(y, 0);
-      ASSERT_LT(y, 300);
-      EXPECT_TRUE(ColourNear(x, y, Colour(n))) << "series " << n << " at " << p.t << " C, row " << y;
+      rows[i] = RowOf(i + 1, Cell(ColCp + i, r));
+      ASSERT_GE(rows[i], 0);
+      ASSERT_LT(rows[i], 300);
+    }
+    for (int i = 0; i < 3; ++i) {
+      // Where a series drawn later passes within two pixels, it may cover this one.
+      bool seen = false;
+      for (int j = i; j < 3 && !seen; ++j)
+        seen = (j == i || std::abs(rows[j] - rows[i]) <= 2) && ColourNear(x, rows[i], Colour(p.firstSeries + j));
+      EXPECT_TRUE(seen) << "series " << p.firstSeries + i << " at " << p.t << " C, row " << rows[i];
     }
   }
   // Unchecked series leave nothing: G of gas and liquid, every solid series.
