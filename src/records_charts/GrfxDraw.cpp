@@ -97,6 +97,7 @@ void TGrfWnd::FormResize() {
     PlotPicture->SetSize(PlotWidth, PlotHeight);
   // GBox lies on FBox: its bounds are FBox's pixels.
   GBox->SetBounds(LeftMargin, TopMargin, PlotWidth, PlotHeight);
+  if (FBox->GetAlign() != Align::Client && PanelSize->Visible()) StBar->SetPanelText(3, FreeSizeText());
   const int r = Width() / 10;
   if (r > 48) {
     const int widths[4] = {2 * r, 3 * r, 2 * r, 3 * r};
@@ -114,19 +115,22 @@ void TGrfWnd::BlitChart() {
 
 void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& text, int angle) {
   if (text.empty()) return;
+  // The chart font's size is in points of a 96-dpi screen: in pixels as the screen that shows
+  // the chart scales its windows.
   const int s = ChartFont.Size;
+  const double pixelsPerPoint = 96.0 / 72.0 * TextScale();
   if (angle == 0) {
-    const int was = canvas.Font.Size;
-    canvas.Font.Size = s - 2;
+    const int was = canvas.FontPixelSize;
+    canvas.FontPixelSize = std::max(1, static_cast<int>(std::lround((s - 2) * pixelsPerPoint)));
     canvas.TextOut(x, y, text);
-    canvas.Font.Size = was;
+    canvas.FontPixelSize = was;
     return;
   }
   const Brush brush = canvas.Brush;
   const FontInfo font = canvas.Font;
   const int cell = canvas.FontCellHeight;
   canvas.Brush.Style = BrushStyle::Clear;
-  canvas.FontCellHeight = s;
+  canvas.FontCellHeight = std::max(1, static_cast<int>(std::lround(s * pixelsPerPoint)));
   canvas.Font.Bold = false;
   canvas.Font.Italic = false;
   canvas.Font.Name = ChartFont.Name;
@@ -141,6 +145,7 @@ void TGrfWnd::DrawScales() {
   Canvas& c = p.GetCanvas();
   c.Font = ChartFont;
   c.FontCellHeight = 0;
+  c.FontPixelSize = 0;
   c.Pen = platform::Pen{GrafFrame, 1, PenStyle::Solid};
   c.Brush = platform::Brush{GrafBG, BrushStyle::Solid};
   // The whole picture, with the frame's left and top lines (its right and bottom ones lie just
