@@ -5,6 +5,7 @@
 #include "pure_substance/SubstMain.h"
 #include "pure_substance/SubstSel.h"
 #include "records_charts/GrfPara.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
@@ -117,6 +118,7 @@ LunettaWindows::LunettaWindows() {
   SubstanceSelection = std::make_unique<TSubstSelDlg>();
   Elements = std::make_unique<TElementsDlg>();
   ChartFormat = std::make_unique<TGrfParaDlg>();
+  ChartVariables = std::make_unique<TGrfVarDlg>();
   Chart = std::make_unique<TGrfWnd>();
   Substance = std::make_unique<TPSubstWnd>();
 }
@@ -124,6 +126,7 @@ LunettaWindows::LunettaWindows() {
 LunettaWindows::~LunettaWindows() {
   Substance.reset();
   Chart.reset();
+  ChartVariables.reset();
   ChartFormat.reset();
   Elements.reset();
   SubstanceSelection.reset();
@@ -181,16 +184,34 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   // The chart: its font, the items Lunetta has no use for, its settings from the user file.
   if (GrfWnd) {
     TGrfWnd& chart = *GrfWnd;
+    chart.ResetChartCurves();
     chart.ChartFont.Name = "Arial";
     chart.ChartFont.Size = 10;
+    if (GrfVarDlg) {
+      // No time axis and no title of its own: the table's columns against T or P.
+      GrfVarDlg->CBxTime->SetChecked(false);
+      GrfVarDlg->CBxTime->SetVisible(false);
+      GrfVarDlg->LabelCaption->SetVisible(false);
+      GrfVarDlg->EditCaption->SetVisible(false);
+    }
     chart.MnuGrfSrc->SetChecked(false);
     chart.MnuVarDef->SetEnabled(false);
     chart.PopVarDef->SetEnabled(false);
     for (platform::MenuItem* item : {chart.MnuFollowTime, chart.MnuSep2, chart.MnuSaveNow, chart.MnuSaveByExit})
       item->SetVisible(false);
-    chart.SettingsFileName = SettingsStore().UserSettingsFile;
+    SettingsReader& store = SettingsStore();
+    chart.SettingsFileName = store.UserSettingsFile;
     chart.InitChartWindow();
+    if (GrfVarDlg) {
+      GrfVarDlg->SetFieldGrid(w.SGT);
+      store.OpenSettingsFile(store.UserSettingsFile);
+      GrfVarDlg->ReadGraphicDefinition();
+    }
     chart.LoadGraphicSettings();
+    SeriesAssignment.count = 0;
+    chart.PopGrfStyle->SetEnabled(false);
+    chart.MnuStyle->SetEnabled(false);
+    chart.MnuStyle->SetVisible(false);
     w.MnuGraphic->SetEnabled(true);
     w.MnuGraphic->OnClick = [](platform::Component*) { GrfWnd->ShowInFront(); };
   }

@@ -562,8 +562,9 @@ void TGrfVarDlg::ReadGraphicDefinition() {
       EditXvar->SetText(xvar);
       if (chart) chart->XVariableText = xvar;
     }
+    // A program without the time box (Lunetta) has no time axis, whatever a file says.
     const std::string time = Trim(store.GetKeyValue("xTime"));
-    if (!time.empty()) {
+    if (!time.empty() && CBxTime->Visible()) {
       const int unit = TextToInt(time);
       if (chart) chart->xTime = unit;
       CBxTime->SetChecked(unit > 0);
