@@ -201,8 +201,7 @@ void TGrfVarDlg::ButtonAddClick() {
   g.SetCells(GrfVarColId, i + 1, std::to_string(i + 1));
   g.SetCells(GrfVarColVariable, i + 1, CBY->Text());
   g.SetCells(GrfVarColField, i + 1, std::to_string(column));
-  Edit* name = EditName[static_cast<std::size_t>(k)];
-  if (i == 0 && name->Text().empty()) name->SetText("G" + std::to_string(k));
+  if (i == 0 && EditName[static_cast<std::size_t>(k)]->Text().empty()) SetPageName(k, "G" + std::to_string(k));
 }
 
 void TGrfVarDlg::ButtonAsgnClick() {
@@ -264,6 +263,11 @@ void TGrfVarDlg::GridMouseDown(int k, int x, int y) {
   int col = -1, row = -1;
   Grids[static_cast<std::size_t>(k)]->MouseToCell(x, y, col, row);
   if (row >= 1) Status(FieldItemText(RecordField(k, row)));
+}
+
+void TGrfVarDlg::SetPageName(int k, const std::string& name) {
+  EditName[static_cast<std::size_t>(k)]->SetText(name);
+  EditNameChange(k);
 }
 
 void TGrfVarDlg::EditNameChange(int k) {
@@ -330,7 +334,7 @@ void TGrfVarDlg::ApplyGraphicVariables() {
       if (chart) chart->Axis[ki].include = false;
     } else {
       Edit* name = EditName[ki];
-      if (name->Text().empty()) name->SetText("G" + std::to_string(k));
+      if (name->Text().empty()) SetPageName(k, "G" + std::to_string(k));
       if (chart) {
         chart->Axis[ki].include = true;
         chart->Axis[ki].name = name->Text();
@@ -371,8 +375,7 @@ void TGrfVarDlg::ResetGraphicVariables() {
     StringGrid& g = *Grids[ki];
     ClearGridRange(0, 1, g);
     g.SetRowCount(2);
-    TS[ki]->SetCaption("");
-    EditName[ki]->SetText("");
+    SetPageName(k, "");
     if (chart) chart->Axis[ki].include = k == 1;
   }
   EditCaption->SetText("");
@@ -574,13 +577,11 @@ void TGrfVarDlg::ReadGraphicDefinition() {
   for (int k = 1; k <= ChartVariablePageCount; ++k) {
     const std::size_t ki = static_cast<std::size_t>(k);
     if (store.SelectSection("GB" + std::to_string(k)) <= 0) {
-      EditName[ki]->SetText(" ");
-      TS[ki]->SetCaption(" ");
+      SetPageName(k, " ");
       continue;
     }
     const int oc = std::min(TextToInt(store.GetKeyValue("OC")), ChartRowsPerPage);
-    EditName[ki]->SetText(store.GetKeyValue("Alias"));
-    TS[ki]->SetCaption(EditName[ki]->Text());
+    SetPageName(k, store.GetKeyValue("Alias"));
     StringGrid& g = *Grids[ki];
     for (int r = 1; r <= oc && r < g.RowCount(); ++r)
       g.SetCells(GrfVarColVariable, r, store.GetKeyValue("Y" + std::to_string(r)));

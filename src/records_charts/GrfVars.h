@@ -93,6 +93,8 @@ class TGrfVarDlg : public platform::Form {
   void GridSelectCell(int k, int col, int row, bool& canSelect);
   void GridMouseDown(int k, int x, int y);
   void EditNameChange(int k);
+  // The name edit of page k and its tab caption.
+  void SetPageName(int k, const std::string& name);
   void PageControl1Change();
 
   // --- the assignment ---
