@@ -20,6 +20,8 @@ namespace {
 constexpr double kLn10 = 2.302585092994045684;
 constexpr double kIntMax = 2147483647.0;
 constexpr double kIntMin = -2147483648.0;
+// The width of the scale of one Y axis on the chart picture.
+constexpr int kAxisColumn = 16;
 
 // The nearest integer, halves to even (the default rounding mode).
 double Nearest(double v) { return std::nearbyint(v); }
@@ -128,16 +130,25 @@ void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& tex
   }
   const Brush brush = canvas.Brush;
   const FontInfo font = canvas.Font;
-  const int cell = canvas.FontCellHeight;
+  const int cell = canvas.FontCellHeight, pixels = canvas.FontPixelSize;
   canvas.Brush.Style = BrushStyle::Clear;
-  canvas.FontCellHeight = std::max(1, static_cast<int>(std::lround(s * pixelsPerPoint)));
   canvas.Font.Bold = false;
   canvas.Font.Italic = false;
   canvas.Font.Name = ChartFont.Name;
+  // A rotated text stays within the 16 pixels of its axis and, running upwards, within the
+  // picture: where the full size would not, it is drawn smaller, down to a cell of s pixels.
+  canvas.FontCellHeight = 0;
+  for (int em = std::max(1, static_cast<int>(std::lround(s * pixelsPerPoint))); em >= 1; --em) {
+    canvas.FontPixelSize = em;
+    const int height = canvas.TextHeight(text);
+    if (height <= std::max(s, 1)) break;
+    if (height <= kAxisColumn && (angle != 900 || canvas.TextWidth(text) <= y)) break;
+  }
   canvas.TextOutRotated(x, y, text, angle);
   canvas.Brush = brush;
   canvas.Font = font;
   canvas.FontCellHeight = cell;
+  canvas.FontPixelSize = pixels;
 }
 
 void TGrfWnd::DrawScales() {
