@@ -599,6 +599,8 @@ void TGrfVarDlg::FindXColumn() {
     CBX->SetItemIndex(i);
     return;
   }
+  // The list says so too, so that the pages applied next keep X at column 0.
+  if (CBX->Items().Count() > 0) CBX->SetItemIndex(0);
   PostLogMessage(LevelImportant, ChartXFieldMissingId, "No Records for x/t-Coordinate  " + XFieldName);
 }
 
