@@ -271,7 +271,9 @@ void TGrfVarDlg::SetPageName(int k, const std::string& name) {
 }
 
 void TGrfVarDlg::EditNameChange(int k) {
-  TS[static_cast<std::size_t>(k)]->SetCaption(EditName[static_cast<std::size_t>(k)]->Text());
+  // A page without a name keeps its axis on its tab, so that the tabs can be told apart.
+  const std::string& name = EditName[static_cast<std::size_t>(k)]->Text();
+  TS[static_cast<std::size_t>(k)]->SetCaption(Trim(name).empty() ? "Y" + std::to_string(k) : name);
 }
 
 void TGrfVarDlg::PageControl1Change() {

@@ -387,7 +387,7 @@ TEST_F(ChartVariablesTest, TheReaderTakesWhatFitsAndSkipsTheRest) {
   EXPECT_EQ(chart->xTime, 60);
   EXPECT_TRUE(vars->CBxTime->Checked());
   EXPECT_EQ(vars->EditName[2]->Text(), " ");
-  EXPECT_EQ(vars->TS[2]->Caption(), " ");
+  EXPECT_EQ(vars->TS[2]->Caption(), "Y2");  // a tab without a name shows its axis
 }
 
 // Rows of a page are one set for the chart, the hiding and the writer: a gap left by a file
@@ -432,7 +432,7 @@ TEST_F(ChartVariablesTest, ResetLeavesNoAssignmentBehind) {
     EXPECT_EQ(Page(k).RowCount(), 2);
     EXPECT_EQ(vars->PageRows(k), 0);
     EXPECT_EQ(vars->EditName[size_t(k)]->Text(), "");
-    EXPECT_EQ(vars->TS[size_t(k)]->Caption(), "");
+    EXPECT_EQ(vars->TS[size_t(k)]->Caption(), "Y" + std::to_string(k));
     EXPECT_EQ(chart->Axis[size_t(k)].include, k == 1);
   }
   EXPECT_FALSE(chart->Series[1].checkBox->Visible());
