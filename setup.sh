@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine for Quorel, builds it and runs what is asked:
-#   ./setup.sh test       build twice (normal, and with Address/UB sanitizers) and run every test
+#   ./setup.sh test       build twice (normal, and with Address/UB sanitizers) and run every test,
+#                         then build the fuzz targets with clang and libFuzzer and run each for
+#                         QUOREL_FUZZ_SECONDS (20) seconds
+#   ./setup.sh fuzz [s]   build the fuzz targets and run each for s seconds (default 600),
+#                         keeping what they learn in build-fuzz/fuzz-corpus/
 #   ./setup.sh orvanto    build and start Orvanto with the shipped database and the first example
 #   ./setup.sh lunetta    build and start Lunetta with the shipped database
 #   ./setup.sh bench      build and run the benchmarks
@@ -11,7 +15,8 @@ shift || true
 jobs="$(nproc 2>/dev/null || echo 4)"
 
 packages=(cmake g++ ninja-build pkg-config python3 libcairo2-dev libjpeg62-turbo-dev libxlsxwriter-dev
-          qt6-base-dev fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev unzip)
+          qt6-base-dev fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev unzip
+          clang libclang-rt-14-dev)
 
 install_missing() {
   local missing=()
@@ -33,6 +38,18 @@ configure_build() {  # dir, extra cmake args...
   cmake --build "$dir" -j "$jobs"
 }
 
+# The fuzz build: clang with libFuzzer, Address and UndefinedBehavior sanitizers; ctest runs
+# each target for the given seconds and fails on any finding (a crash, a sanitizer report, a
+# broken check, a leak, a timeout, or more than 3 GB).
+run_fuzzers() {  # seconds
+  CC=clang CXX=clang++ configure_build "$here/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUOREL_FUZZ=ON -DQUOREL_FUZZ_SECONDS="$1"
+  (cd "$here/build-fuzz" && \
+    ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --output-on-failure -j "$jobs" --timeout "$(( $1 + 300 ))")
+}
+
 install_missing
 case "$what" in
   test)
@@ -44,6 +61,10 @@ case "$what" in
       LSAN_OPTIONS="suppressions=$here/tools/lsan.supp:print_suppressions=0" \
       UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
       ctest --output-on-failure -j "$jobs" --timeout 1800)
+    run_fuzzers "${QUOREL_FUZZ_SECONDS:-20}"
+    ;;
+  fuzz)
+    run_fuzzers "${1:-600}"
     ;;
   orvanto)
     configure_build "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -60,5 +81,5 @@ case "$what" in
     for b in "$here"/build/bench_*; do [ -x "$b" ] && "$b" "$@"; done
     ;;
   *)
-    echo "usage: $0 test|orvanto|lunetta|bench" >&2; exit 2 ;;
+    echo "usage: $0 test|fuzz [seconds]|orvanto|lunetta|bench" >&2; exit 2 ;;
 esac

@@ -67,6 +67,28 @@ EqlSolver::EqlSolver(SolverHost* host) : host_(host) {
   sLimit_.assign(n, 0);
   powerTable_.assign(MaxSolverComponents + 1, {});
   nzStart_.assign(n + 1, 0);
+  formulaStart_.assign(n + 1, 0);
+  formulaElement_.reserve(4 * n);
+  formulaCount_.reserve(4 * n);
+  elementInSlot_.assign(MaxSolverComponents + 1, {});
+  phases_.assign(n + PhaseSlots + 1, SolverPhase{});
+  members_.assign(n + 1, 0);
+  phaseOf_.assign(n + 1, -1);
+  nu_.assign(n, 1);
+  lnA_.assign(n, 0);
+  lnY_.assign(n, 0);
+  amount_.assign(n, 0);
+  weightA_.assign(n, 0);
+  weightY_.assign(n, 0);
+  keyPresent_.assign(n + PhaseSlots + 1, 0);
+  keyAmount_.assign(n + PhaseSlots + 1, 0);
+  presentList_.reserve(n + PhaseSlots + 1);
+  res_.assign(kNewtonUnknowns, 0);
+  step_.assign(kNewtonUnknowns, 0);
+  work_.assign(MaxSolverComponents + 1 + 5 * kNewtonUnknowns, 0);
+  pivCol_.assign(kNewtonUnknowns, 0);
+  ipGrad_.assign(MaxSolverComponents + 1, 0);
+  for (auto* v : {&ipS_, &ipEta_, &ipDs_, &ipDeta_, &ipG_}) v->assign(n + PhaseSlots + 1, 0);
   nzComponent_.reserve(4 * n);
   nzValue_.reserve(4 * n);
   nzPower_.reserve(4 * n);
@@ -74,6 +96,7 @@ EqlSolver::EqlSolver(SolverHost* host) : host_(host) {
   exponentGuard_ = static_cast<double>(4096.0 * std::log(10.0));
   initialDivisor_ = 2;
   selection_.assign(MaxElementCount, 0);
+  for (int j = 0; j <= MaxSolverSpecies; ++j) fraction_[j] = gamma_[j] = scale_[j] = 1.0L;
 }
 
 EqlSolver::~EqlSolver() = default;
@@ -90,11 +113,15 @@ void EqlSolver::LoadSystem(std::span<const std::uint8_t> selectionFlags, int max
     selection_[e] = selectionFlags[e] ? 1 : 0;
   }
   maxComponents_ = std::clamp(maxComponents, 0, MaxSolverComponents);
-  lambda_.fill(-1.0L);
+  // every potential -1; those beyond the highest one set since the last call still are
+  std::fill(lambda_.begin(), lambda_.begin() + lambdaHigh_ + 1, -1.0L);
+  lambdaHigh_ = 0;
   componentCount_ = 0;
   reference_ = 0;
   speciesCount_ = 0;
-  for (int j = 0; j <= MaxSolverSpecies; ++j) {
+  // Every species row holds its loaded state: the rows beyond the highest one ever loaded still
+  // hold it from construction, so only those up to it are set again.
+  for (int j = 0; j <= loadedHigh_; ++j) {
     forced_[j] = 0;
     input_[j] = 0;
     product_[j] = 0;
@@ -109,8 +136,19 @@ void EqlSolver::LoadSystem(std::span<const std::uint8_t> selectionFlags, int max
     active_[j] = 0;
     slot_[j] = 0;
   }
+  loadedHigh_ = 0;
   nzComponent_.clear();
   nzValue_.clear();
+  formulaElement_.clear();
+  formulaCount_.clear();
+  formulaStart_[1] = 0;
+  // The parsed formulas stay valid while the element table is the same.
+  if (Elements().ElementSymbols != formulaSymbols_) {
+    formulaCache_.clear();
+    formulaSymbols_ = Elements().ElementSymbols;
+  }
+  keysKnown_ = false;
+  newtonValid_ = false;
   matrix_.clear();
   matrixStride_ = 1;
   slotCount_.fill(0);
@@ -149,11 +187,13 @@ int EqlSolver::AddSpecies(const SpeciesRow& row) {
     return 0;
   }
   const int j = ++speciesCount_;
+  loadedHigh_ = std::max(loadedHigh_, j);
   names_.push_back(row.name);
   namesPh_.push_back(row.name + " " + row.phase);
   formulas_.push_back(row.formula);
   slot_[j] = row.slot;
   slotCount_[row.slot] += 1;
+  ParseFormula(j, row.formula);
   g0_[j] = row.gibbsEnergy;
   h_[j] = row.enthalpy;
   Extended phi = row.reactingFraction;
@@ -180,6 +220,8 @@ int EqlSolver::AddSpecies(const SpeciesRow& row) {
     names_.pop_back();
     namesPh_.pop_back();
     formulas_.pop_back();
+    formulaElement_.resize(formulaStart_[j]);
+    formulaCount_.resize(formulaStart_[j]);
     slotCount_[row.slot] -= 1;
     slot_[j] = 0;
     input_[j] = reactingInput_[j] = 0;
@@ -194,6 +236,29 @@ int EqlSolver::AddSpecies(const SpeciesRow& row) {
   electronSign_ = row.formula == "E1" ? -1 : +1;
   active_[j] = 0;  // its amount follows from the charge balance
   return j;
+}
+
+// The element counts of a row's formula, read once for each formula seen (through
+// FormulaElementCount, so that every reading rule of the periodic table holds).
+void EqlSolver::ParseFormula(int j, const std::string& formula) {
+  auto it = formulaCache_.find(formula);
+  if (it == formulaCache_.end()) {
+    ParsedFormula parsed;
+    const auto& symbols = Elements().ElementSymbols;
+    const int last = std::min<int>(LastElementIndex(), MaxElementCount - 1);
+    for (int e = 0; e <= last && e < static_cast<int>(symbols.size()); ++e) {
+      const double n = FormulaElementCount(symbols[e], formula);
+      if (n != 0) {
+        parsed.elements.push_back(e);
+        parsed.counts.push_back(n);
+      }
+    }
+    it = formulaCache_.emplace(formula, std::move(parsed)).first;
+  }
+  formulaStart_[j] = static_cast<int>(formulaElement_.size());
+  formulaElement_.insert(formulaElement_.end(), it->second.elements.begin(), it->second.elements.end());
+  formulaCount_.insert(formulaCount_.end(), it->second.counts.begin(), it->second.counts.end());
+  formulaStart_[j + 1] = static_cast<int>(formulaElement_.size());
 }
 
 void EqlSolver::ForceSpecies(int index) {
@@ -298,23 +363,14 @@ bool EqlSolver::Pump() {
   return SolverBreakFlag != 0;
 }
 
-// The gas rows carry G at the system pressure (the pressure term R T ln P included); the
-// iteration works with the standard state of 1 bar, so that the gas activities are fugacities
-// in bar. Without this the pressure would be counted twice: once in G and once in the
-// normalisation of the fugacities to the pressure.
-Extended EqlSolver::StandardG0(int j) const {
-  if (IsGasSlot(slot_[j]) && evaluationPressure_ > 0) {
-    return g0_[j] - SolverGasConstant * conditions_.temperature * std::log(evaluationPressure_);
-  }
-  return g0_[j];
-}
 
 void EqlSolver::RefreshSpeciesFactors(int j) {
   normValid_ = false;
+  newtonValid_ = false;
   const Extended g = gamma_[j];
   const Extended gs = g * scale_[j];
-  lnGamma_[j] = g > 0 ? std::log(g) : 0;
-  lnGammaScale_[j] = gs > 0 ? std::log(gs) : 0;
+  lnGamma_[j] = g == 1 ? 0 : (g > 0 ? std::log(g) : 0);
+  lnGammaScale_[j] = gs == 1 ? 0 : (gs > 0 ? std::log(gs) : 0);
   invGammaScale_[j] = gs > 0 ? 1.0L / gs : 0;
   const Extended E = exponentGuard_;
   sLimit_[j] = std::min({E + lnGamma_[j], E - lnw_[j], E - lnw_[j] + lnGammaScale_[j]});
@@ -375,6 +431,16 @@ QUOREL_HOT_INLINE bool EqlSolver::EvaluateSpecies(int j) {
   return true;
 }
 
+// The factor as the status text shows it; the text of the last factor is kept, since the
+// factor mostly stays what it was.
+const std::string& EqlSolver::FactorText(Extended f) {
+  if (!(f == factorTextValue_) || factorText_.empty()) {
+    factorTextValue_ = f;
+    factorText_ = FormatExtended(f);
+  }
+  return factorText_;
+}
+
 std::string EqlSolver::LimitHint() const {
   return " Increase \"Iter.Limit\">90000; or \"Precision\"; or Set. \"Appr.Factor\" to 0.99";
 }
@@ -402,9 +468,12 @@ bool EqlSolver::StepConstPressure(int first, int last, Extended target) {
       activity_[j] = 0;
     }
   }
+  // A converged Newton solution has closed every present phase, the normalising one among
+  // them: the step accepts it with one evaluation pass.
+  const bool accept = newtonValid_;
   // Start from the first-order prediction of S for the potentials as the last step left them,
   // so that one pass usually meets the band; the passes below still decide.
-  if (normValid_ && normFirst_ == first && normLast_ == last && normTarget_ == target && normS_ > 0 &&
+  if (!accept && normValid_ && normFirst_ == first && normLast_ == last && normTarget_ == target && normS_ > 0 &&
       normAtoms_ > 0) {
     Extended dlnS = 0;
     for (int c = 1; c <= componentCount_; ++c) dlnS += normWeight_[c] * (lambda_[c] - normLambda_[c]);
@@ -417,7 +486,7 @@ bool EqlSolver::StepConstPressure(int first, int last, Extended target) {
     }
   }
   Extended acceptedS = 0, acceptedAtoms = 0;
-  for (;;) {
+  for (; !accept;) {
     Extended S = 0, atomSum = 0;
     ++counters_.passes;
     RefreshPotentialFactors();
@@ -462,14 +531,15 @@ bool EqlSolver::StepConstPressure(int first, int last, Extended target) {
     }
   }
   // The rest of the system at the same potentials; a species that takes no part holds nothing.
-  RefreshPotentialFactors();
+  // (The Newton solution has evaluated every species already.)
+  if (!accept) RefreshPotentialFactors();
   for (int j = 1; j <= speciesCount_; ++j) {
-    if (j >= first && j <= last) continue;
     if (active_[j] != 1) {
       y_[j] = 0;
       activity_[j] = 0;
       continue;
     }
+    if (accept || (j >= first && j <= last)) continue;
     if (!EvaluateSpecies(j)) return false;
   }
   for (int c = 1; c <= componentCount_; ++c) {
@@ -480,8 +550,9 @@ bool EqlSolver::StepConstPressure(int first, int last, Extended target) {
   for (int j = 1; j <= speciesCount_; ++j) {
     if (active_[j] != 1 || y_[j] == 0) continue;
     const bool inRange = j >= first && j <= last;
+    const Extended held = AmountFactor(j) * y_[j];
     for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) {
-      output_[nzComponent_[n]] += y_[j] * nzValue_[n];
+      output_[nzComponent_[n]] += held * nzValue_[n];
       if (inRange) normWeight_[nzComponent_[n]] += activity_[j] * nzValue_[n];
     }
   }
@@ -521,10 +592,11 @@ bool EqlSolver::StepConstVolume(int first, int last, Extended volume) {
       Extended sum = 0;
       int n = 0;
       if (active_[j] == 1 && y_[j] > 0) {
+        const Extended held = AmountFactor(j) * y_[j];
         for (int q = nzStart_[j]; q < nzStart_[j + 1]; ++q) {
           const int c = nzComponent_[q];
           if (output_[c] > 0) {
-            sum += b_[c] * y_[j] / output_[c];
+            sum += b_[c] * held / output_[c];
             ++n;
           }
         }
@@ -560,6 +632,7 @@ void EqlSolver::UpdatePotentials() {
     for (int k = 1; k <= componentCount_; ++k) {
       if (!TakesPart(k)) continue;
       if (ratio_[k] > 1 + prec || ratio_[k] < 1 - prec) {
+        newtonValid_ = false;
         if (ratio_[k] > 0) {
           lambda_[k] -= f * std::log(ratio_[k]);
         } else {
@@ -571,6 +644,7 @@ void EqlSolver::UpdatePotentials() {
     if (!positive) return;
     SwitchFastIterationOff();
     f = 0.98L;
+    newtonValid_ = false;
     for (int k = 1; k <= componentCount_; ++k) {
       if (lambda_[k] > 0) lambda_[k] = -1.0L;
     }
@@ -581,10 +655,12 @@ void EqlSolver::UpdatePotentials() {
       if (direction_[k] == -1) delta_[k] *= f;
       lambda_[k] -= delta_[k];
       direction_[k] = +1;
+      newtonValid_ = false;
     } else if (ratio_[k] < 1 - prec) {
       if (direction_[k] == +1) delta_[k] *= f;
       lambda_[k] += delta_[k];
       direction_[k] = -1;
+      newtonValid_ = false;
     }
   }
 }
@@ -634,7 +710,13 @@ int EqlSolver::IterateToBalance(int first, int last, Extended target) {
     ratio_[k] = 1.0L;
   }
   counters_.F = 0;
+  // The loop starts with the Newton finish (at once converged when the potentials already solve
+  // the system); its result is accepted by the step that follows. When Newton stalls the steps
+  // go on from the best point it reached, and Newton tries again after kNewtonRetrySteps.
+  newtonDue_ = true;
+  newtonStallSteps_ = 0;
   for (;;) {
+    if (newtonDue_ && !RunNewtonFinish(false)) return 0;
     UpdatePotentials();
     const bool ok = conditions_.mode == 0 ? StepConstPressure(first, last, target)
                                           : StepConstVolume(first, last, target);
@@ -659,7 +741,24 @@ int EqlSolver::IterateToBalance(int first, int last, Extended target) {
       return 0;
     }
     if (c == 1) return 1;
+    ScheduleNewton();
   }
+}
+
+// Newton gave up: the steps go on, and Newton is tried again after this many of them.
+void EqlSolver::ScheduleNewton() {
+  if (newtonValid_) return;
+  if (++newtonStallSteps_ >= kNewtonRetrySteps) newtonDue_ = true;
+}
+
+// The Newton finish inside a loop; false when a step limit or a break stopped it (the loop then
+// returns its failure, the message and the failure text having been set).
+bool EqlSolver::RunNewtonFinish(bool estimate) {
+  newtonDue_ = false;
+  newtonStallSteps_ = 0;
+  if (newtonValid_) return true;
+  const NewtonOutcome r = NewtonFinish(estimate);
+  return r != NewtonOutcome::Stopped;
 }
 
 int EqlSolver::EstimateSystem() {
@@ -674,7 +773,10 @@ int EqlSolver::EstimateSystem() {
   counters_.largestP = 0;
   Extended& f = Criteria.approximationFactor;
   const int gasSlot = conditions_.mode == 2 ? 2 : 1;
+  newtonDue_ = true;
+  newtonStallSteps_ = 0;
   for (;;) {
+    if (newtonDue_ && !RunNewtonFinish(true)) return -4;
     UpdatePotentials();
     const bool ok = conditions_.mode == 0
                         ? StepConstPressure(1, speciesCount_, conditions_.pressure)
@@ -699,9 +801,10 @@ int EqlSolver::EstimateSystem() {
       return -4;
     }
     if (c == 1) {
-      statusText_ = "1: " + IntText(counters_.I) + "(" + FormatExtended(f) + ")";
+      statusText_ = "1: " + IntText(counters_.I) + "(" + FactorText(f) + ")";
       return 1;
     }
+    ScheduleNewton();
   }
 }
 
@@ -742,6 +845,8 @@ bool EqlSolver::RetryWithSteps() {
 bool EqlSolver::IterateNormalising(Extended target) {
   const int first = SlotFirst(normalisingSlot_), last = SlotLast(normalisingSlot_);
   if (componentCount_ > 1) return IterateToBalance(first, last, target) == 1;
+  // One component: the normalisation alone balances it; Newton closes the other phases.
+  if (!RunNewtonFinish(false)) return false;
   const bool ok = conditions_.mode == 0 ? StepConstPressure(first, last, pressureEstimate_)
                                         : StepConstVolume(first, last, conditions_.volume);
   ++counters_.steps;
@@ -755,16 +860,18 @@ void EqlSolver::DistributeProducts() {
   for (int k = 1; k <= componentCount_; ++k) output_[k] = 0;
   for (int j = 1; j <= ns; ++j) {
     if (active_[j] != 1 || !(y_[j] > 0)) continue;
-    for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) output_[nzComponent_[n]] += nzValue_[n] * y_[j];
+    const Extended held = AmountFactor(j) * y_[j];
+    for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) output_[nzComponent_[n]] += nzValue_[n] * held;
   }
   for (int j = 1; j <= ns; ++j) {
     Extended sum = 0;
     int count = 0;
+    const Extended held = AmountFactor(j) * y_[j];
     for (int n = nzStart_[j]; n < nzStart_[j + 1]; ++n) {
       const int k = nzComponent_[n];
       if (!(b_[k] > 0)) continue;
       ++count;
-      if (active_[j] == 1 && y_[j] > 0 && output_[k] > 0) sum += b_[k] * y_[j] / output_[k];
+      if (active_[j] == 1 && held > 0 && output_[k] > 0) sum += b_[k] * held / output_[k];
     }
     product_[j] = count > 0 ? sum / count : 0;
   }
@@ -774,9 +881,13 @@ void EqlSolver::DistributeProducts() {
   if (electronPresent_) {
     const int e = electronIndex_;
     Extended amount = input_[e];
+    const int electron = ElementIndex("E");
     for (int i = 1; i <= ns; ++i) {
       if (i == e) continue;
-      const Extended electrons = FormulaElementCount("E", formulas_[i]);
+      Extended electrons = 0;
+      for (int n = formulaStart_[i]; n < formulaStart_[i + 1]; ++n) {
+        if (formulaElement_[n] == electron) electrons += formulaCount_[n];
+      }
       if (electrons != 0) amount -= (input_[i] - product_[i]) * electronSign_ * electrons;
     }
     product_[e] = amount;
@@ -822,62 +933,22 @@ void EqlSolver::DistributeProducts() {
   balanceComputed_ = false;
 }
 
-// After every solve: the products must hold every element of the reacting input. An element
-// whose output is missing, or off by more than ten times the precision, makes the solve fail.
-bool EqlSolver::ElementBalanceHolds() {
-  const Extended tolerance = std::min<Extended>(0.5L, 10 * Criteria.precision);
-  for (int k = 1; k <= componentCount_; ++k) {
-    if (!(b_[k] >= Criteria.ignoreThreshold) || !(b_[k] > kTiny)) continue;
-    Extended o = 0;
-    for (int j = 1; j <= speciesCount_; ++j) {
-      const Extended a = MatrixEntry(j, k);
-      if (a > 0) o += (product_[j] - input_[j] * (1 - fraction_[j])) * a;
-    }
-    if (o <= 0 || std::fabs(1 - o / b_[k]) > tolerance) {
-      PostLogMessage(LevelError, 1403,
-                     "Element lost in the products (" + ComponentLabel(k) + "): " + FormatExtended(o) +
-                         " mol of " + FormatExtended(b_[k]) + " mol");
-      failureText_ = "Calculation is broken because error EK.1403";
-      return false;
-    }
-  }
-  return true;
+void EqlSolver::SetSpeciesState(int j, int state) {
+  if (active_[j] == 1 && state != 1 && SpeciesInPresentPhase(j)) newtonValid_ = false;
+  active_[j] = state;
 }
 
+// The passes check what every converged result shows: each present phase closed, each absent
+// one at a sum of at most 1 + Precision. A pass that finds otherwise solves again (Newton then
+// sorts the phases out) and the products are distributed after the last pass. The scale factors
+// stay as loaded: the closure of every phase is part of the solution itself.
 bool EqlSolver::CondensedPhaseCheck() {
   const int passes = std::max(1, Criteria.phaseCheckPasses);
-  const Extended prec = Criteria.precision;
   const Extended target = conditions_.mode == 0 ? pressureEstimate_ : conditions_.volume;
   for (int pass = 1; pass <= passes; ++pass) {
-    std::array<Extended, PhaseSlots + 1> sum{};
-    std::array<std::uint8_t, PhaseSlots + 1> part{};
-    bool another = false;
-    for (int p = 3; p <= PhaseSlots; ++p) {
-      if (p == normalisingSlot_ || !hasSpecies_[p]) continue;
-      if (!(totalProduct_ > 0) || !(slotTotal_[p] / totalProduct_ > prec)) continue;
-      part[p] = 1;
-      for (int j = SlotFirst(p); j <= SlotLast(p); ++j) sum[p] += y_[j] * gamma_[j] * scale_[j];
-      if (sum[p] > 0 && sum[p] < 1.1L) another = true;
-    }
-    // Nothing to re-iterate: the scale factors stay as the products were computed with them.
-    if (!another) return true;
-    for (int p = 3; p <= PhaseSlots; ++p) {
-      if (!part[p]) continue;
-      const Extended factor = sum[p] > 0 ? 1 / sum[p] : 0;
-      for (int j = SlotFirst(p); j <= SlotLast(p); ++j) {
-        if (forced_[j]) continue;
-        if (gamma_[j] > 1 - prec && gamma_[j] < 1 + prec) {
-          scale_[j] *= factor;
-        } else {
-          scale_[j] = 1.0L;
-        }
-        if (!(scale_[j] > 0)) {
-          scale_[j] = 1.0L;
-          if (active_[j] == 1) active_[j] = -1;
-        }
-        RefreshSpeciesFactors(j);
-      }
-    }
+    std::string text;
+    if (PhaseCheckFailure(Criteria.precision, text) == 0) return true;
+    newtonValid_ = false;
     if (!IterateNormalising(target)) return false;
     if (pass == passes) DistributeProducts();
   }
@@ -886,6 +957,8 @@ bool EqlSolver::CondensedPhaseCheck() {
 
 int EqlSolver::CalcEquilibrium() {
   normValid_ = false;
+  newtonValid_ = false;
+  keysKnown_ = false;
   forcedFlag_ = false;
   autoCorrection_ = Criteria.autoCorrection;
   firstRetry_ = true;
@@ -903,8 +976,12 @@ int EqlSolver::CalcEquilibrium() {
   const Extended RT = SolverGasConstant * conditions_.temperature;
   const int ns = speciesCount_;
   // G of the standard state, which the iteration and the result accessors use with the
-  // activities (fugacities in bar for a gas).
-  for (int j = 1; j <= ns; ++j) g0std_[j] = StandardG0(j);
+  // activities (fugacities in bar for a gas). The gas rows carry G at the system pressure (the
+  // pressure term R T ln P included); without taking it off, the pressure would be counted
+  // twice: once in G and once in the normalisation of the fugacities to the pressure.
+  const Extended pressureTerm =
+      evaluationPressure_ > 0 ? SolverGasConstant * conditions_.temperature * std::log(evaluationPressure_) : 0;
+  for (int j = 1; j <= ns; ++j) g0std_[j] = IsGasSlot(slot_[j]) ? g0_[j] - pressureTerm : g0_[j];
 
   // 2. slot bookkeeping
   slotEnd_[0] = 0;
@@ -913,53 +990,54 @@ int EqlSolver::CalcEquilibrium() {
     hasSpecies_[p] = slotCount_[p] > 0 ? 1 : 0;
   }
 
-  // 3. automatic element selection
+  // 3. automatic element selection, from the formulas as AddSpecies read them
   Criteria.elementsAutoSelected = 0;
   const int lastElement = std::min<int>(LastElementIndex(), MaxElementCount - 1);
-  for (int e = 0; e <= lastElement; ++e) {
-    if (selection_[e]) continue;
-    const std::string sym = ElementSymbol(e);
-    for (int j = 1; j <= ns; ++j) {
-      if (FormulaElementCount(sym, formulas_[j]) > 0) {
-        selection_[e] = 1;
-        PostLogMessage(LevelInfo, 1033, sym + " is selected, because " + namesPh_[j]);
-        Criteria.elementsAutoSelected = 1;
-        break;
-      }
+  firstSpeciesOf_.fill(0);
+  for (int j = ns; j >= 1; --j) {
+    for (int n = formulaStart_[j]; n < formulaStart_[j + 1]; ++n) {
+      if (formulaCount_[n] > 0 && formulaElement_[n] <= lastElement) firstSpeciesOf_[formulaElement_[n]] = j;
     }
+  }
+  for (int e = 0; e <= lastElement; ++e) {
+    if (selection_[e] || firstSpeciesOf_[e] == 0) continue;
+    selection_[e] = 1;
+    PostLogMessage(LevelInfo, 1033, ElementSymbol(e) + " is selected, because " + namesPh_[firstSpeciesOf_[e]]);
+    Criteria.elementsAutoSelected = 1;
   }
 
   // 4. components and the element matrix
   componentCount_ = 0;
-  std::vector<int> elements;
+  componentOfElement_.fill(0);
+
   for (int e = 1; e <= lastElement; ++e) {
     if (!selection_[e]) continue;
-    if (static_cast<int>(elements.size()) >= maxComponents_) {
+    if (componentCount_ >= maxComponents_) {
       PostLogMessage(LevelError, 1190,
-                     "More than " + std::to_string(maxComponents_) + " elements in system, " +
-                         ElementSymbol(e) + " can not be considered !");
+                     "More than " + std::to_string(maxComponents_) + " elements in system, " + ElementSymbol(e) +
+                         " can not be considered !");
       failureText_ = "Break because error EK.1190";
       return 0;
     }
-    elements.push_back(e);
+    componentElement_[++componentCount_] = e;
+    componentOfElement_[e] = componentCount_;
   }
-  componentCount_ = static_cast<int>(elements.size());
+  lambdaHigh_ = std::max(lambdaHigh_, componentCount_);
   matrixStride_ = componentCount_ + 1;
   matrix_.assign(static_cast<size_t>(ns + 1) * matrixStride_, 0);
+  for (int j = 1; j <= ns; ++j) {
+    for (int n = formulaStart_[j]; n < formulaStart_[j + 1]; ++n) {
+      const int k = formulaElement_[n] < MaxElementCount ? componentOfElement_[formulaElement_[n]] : 0;
+      if (k > 0) matrix_[static_cast<size_t>(j) * matrixStride_ + k] = formulaCount_[n];
+    }
+  }
   std::string noValues;
   for (int k = 1; k <= componentCount_; ++k) {
-    const int e = elements[k - 1];
-    componentElement_[k] = e;
-    const std::string sym = ElementSymbol(e);
     Extended b = 0;
-    for (int j = 1; j <= ns; ++j) {
-      const Extended a = FormulaElementCount(sym, formulas_[j]);
-      matrix_[static_cast<size_t>(j) * matrixStride_ + k] = a;
-      b += reactingInput_[j] * a;
-    }
+    for (int j = 1; j <= ns; ++j) b += reactingInput_[j] * matrix_[static_cast<size_t>(j) * matrixStride_ + k];
     b_[k] = b;
     if (b < Criteria.ignoreThreshold) {
-      noValues += sym + ", ";
+      noValues += ElementSymbol(componentElement_[k]) + ", ";
       lambda_[k] = 0;
     }
   }
@@ -1069,25 +1147,26 @@ int EqlSolver::CalcEquilibrium() {
   pressureEstimate_ = conditions_.mode == 0 ? conditions_.pressure : 1.0L;
 
   // 9. first estimate
+  systemSignature_ = SystemSignature();
   PostLogMessage(LevelInfo, 1108, "Estimation of System ...");
   if (EstimateSystem() <= 0) return -1;
 
   bool autoCorrected = false;
   int candidateSlot = 0;
+  const Extended roundTolerance = std::min<Extended>(1e-12L, Criteria.precision / 100) * 10;
   for (;;) {  // main loop, started again after a retry
   restart:
     // a0. element-in-slot table
-    std::vector<std::array<int, PhaseSlots + 1>> inSlot(componentCount_ + 1);
     for (int k = 1; k <= componentCount_; ++k) {
-      inSlot[k].fill(0);
+      elementInSlot_[k].fill(0);
       for (int j = 1; j <= ns; ++j) {
-        if (matrix_[static_cast<size_t>(j) * matrixStride_ + k] != 0) inSlot[k][slot_[j]] += 1;
+        if (matrix_[static_cast<size_t>(j) * matrixStride_ + k] != 0) elementInSlot_[k][slot_[j]] += 1;
       }
     }
     auto onlyIn = [&](int k, int p) {
-      if (inSlot[k][p] == 0) return false;
+      if (elementInSlot_[k][p] == 0) return false;
       for (int q = 1; q <= PhaseSlots; ++q) {
-        if (q != p && inSlot[k][q] > 0) return false;
+        if (q != p && elementInSlot_[k][q] > 0) return false;
       }
       return true;
     };
@@ -1095,10 +1174,14 @@ int EqlSolver::CalcEquilibrium() {
 
     // a1. phase competition: a substance that stands in more than one phase slot (the same
     // formula) keeps only the slots where it holds the larger part of its elements. Species of
-    // other formulas never exclude each other, and a forced species is never excluded.
+    // other formulas never exclude each other, and a forced species is never excluded. In a
+    // Newton solution the parts are the amounts, and a species of a present phase keeps its
+    // place: two phases of one substance can stand side by side (water and its vapour).
     for (int p = 1; p <= PhaseSlots; ++p) {
       for (int i = SlotFirst(p); i <= SlotLast(p); ++i) {
         if (active_[i] != 1 || forced_[i]) continue;
+        const Extended mine = AmountFactor(i) * y_[i];
+        if (newtonValid_ && mine > 0) continue;
         bool rival = false, wins = false;
         for (int dir = 0; dir < 2 && !wins; ++dir) {
           const int from = dir == 0 ? 1 : SlotLast(p) + 1;
@@ -1106,11 +1189,11 @@ int EqlSolver::CalcEquilibrium() {
           for (int j = from; j <= to; ++j) {
             if (active_[j] == 0 || formulas_[j] != formulas_[i]) continue;
             rival = true;
-            if (y_[j] < y_[i]) wins = true;
+            if (AmountFactor(j) * y_[j] < mine) wins = true;
             break;
           }
         }
-        if (rival && !wins) active_[i] = -1;
+        if (rival && !wins) SetSpeciesState(i, -1);
       }
     }
 
@@ -1120,10 +1203,23 @@ int EqlSolver::CalcEquilibrium() {
       normalisingSlot_ = conditions_.mode == 2 ? 2 : 1;
       conditions_.pressure = pressureEstimate_;
     } else {
+      // The sums of the slots in the units of the estimate, which shares the pressure among all
+      // species: in a Newton solution P times the slot's share of the amounts.
       std::array<Extended, PhaseSlots + 1> Y{};
-      Extended largest = 0;
+      Extended largest = 0, amounts = 0;
+      if (newtonValid_) {
+        for (int j = 1; j <= ns; ++j) {
+          if (active_[j] == 1) amounts += AmountFactor(j) * y_[j];
+        }
+      }
       for (int p = 1; p <= PhaseSlots; ++p) {
-        for (int j = SlotFirst(p); j <= SlotLast(p); ++j) Y[p] += y_[j];
+        for (int j = SlotFirst(p); j <= SlotLast(p); ++j) {
+          if (!newtonValid_) {
+            Y[p] += y_[j];
+          } else if (active_[j] == 1 && amounts > 0) {
+            Y[p] += conditions_.pressure * AmountFactor(j) * y_[j] / amounts;
+          }
+        }
         largest = std::max(largest, Y[p]);
       }
       for (int p = 1; p <= 2; ++p) {
@@ -1190,7 +1286,7 @@ int EqlSolver::CalcEquilibrium() {
     if (r < 0) return -32;
 
     // d.
-    statusText_ += "; 2: " + IntText(counters_.F) + "(" + FormatExtended(Criteria.approximationFactor) + ")";
+    statusText_ += "; 2: " + IntText(counters_.F) + "(" + FactorText(Criteria.approximationFactor) + ")";
     PostLogMessage(LevelInfo, 1205, "Search for exact solution");
 
     // e. forced species held at unit activity
@@ -1201,42 +1297,43 @@ int EqlSolver::CalcEquilibrium() {
                        namesPh_[j] + "- formation may be inpossible in system. The formation is forced.");
       }
     }
-    // Every round holds each forced species at unit activity for the amount it has now and
-    // solves again, so the amounts and the unit activities converge together; the rounds end
-    // when no species is forced any more or after the last round. (Stopping as soon as the
-    // activities lie within a few Precisions of 1 leaves a decomposition pressure several
-    // per cent off its equilibrium constant at the default Precision.)
+    // Each round holds every forced species at unit activity for the amount it has and solves
+    // again. A forced species is a pure phase of its own: present, the solution holds it at
+    // activity 1 already, so the coefficient a round would give it is the one it has and the
+    // rounds end after the first; absent (its activity below 1) it holds nothing. The
+    // element-potential steps alone (no Newton solution) move the coefficients as rounds do.
     for (int round = 0; round < kForcedRounds; ++round) {
       forcedFlag_ = false;
+      bool again = false;
       for (int j = 1; j <= ns; ++j) {
         if (!forced_[j]) continue;
         if (gamma_[j] > kForcedDrop) {
           forced_[j] = 0;
-          active_[j] = -1;
+          SetSpeciesState(j, -1);
         } else if (y_[j] < 1e-308L) {
           forced_[j] = 0;
-          active_[j] = 0;
+          SetSpeciesState(j, 0);
         } else {
-          gamma_[j] = 1 / (scale_[j] * y_[j]);
-          RefreshSpeciesFactors(j);
           forcedFlag_ = true;
+          if (newtonValid_ && !SpeciesInPresentPhase(j)) continue;
+          const Extended g = 1 / (scale_[j] * y_[j]);
+          if (std::fabs(g / gamma_[j] - 1) <= roundTolerance) continue;
+          gamma_[j] = g;
+          RefreshSpeciesFactors(j);
+          again = true;
         }
       }
-      if (!forcedFlag_) break;
+      if (!again) break;
       r = solve();
       if (r == 0) goto restart;
       if (r < 0) return -32;
     }
     {
-      bool dropped = false;
       for (int j = 1; j <= ns; ++j) {
-        if (forced_[j] && active_[j] == 1 && SpeciesActivity(j) < 0.5L) {
-          active_[j] = -1;
-          dropped = true;
-        }
+        if (forced_[j] && active_[j] == 1 && SpeciesActivity(j) < 0.5L) SetSpeciesState(j, -1);
       }
       // The products must follow from a solution without the dropped species.
-      if (dropped) {
+      if (!newtonValid_) {
         r = solve();
         if (r == 0) goto restart;
         if (r < 0) return -32;
@@ -1274,7 +1371,7 @@ int EqlSolver::CalcEquilibrium() {
           if (!forced_[j]) continue;
           if (product_[j] < kTiny || SpeciesActivity(j) < 0.5L) {
             forced_[j] = 0;
-            active_[j] = 0;
+            SetSpeciesState(j, 0);
             y_[j] = 0;
           }
         }
@@ -1304,7 +1401,8 @@ int EqlSolver::CalcEquilibrium() {
       PostLogMessage(LevelCritical, 1475, "The substance selection is very restrictive");
     }
 
-    if (!ElementBalanceHolds()) return -32;
+    if (!VerifyResult()) return -32;
+    KeepSolution();
     return 1;
   }
 }

@@ -8,6 +8,12 @@
 // sum to the system pressure, so the mass-action law holds at every pressure and in both the
 // constant-pressure and the constant-volume mode.
 //
+// Each phase slot is one ideal phase of its species (a gas at the pressure, or in the volume, of
+// the system; a liquid or solid solution), and every forced species is a pure phase of its own.
+// The element-potential steps make the first estimate; a Newton iteration on the potentials and
+// the amounts of the present phases finishes it (EqKernelNewton.cpp), with the phases coming and
+// going by the usual stability test, and every result is checked before it counts as a success.
+//
 // `EqlSolver` holds all of the numerical state and runs with no window: it reads its settings
 // from a plain `CalculationCriteria` record, posts through the message log and lets pending
 // events run through a small `SolverHost` (tests and benchmarks pass none or their own).
@@ -27,6 +33,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Components.h"
@@ -108,6 +115,7 @@ struct SolverCounters {
   long steps = 0;    // every loop step of the call (estimate, final loops, retries)
   long pumps = 0;    // event pumps of the call
   long passes = 0;   // evaluation passes over the species (normalisation steps included)
+  long newton = 0;   // Newton steps of the call (each also counted as one I or F step)
 };
 
 // Number to text in the general float format with '.' as the decimal point.
@@ -158,6 +166,11 @@ class EqlSolver {
   void DistributeProducts();
   // Returns false when a re-iteration of the check failed.
   bool CondensedPhaseCheck();
+  // The checks every result passes before it counts as a success, each within Precision: the
+  // element balance, the closure of every present phase, the chemical potential of every
+  // species against the sum of its elements' potentials, and the sum of every absent phase.
+  // Posts the first failure (IDs 1403 to 1406) and returns false.
+  bool VerifyResult();
 
   // ---- system as loaded ----
   int SpeciesCount() const { return speciesCount_; }
@@ -195,6 +208,12 @@ class EqlSolver {
   Extended PressureEstimate() const { return pressureEstimate_; }
   Extended ExponentGuard() const { return exponentGuard_; }
   int NormalisingSlot() const { return normalisingSlot_; }
+  // The next solve starts from the estimate, not from the last solution of the same system.
+  void ForgetLastSolution() { last_.valid = false; }
+  // True while the potentials are those of a converged Newton solution.
+  bool NewtonSolution() const { return newtonValid_; }
+  // Whether species j belongs to a phase that is present in that solution.
+  bool SpeciesInPresentPhase(int j) const;
 
   std::string ComponentLabel(int k) const;   // k-th selected element: "Fe(Fe)"
   std::uint8_t ElementSelected(int e) const;
@@ -243,10 +262,52 @@ class EqlSolver {
   void RefreshSpeciesFactors(int j);
   bool TakesPart(int k) const;
   bool IterateNormalising(Extended target);
-  bool ElementBalanceHolds();
-  Extended StandardG0(int j) const;
+  // 0 when every present phase is closed and every absent one stable within tol; else the ID
+  // of the first failure (1404 closure, 1406 stability) and its text.
+  int PhaseCheckFailure(Extended tol, std::string& text);
   std::string LimitHint() const;
+  const std::string& FactorText(Extended f);
+  std::string factorText_;
+  Extended factorTextValue_ = 0;
+  int lambdaHigh_ = MaxSolverComponents;  // highest potential set since the last LoadSystem
   std::string CounterText(char first) const;
+  // The share of the amounts that a species' phase fraction y stands for: the amount factor of
+  // its phase in a Newton solution (0 for an absent phase), 1 otherwise.
+  Extended AmountFactor(int j) const { return newtonValid_ ? nu_[j] : 1.0L; }
+  void SetSpeciesState(int j, int state);
+  void ParseFormula(int j, const std::string& formula);
+
+  // ---- phases and the Newton finish (EqKernelNewton.cpp) ----
+  static constexpr int kNewtonUnknowns = 600;  // a larger system stays with the specified steps
+  enum class NewtonOutcome { Converged, Stalled, Stopped };
+  enum PhaseKind : std::uint8_t { kGasAtPressure, kGasInVolume, kGasBesideVolume, kCondensed, kPure };
+  struct SolverPhase {
+    int key = 0;         // slot 1..8, or PhaseSlots + species index for a forced species
+    PhaseKind kind = kCondensed;
+    int first = 0;       // members_[first .. first + count - 1]
+    int count = 0;
+    bool present = false;
+    Extended mu = 0;     // ln of the amount factor: n_j = exp(mu + ln y_j)
+    // at the last evaluation
+    Extended sumA = 0, sumY = 0, sumN = 0;  // activities, phase fractions, amounts
+    Extended lnSumA = 0, lnSumY = 0, lnSumN = 0;  // their logarithms, free of underflow
+    Extended lnQ = 0;    // ln of the stability sum (1 when closed)
+  };
+  static constexpr long kNewtonRetrySteps = 200;
+  void ScheduleNewton();
+  bool RunNewtonFinish(bool estimate);
+  void BuildPhases();
+  NewtonOutcome NewtonFinish(bool estimate);
+  NewtonOutcome NewtonFinishFrom(bool estimate);
+  NewtonOutcome NewtonIterate(bool estimate, bool& stalled);
+  bool InteriorPointPhases(bool estimate, NewtonOutcome& stop);
+  bool CountNewtonStep(bool estimate, NewtonOutcome& stop);
+  void EvaluatePhases(const Extended* lambda);
+  Extended NewtonResidual(bool jacobian);
+  Extended PhaseTarget(const SolverPhase& q) const;
+  void AcceptNewtonSolution();
+  void StartAmounts(SolverPhase& q, Extended amount);
+  void StartFromInput(SolverPhase& q);
 
   SolverHost* host_ = nullptr;
 
@@ -266,6 +327,7 @@ class EqlSolver {
 
   // species (index 0 unused)
   int speciesCount_ = 0;
+  int loadedHigh_ = 0;  // highest species index written since the last LoadSystem
   std::vector<std::string> names_, namesPh_, formulas_;
   std::vector<int> slot_;
   std::vector<Extended> input_, fraction_, reactingInput_, product_, moleFraction_, g0_, g0std_,
@@ -297,6 +359,63 @@ class EqlSolver {
   std::array<Extended, MaxSolverComponents + 1> normWeight_{};
   std::array<Extended, MaxSolverComponents + 1> normLambda_{};
   std::vector<Extended> atomTotal_;      // sum of the entries of each species
+  // The formula of each row read once (element index, count), from a cache over the formulas
+  // seen, which lives as long as the element table is the same.
+  std::vector<int> formulaStart_;
+  std::vector<int> formulaElement_;
+  std::vector<Extended> formulaCount_;
+  struct ParsedFormula {
+    std::vector<int> elements;
+    std::vector<Extended> counts;
+  };
+  std::unordered_map<std::string, ParsedFormula> formulaCache_;
+  std::vector<std::string> formulaSymbols_;  // the element symbols the cache was read with
+  std::array<int, 256> firstSpeciesOf_{};    // first species that holds the element (automatic selection)
+  std::array<int, 256> componentOfElement_{};
+  std::vector<std::array<int, PhaseSlots + 1>> elementInSlot_;
+
+  // phases and the Newton finish
+  std::vector<SolverPhase> phases_;      // phaseCount_ used
+  int phaseCount_ = 0;
+  std::vector<int> members_;             // species of the phases, phase by phase
+  std::vector<int> phaseOf_;             // phase of each species, -1 none
+  std::vector<Extended> nu_;             // amount factor of each species' phase
+  std::vector<Extended> lnA_, lnY_, amount_;  // Newton's view of every species
+  std::vector<Extended> weightA_, weightY_;   // its share in its phase's sum of a and of y
+  std::vector<std::uint8_t> keyPresent_; // presence of the phase with each key in the last solution
+  std::vector<Extended> keyAmount_;      // its amount
+  bool keysKnown_ = false;               // a Newton solution of this call set the keys
+  Extended lnTarget_ = 0;                // ln of the pressure a gas at pressure is closed at
+  Extended lnVolumeFactor_ = 0;          // ln(R T / (1e5 V))
+  bool newtonValid_ = false;
+  int newtonComps_ = 0;
+  std::array<int, MaxSolverComponents + 1> newtonComp_{};   // Newton column -> component
+  std::array<int, MaxSolverComponents + 1> newtonCol_{};    // component -> Newton column, -1
+  std::vector<int> presentList_;         // present phases in unknown order
+  std::vector<Extended> jac_, res_, step_, work_;
+  std::vector<int> pivRow_, pivCol_;
+  std::vector<Extended> ipGrad_, ipHess_, ipV_, ipS_, ipEta_, ipDs_, ipDeta_, ipG_;
+  std::array<Extended, MaxSolverComponents + 1> bestLambda_{};
+  // The last verified solution: the start of the next solve of the same species in the same
+  // phases (the adiabatic search and the variation solve one system at many conditions). It is
+  // a start only: the solve converges to the same result from any start.
+  struct LastSolution {
+    bool valid = false;
+    std::size_t signature = 0;
+    std::vector<Extended> lambda;          // by periodic-table element
+    Extended temperature = 0;
+    std::vector<Extended> lnY, share;      // by species: ln y and the share of the amounts
+    std::vector<std::uint8_t> present;     // by phase key
+    std::vector<Extended> amount;
+  };
+  LastSolution last_;
+  std::size_t systemSignature_ = 0;
+  std::size_t SystemSignature() const;
+  void KeepSolution();
+  bool StartFromLast();
+  long newtonStallSteps_ = 0;           // specified steps since Newton last gave up
+  bool newtonDue_ = false;
+  int newtonAttempts_ = 0;
   std::vector<Extended> sLimit_;         // s above this passes one of the exponent guards
 
   // slots
@@ -389,5 +508,8 @@ class TEqlKernel : public platform::Form, public EqlSolver, private SolverHost {
 
 // The one criteria window and solver of the run (set while it exists).
 extern TEqlKernel* EqlKernel;
+
+// The hint of "lIter.Limit": what the steps I and F of the status text count.
+extern const char* const IterationLimitHint;
 
 }  // namespace quorel

@@ -11,6 +11,10 @@ namespace quorel {
 
 TEqlKernel* EqlKernel = nullptr;
 
+const char* const IterationLimitHint =
+    "Largest number of steps of the estimate (I) and of the final loop (F); each Newton step counts as one "
+    "step of its loop";
+
 namespace {
 constexpr int kDefaultLimit = 98000;
 constexpr Extended kDefaultPrecision = 0.01L;
@@ -34,6 +38,11 @@ TEqlKernel::TEqlKernel() : platform::Form(nullptr, "EqlKernel") {
   LabelILimit->SetBounds(8, 20, 150, 13);
   EditILimit = Make<Edit>(GBOptions, "EditILimit");
   EditILimit->SetBounds(192, 16, 100, 21);
+  // what the counters of the status text ("Steps: 1: I(f); 2: F(f); P: n") count
+  for (Component* c : std::initializer_list<Component*>{LabelILimit, EditILimit}) {
+    c->SetHint(IterationLimitHint);
+    c->SetShowHint(true);
+  }
   LabelPrec = Make<Label>(GBOptions, "LabelPrec");
   LabelPrec->SetCaption("Precision");
   LabelPrec->SetBounds(8, 44, 150, 13);

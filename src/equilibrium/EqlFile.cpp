@@ -312,7 +312,8 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
     StringGrid& g = *w.SGPhase;
     g.SetRowCount(2);
     ClearGridRange(0, 0, g);
-    ListToGrid({section.begin() + std::ptrdiff_t(first), section.end()}, g, true, false);
+    if (ListToGrid({section.begin() + std::ptrdiff_t(first), section.end()}, g, true, false))
+      ReportGridCapped(path + " [" + SlotConstants(s).GridName + "]");
     PhaseSlotTable[s].RowCount = g.RowCount() - 1;
     int in = DimensionOfHeader(g.Cells(ColIn, 0));
     int out = DimensionOfHeader(g.Cells(ColOut, 0));

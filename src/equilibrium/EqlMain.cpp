@@ -1157,13 +1157,107 @@ void TEqlMainWnd::CalcIsothermal() {
   FinishCalculation();
 }
 
+bool AdiabaticTemperatureSearch::Next(double r) {
+  if (std::abs(r) < 1e-32) return true;
+  if (brent_) {
+    fb_ = r;
+    if (!BrentStep()) return false;
+    return true;
+  }
+  const double T = trial_;
+  if (r > 0) {
+    if (!(upper_ > 0) || T < upper_) {
+      upper_ = T;
+      rUpper_ = r;
+    }
+    if (!(lower_ > 0)) {
+      trial_ = T * 0.9;
+      return false;
+    }
+    StartBrent(upper_, rUpper_, lower_, rLower_);
+  } else {
+    if (!(lower_ > 0) || T > lower_) {
+      lower_ = T;
+      rLower_ = r;
+    }
+    if (!(upper_ > 0)) {
+      trial_ = lower_ * 1.1;
+      return false;
+    }
+    StartBrent(lower_, rLower_, upper_, rUpper_);
+  }
+  return BrentStep();
+}
+
+double AdiabaticTemperatureSearch::Lower() const { return brent_ ? std::min(b_, c_) : lower_; }
+double AdiabaticTemperatureSearch::Upper() const { return brent_ ? std::max(b_, c_) : upper_; }
+
+void AdiabaticTemperatureSearch::StartBrent(double lastT, double lastR, double otherT, double otherR) {
+  brent_ = true;
+  a_ = otherT;
+  fa_ = otherR;
+  b_ = lastT;
+  fb_ = lastR;
+  c_ = a_;
+  fc_ = fa_;
+  d_ = e_ = b_ - a_;
+}
+
+// One pass of Brent's zero finder with f(b) known; sets the next trial, or reports convergence.
+bool AdiabaticTemperatureSearch::BrentStep() {
+  if ((fb_ > 0) == (fc_ > 0)) {
+    c_ = a_;
+    fc_ = fa_;
+    d_ = e_ = b_ - a_;
+  }
+  if (std::abs(fc_) < std::abs(fb_)) {
+    a_ = b_;
+    b_ = c_;
+    c_ = a_;
+    fa_ = fb_;
+    fb_ = fc_;
+    fc_ = fa_;
+  }
+  const double tol = 2 * 1e-16 * std::abs(b_) + 0.25 * AdiabaticTolerance;
+  const double m = 0.5 * (c_ - b_);
+  if (std::abs(m) <= tol || fb_ == 0) return true;
+  if (std::abs(e_) >= tol && std::abs(fa_) > std::abs(fb_)) {
+    const double s = fb_ / fa_;
+    double p, q;
+    if (a_ == c_) {
+      p = 2 * m * s;  // secant
+      q = 1 - s;
+    } else {
+      const double qa = fa_ / fc_, rb = fb_ / fc_;  // inverse quadratic interpolation
+      p = s * (2 * m * qa * (qa - rb) - (b_ - a_) * (rb - 1));
+      q = (qa - 1) * (rb - 1) * (s - 1);
+    }
+    if (p > 0) {
+      q = -q;
+    } else {
+      p = -p;
+    }
+    if (2 * p < std::min(3 * m * q - std::abs(tol * q), std::abs(e_ * q))) {
+      e_ = d_;
+      d_ = p / q;
+    } else {
+      d_ = e_ = m;
+    }
+  } else {
+    d_ = e_ = m;
+  }
+  a_ = b_;
+  fa_ = fb_;
+  b_ += std::abs(d_) > tol ? d_ : (m > 0 ? tol : -tol);
+  trial_ = b_;
+  return false;
+}
+
 // The adiabatic search. Every trial solves the system at the trial temperature T with the
 // inputs kept at their own T(in) (the data check wrote the start temperature into every empty
 // T(in) cell); the residual r = H(products) - H(inputs) tells whether T is too high (r > 0) or
-// too low (r < 0). The search first brackets the root, stepping T down by 0.9 or the lower
-// bound up by 1.1, then halves the bracket until it is narrower than 1 K. Each midpoint is
-// solved twice: the first solve of a midpoint only moves T there, the second one narrows the
-// bracket with its residual.
+// too low (r < 0). AdiabaticTemperatureSearch chooses the trials: a bracket first, then Brent's
+// method inside it, until the bracket is narrower than 0.01 K.
 //
 // A residual that keeps its sign ends the search as a failure once the bracketing has passed the
 // temperature range of the system's datasets (the lower bound above their highest Tmax, or the
@@ -1193,8 +1287,7 @@ void TEqlMainWnd::CalcAdiabatic() {
     AbandonAdiabaticSearch();
   };
 
-  double lower = -1.0, upper = -1.0;
-  bool done = false;
+  AdiabaticTemperatureSearch search(T);
   for (int trials = 1;; ++trials) {
     Extended r = 0;
     EqlKernel->CalcEnthalpyBalance();
@@ -1205,42 +1298,27 @@ void TEqlMainWnd::CalcAdiabatic() {
       AbandonAdiabaticSearch();
       return;
     }
-    if (std::abs(upper - lower) < 1 && lower > 0 && upper > 0 && lower <= T && T <= upper) done = true;
-    if (std::abs(r) < 1e-32L) done = true;
-    if (done) break;
-    if (lower > 0 && upper > 0) {
-      const double t0 = T;
-      T = (lower + upper) / 2;
-      if (r < 0 && t0 > lower) lower = t0;
-      if (r > 0 && t0 < upper) upper = t0;
-    } else if (r > 0) {
-      if (!(upper > 0) || T < upper) upper = T;
-      if (!(lower > 0)) {
-        if (reachLow > 0 && upper < reachLow) {
-          notFound("No adiabatic temperature found: the products are still too hot at " +
-                   FloatToShortText(upper - c) + ", below the data range " + FloatToShortText(reachLow - c) +
-                   " to " + FloatToShortText(reachHigh - c));
-          return;
-        }
-        T = T * 0.9;
+    if (search.Next(static_cast<double>(r))) break;
+    if (!search.Bracketed()) {
+      if (r > 0 && reachLow > 0 && search.Upper() < reachLow) {
+        notFound("No adiabatic temperature found: the products are still too hot at " +
+                 FloatToShortText(search.Upper() - c) + ", below the data range " + FloatToShortText(reachLow - c) +
+                 " to " + FloatToShortText(reachHigh - c));
+        return;
       }
-    } else if (r < 0) {
-      if (!(lower > 0) || T > lower) lower = T;
-      if (!(upper > 0)) {
-        if (reachHigh > 0 && lower > reachHigh) {
-          notFound("No adiabatic temperature found: the products are still too cold at " +
-                   FloatToShortText(lower - c) + ", above the data range " + FloatToShortText(reachLow - c) +
-                   " to " + FloatToShortText(reachHigh - c));
-          return;
-        }
-        T = lower * 1.1;
+      if (r < 0 && reachHigh > 0 && search.Lower() > reachHigh) {
+        notFound("No adiabatic temperature found: the products are still too cold at " +
+                 FloatToShortText(search.Lower() - c) + ", above the data range " + FloatToShortText(reachLow - c) +
+                 " to " + FloatToShortText(reachHigh - c));
+        return;
       }
     }
     if (trials >= MaxAdiabaticTrials) {
       notFound("No adiabatic temperature found after " + std::to_string(trials) + " trials; last bracket " +
-               FloatToShortText(lower - c) + "< T <" + FloatToShortText(upper - c));
+               FloatToShortText(search.Lower() - c) + "< T <" + FloatToShortText(search.Upper() - c));
       return;
     }
+    T = search.Trial();
     EditTsys->SetText(FloatToShortText(T - c));
     if (!ReloadAdiabaticTrial()) {
       AbandonAdiabaticSearch();
@@ -1248,7 +1326,8 @@ void TEqlMainWnd::CalcAdiabatic() {
     }
     if (!SolveAdiabaticTrial(1416)) return;
   }
-  PostLogMessage(LevelImportant, 1419, FloatToShortText(lower - c) + "< T <" + FloatToShortText(upper - c));
+  PostLogMessage(LevelImportant, 1419,
+                 FloatToShortText(search.Lower() - c) + "< T <" + FloatToShortText(search.Upper() - c));
   FinishCalculation();
   MessageText = "Calculation success ";
 }

@@ -60,6 +60,34 @@ constexpr int SystemFileElementSkippedId = 493;
 constexpr int AdiabaticNotFoundId = 1417;
 // Solves of one adiabatic search, the start solve included.
 constexpr int MaxAdiabaticTrials = 200;
+
+// The temperature steps of the adiabatic search, from the residual r = H(products) - H(inputs)
+// of each trial: first a bracket (too hot: the upper bound is the trial and the next one 0.9 T;
+// too cold: the lower bound is the trial and the next one 1.1 times it), then Brent's method
+// inside it (R. P. Brent, Algorithms for Minimization without Derivatives, 1973, ch. 4: secant
+// and inverse quadratic steps, bisection where they would not gain) until the bracket is
+// narrower than AdiabaticTolerance.
+constexpr double AdiabaticTolerance = 0.01;  // K
+class AdiabaticTemperatureSearch {
+ public:
+  explicit AdiabaticTemperatureSearch(double start) : trial_(start) {}
+  // The residual of the trial at Trial(); true when the search is done, the trial then being the
+  // result (it lies in [Lower(), Upper()]); otherwise Trial() is the next temperature.
+  bool Next(double r);
+  double Trial() const { return trial_; }
+  // The bracket: -1 for a bound not known yet.
+  double Lower() const;
+  double Upper() const;
+  bool Bracketed() const { return brent_; }
+
+ private:
+  void StartBrent(double lastT, double lastR, double otherT, double otherR);
+  bool BrentStep();  // true when converged
+  double trial_;
+  double lower_ = -1, upper_ = -1, rLower_ = 0, rUpper_ = 0;
+  bool brent_ = false;
+  double a_ = 0, b_ = 0, c_ = 0, fa_ = 0, fb_ = 0, fc_ = 0, d_ = 0, e_ = 0;
+};
 constexpr int SettingsNotSavedId = 1607;
 constexpr int RelationUnavailableId = 1310;
 

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/EqlMain.h"
@@ -42,10 +44,12 @@ std::string GridCell(const StringGrid& g, int col, int row) {
 
 }  // namespace
 
-std::string HexPair(int value) {
-  char text[16];
-  if (value < 0) std::snprintf(text, sizeof text, "-%02X", static_cast<unsigned>(-static_cast<long long>(value)));
-  else std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value));
+std::string HexPair(long long value) {
+  char text[24];
+  // The magnitude in unsigned arithmetic: the smallest value has no positive counterpart.
+  const unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                                 : static_cast<unsigned long long>(value);
+  std::snprintf(text, sizeof text, value < 0 ? "-%02llX" : "%02llX", magnitude);
   return text;
 }
 
@@ -530,25 +534,48 @@ void TRcrdDefDlg::LoadRecordDefinition() {
     LoadGridFromSection(*SGR, "RecordDefinition");
     SGR->SetColCount(3);
     if (SGR->RowCount() < 2) SGR->SetRowCount(2);
+    if (SGR->RowCount() > RecordAddressEntries + 1) {
+      PostLogMessage(LevelError, RecordCountCappedId,
+                     store.CachedFileName() + " [RecordDefinition] " + std::to_string(SGR->RowCount() - 1) +
+                         " rows: " + std::to_string(RecordAddressEntries) + " record variables are read");
+      SGR->SetRowCount(RecordAddressEntries + 1);
+    }
     DecodeRecordAddresses();
     return;
   }
   if (store.FindSectionRange("RecordVariables").first < 0) return;
   store.SelectSection("RecordVariables");
-  const int n = std::max(TextToInt(store.GetKeyValue("RC")), 0);
+  // Every variable has a line of its own besides the count's, and the address table has room
+  // for 256: a count beyond either is no count.
+  const int lines = static_cast<int>(std::min<std::size_t>(store.SectionLines().size() - 2, INT_MAX));
+  const std::unordered_map<std::string, std::string> keys = store.SectionKeyValues();
+  const auto value_of = [&keys](const std::string& key) {
+    auto it = keys.find(key);
+    return it == keys.end() ? std::string() : it->second;
+  };
+  const int rc = TextToInt(value_of("RC"));
+  const int n = std::clamp(rc, 0, std::min(lines, RecordAddressEntries));
+  if (rc > n)
+    PostLogMessage(LevelError, RecordCountCappedId,
+                   store.CachedFileName() + " [RecordVariables] RC=" + std::to_string(rc) + ": " +
+                       std::to_string(n) + " record variables are read");
   SGR->SetRowCount(std::max(n + 1, 2));
   for (int i = 1; i <= n; ++i) {
     const std::string key = (i < 10 ? "R0" : "R") + std::to_string(i);
-    const std::string value = store.GetKeyValue(key);
-    const int s = TagValueInt("S:", value);
-    const int r = TagValueInt("R:", value);
-    const int c = TagValueInt("C:", value);
+    const std::string value = value_of(key);
+    const long long s = TagValueInt("S:", value);
+    const long long r = TagValueInt("R:", value);
+    const long long c = TagValueInt("C:", value);
     std::string address;
     if (s == 0) address = "0x 00 00 " + HexPair(c) + " " + HexPair(r);
     if (s > 0) address = "0x 01 " + HexPair(s) + " " + HexPair(c) + " " + HexPair(r);
-    if (c < 0) address = "0x 02 " + HexPair(s) + " " + HexPair(c + 1) + " " + HexPair(std::abs(r));
+    if (c < 0) address = "0x 02 " + HexPair(s) + " " + HexPair(c + 1) + " " + HexPair(r < 0 ? -r : r);
     SGR->SetCells(RecFieldId, i, std::to_string(i));
-    SGR->SetCells(RecFieldName, i, value.substr(0, value.find(';')));
+    // Trimmed as the cells of the newer form are, and without a TAB (a cell holds none), so
+    // that a definition saved reads back alike.
+    std::string name = value.substr(0, value.find(';'));
+    std::replace(name.begin(), name.end(), '\t', ' ');
+    SGR->SetCells(RecFieldName, i, SettingsTrim(name));
     SGR->SetCells(RecFieldAddress, i, address);
   }
   DecodeRecordAddresses();

@@ -34,6 +34,8 @@ constexpr int RecordAddressEntries = 256;
 // Message IDs of the address check.
 constexpr int RecordAddressChangedId = 224;
 constexpr int RecordVariableMissingId = 229;
+// An older definition whose count "RC" exceeds its lines or the address table (level 0).
+constexpr int RecordCountCappedId = 1172;
 
 enum RecordKind : int { RecordState = 0, RecordPhase = 1, RecordElement = 2 };
 
@@ -52,7 +54,7 @@ struct RecordAddressTable {
 
 // Two upper-case hexadecimal digits (more for 256 and above; a negative value gets a leading
 // "-", so that its address never decodes either).
-std::string HexPair(int value);
+std::string HexPair(long long value);
 // The four pairs of a 14-character address (after trimming); false for any other length.
 bool DecodeRecordAddress(std::string_view address, int& kind, int& first, int& second, int& third);
 

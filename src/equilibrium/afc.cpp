@@ -5,8 +5,12 @@
 // parameterisation in A, B and T is the window's own.
 #include "equilibrium/afc.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "equilibrium/EqlMain.h"
 #include "platform/Canvas.h"
@@ -285,14 +289,17 @@ void TAfcWnd::SaveActivityCoefficients() {
   if (count == 0) return;
   SettingsReader& store = SettingsStore();
   store.SelectSection(kSection);
-  store.SectionLines().assign(1, std::string("[") + kSection + "]");
-  store.SetKeyValue("Count", std::to_string(count));
+  // The section is written anew, every key once: the lines are appended as SetKeyValue would
+  // append them, without a search per key.
+  std::vector<std::string>& lines = store.SectionLines();
+  lines.assign(1, std::string("[") + kSection + "]");
+  lines.reserve(std::size_t(count) + 2);
+  lines.push_back("Count=" + std::to_string(count));
   for (int n = 1; n <= count; ++n) {
     const ActivityRelation& r = relations_[n];
     const ListItem* item = ListView1->Items(n - 1);
-    store.SetKeyValue(std::to_string(n), "Idx:" + std::to_string(r.type) + ";" + "A:" + FloatToFullText(r.A) + ";" +
-                                             "B:" + FloatToFullText(r.B) + ";" + "C:" +
-                                             item->SubItem(kSubComment) + ";");
+    lines.push_back(std::to_string(n) + "=" + "Idx:" + std::to_string(r.type) + ";" + "A:" + FloatToFullText(r.A) +
+                    ";" + "B:" + FloatToFullText(r.B) + ";" + "C:" + item->SubItem(kSubComment) + ";");
   }
   store.WriteSection(kSection);
 }
@@ -304,13 +311,19 @@ void TAfcWnd::LoadActivityCoefficients() {
   SettingsReader& store = SettingsStore();
   if (store.SelectSection(kSection) <= 0) return;
   // Every relation has its own line: a count beyond the lines of the section is no count.
-  const int lines = int(store.SectionLines().size()) - 1;
-  int count = TextToInt(store.GetKeyValue("Count"));
+  const int lines = static_cast<int>(std::min<std::size_t>(store.SectionLines().size() - 1, INT_MAX - 1));
+  // One pass over the section finds every key: loading is linear in the section's size.
+  const std::unordered_map<std::string, std::string> keys = store.SectionKeyValues();
+  const auto value_of = [&keys](const std::string& key) {
+    auto it = keys.find(key);
+    return it == keys.end() ? std::string() : it->second;
+  };
+  int count = TextToInt(value_of("Count"));
   if (count < 0) count = 0;
   if (count > lines) count = lines;
   EnsureSlot(count);
   for (int n = 1; n <= count; ++n) {
-    const std::string value = store.GetKeyValue(std::to_string(n));
+    const std::string value = value_of(std::to_string(n));
     ActivityRelation& r = relations_[n];
     r.type = TagValueInt("Idx:", value);
     r.A = TagValueFloat("A:", value);

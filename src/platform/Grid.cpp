@@ -24,9 +24,13 @@ StringGrid::StringGrid(Component* owner, std::string name) : Component(owner, st
   Resize(col_count_, row_count_);
 }
 
+// A row holds its cells up to the last one ever written (shorter rows read as empty cells), so a
+// grid costs what its texts cost, not its column count times its row count.
 void StringGrid::Resize(int cols, int rows) {
   cells_.resize(std::size_t(rows));
-  for (auto& r : cells_) r.resize(std::size_t(cols));
+  if (cols < col_count_)
+    for (auto& r : cells_)
+      if (r.size() > std::size_t(cols)) r.resize(std::size_t(cols));
   col_widths_.resize(std::size_t(cols), default_col_width_);
   row_heights_.resize(std::size_t(rows), default_row_height_);
   col_count_ = cols;
@@ -47,33 +51,45 @@ void StringGrid::ClampState() {
 
 const std::string& StringGrid::Cells(int col, int row) const {
   if (col < 0 || row < 0 || col >= col_count_ || row >= row_count_) return kEmpty;
-  return cells_[std::size_t(row)][std::size_t(col)];
+  const auto& r = cells_[std::size_t(row)];
+  return std::size_t(col) < r.size() ? r[std::size_t(col)] : kEmpty;
 }
 
 void StringGrid::SetCells(int col, int row, std::string_view text) {
   if (col < 0 || row < 0 || col >= col_count_ || row >= row_count_) return;
-  std::string& cell = cells_[std::size_t(row)][std::size_t(col)];
-  if (cell == text) return;
-  cell = std::string(text);
+  auto& r = cells_[std::size_t(row)];
+  if (std::size_t(col) >= r.size()) {
+    if (text.empty()) return;
+    // The text may be another cell of this row (Cells returns a reference), which the row's
+    // growth would move: it is copied first.
+    std::string copy(text);
+    r.resize(std::size_t(col) + 1);
+    r[std::size_t(col)] = std::move(copy);
+  } else {
+    std::string& cell = r[std::size_t(col)];
+    if (cell == text) return;
+    cell = std::string(text);
+  }
   if (View* v = GetView()) v->CellChanged(*this, col, row);
 }
 
 std::vector<std::string> StringGrid::Rows(int row) const {
   if (row < 0 || row >= row_count_) return {};
-  return cells_[std::size_t(row)];
+  std::vector<std::string> out = cells_[std::size_t(row)];
+  out.resize(std::size_t(col_count_));
+  return out;
 }
 
 std::vector<std::string> StringGrid::Cols(int col) const {
   if (col < 0 || col >= col_count_) return {};
   std::vector<std::string> out;
   out.reserve(std::size_t(row_count_));
-  for (const auto& r : cells_) out.push_back(r[std::size_t(col)]);
+  for (const auto& r : cells_) out.push_back(std::size_t(col) < r.size() ? r[std::size_t(col)] : kEmpty);
   return out;
 }
 
 void StringGrid::ClearCells() {
-  for (auto& r : cells_)
-    for (auto& c : r) c.clear();
+  for (auto& r : cells_) std::vector<std::string>().swap(r);
   NotifyChanged(Property::Cells);
 }
 
@@ -306,6 +322,10 @@ void StringGrid::SetEditorMode(bool on) {
 void StringGrid::MoveColumn(int from, int to) {
   if (from < 0 || to < 0 || from >= col_count_ || to >= col_count_ || from == to) return;
   for (auto& r : cells_) {
+    if (r.size() <= std::size_t(std::max(from, to))) {
+      if (r.size() <= std::size_t(std::min(from, to))) continue;  // both cells empty
+      r.resize(std::size_t(std::max(from, to)) + 1);
+    }
     std::string moved = std::move(r[std::size_t(from)]);
     r.erase(r.begin() + from);
     r.insert(r.begin() + to, std::move(moved));

@@ -59,7 +59,8 @@ class StringGrid : public Component {
   const char* Kind() const override { return "StringGrid"; }
 
   // --- cells ---
-  // The text of cell (col, row); an empty text outside the grid.
+  // The text of cell (col, row); an empty text outside the grid. The reference holds until the
+  // grid changes.
   const std::string& Cells(int col, int row) const;
   // Ignored outside the grid.
   void SetCells(int col, int row, std::string_view text);
@@ -166,7 +167,7 @@ class StringGrid : public Component {
  private:
   void Resize(int cols, int rows);
   void ClampState();
-  std::vector<std::vector<std::string>> cells_;  // [row][col]
+  std::vector<std::vector<std::string>> cells_;  // [row][col]; a row ends at its last written cell
   int col_count_ = 5, row_count_ = 5;
   int fixed_cols_ = 1, fixed_rows_ = 1;
   int wanted_fixed_cols_ = 1, wanted_fixed_rows_ = 1;

@@ -35,21 +35,26 @@ void PasteTextToGrid(std::string_view text, int col, int row, StringGrid& grid) 
   int c = col, r = row;
   std::string cell;
   bool pending = false;  // the current line has content not yet stored
+  bool capped = false;   // cells beyond the grid caps were dropped
   auto store = [&] {
-    GrowTo(grid, c, r);
-    grid.SetCells(c, r, cell);
+    if (c < MaxGridFileCols && r < MaxGridFileRows) {
+      GrowTo(grid, c, r);
+      grid.SetCells(c, r, cell);
+    } else {
+      capped = true;
+    }
     cell.clear();
   };
   for (char ch : text) {
     if (ch == '\r') continue;
     if (ch == '\t') {
       store();
-      ++c;
+      if (c < MaxGridFileCols) ++c;
       pending = true;
     } else if (ch == '\n') {
       store();
       c = col;
-      ++r;
+      if (r < MaxGridFileRows) ++r;
       pending = false;
     } else {
       cell += ch;
@@ -58,6 +63,7 @@ void PasteTextToGrid(std::string_view text, int col, int row, StringGrid& grid) 
   }
   // A last line without a line end (a copied block ends without one) is pasted too.
   if (pending) store();
+  if (capped) ReportGridCapped("Clipboard");
 }
 
 int PasteClipboardToGrid(int col, int row, StringGrid& grid) {

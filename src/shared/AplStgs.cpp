@@ -1,15 +1,8 @@
 #include "shared/AplStgs.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/Services.h"
@@ -35,11 +28,11 @@ std::string SettingsTrim(std::string_view text) {
 // A line that ends a section, for reading and for rewriting alike: trimmed, it begins with "["
 // and holds a "]". The writer indents every line of a section but its header by two blanks, so
 // an indented line counts only when it is a whole "[...]": a note such as "  [1] see below" or
-// a grid row "  \t[2]\t1.5" stays in its section, and so does "[note". A TAB before the "["
-// marks a grid row whose first cells are empty ("\t\t\t\t\t[1]"): never a header.
+// a grid row "  \t[2]\t1.5" stays in its section, and so does "[note". A line holding a TAB is
+// a grid row, never a header: its cells are joined by TABs and a cell may begin like a header
+// ("\t\t\t\t\t[1]", "[Memo] note\t1", "[x]\t\t"), while headers never hold one.
 bool IsSectionHeaderLine(std::string_view line) {
-  const size_t lead = line.find_first_not_of(" \t");
-  if (lead != std::string_view::npos && line.substr(0, lead).find('\t') != std::string_view::npos) return false;
+  if (line.find('\t') != std::string_view::npos) return false;
   std::string t = SettingsTrim(line);
   if (t.size() < 2 || t.front() != '[' || t.find(']', 1) == std::string::npos) return false;
   const bool indented = line.size() >= 2 && line[0] == ' ' && line[1] == ' ';
@@ -86,6 +79,13 @@ std::int64_t FileSize(const fs::path& native) {
   std::error_code ec;
   auto n = fs::file_size(native, ec);
   return ec ? -1 : static_cast<std::int64_t>(n);
+}
+
+// The line opens the section of this header ("[" + name + "]"): trimmed it begins with the
+// header, and it is a line that would end the section before it. A grid row or note whose text
+// begins like a header ("\t[Memo]\t", "  [1] see below") stays a line of its own section.
+bool StartsSection(std::string_view line, std::string_view header) {
+  return IsSectionHeaderLine(line) && SettingsTrim(line).starts_with(header);
 }
 
 // The value of "key=value" when the trimmed line begins with key + "=".
@@ -157,14 +157,7 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
   readFailed_ = false;
 
   std::string bytes;
-  bool ok = false;
-  if (fs::is_regular_file(native, ec)) {
-    std::ifstream in(native, std::ios::binary);
-    if (in) {
-      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      ok = !in.bad();
-    }
-  }
+  const bool ok = platform::ReadWholeFile(path, bytes);
   if (!ok || age == 0) {
     // The next open tries again; until then nothing may be saved over the file.
     cachedFileAge_ = 0;
@@ -176,62 +169,40 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
   return 1;
 }
 
-void SettingsReader::BackupFile(const std::string& path) const {
-  if (NoBackupFlag) return;
-  if (!platform::FileExists(path)) return;
-  platform::CopyFile(path, BackupFileName(path), true);
+bool SettingsReader::BackupFile(const std::string& path) const {
+  if (NoBackupFlag) return true;
+  if (!platform::FileExists(path)) return true;
+  const std::string backup = BackupFileName(path);
+  std::string copyReason, reason;
+  switch (platform::BackUpFile(path, backup, &copyReason, &reason)) {
+    case platform::BackupResult::Copied:
+      if (failedBackup_ == path) failedBackup_.clear();
+      return true;
+    case platform::BackupResult::Linked:
+      // No room for a copy: the old file itself is kept under the backup name.
+      PostLogMessage(LevelError, 241, backup + " can not be saved ! (" + copyReason + "); " + path +
+                                          " is kept under that name");
+      if (failedBackup_ == path) failedBackup_.clear();
+      return true;
+    case platform::BackupResult::Failed:
+      break;
+  }
+  PostLogMessage(LevelError, 241, backup + " can not be saved ! (" + copyReason + "; " + reason + ")");
+  failedBackup_ = path;
+  return false;
 }
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
-  if (path.empty()) return false;
-  std::error_code ec;
-  fs::path target(platform::NativePath(path));
-  if (fs::is_symlink(target, ec)) {
-    fs::path resolved = fs::weakly_canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  struct stat st {};
-  const bool existed = ::stat(target.c_str(), &st) == 0;
-  if (existed && !S_ISREG(st.st_mode)) return false;
-  std::string tmpl = target.string() + ".~tmpXXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  const std::string tmp(name.data());
-
-  mode_t mode;
-  if (existed) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  (void)::fchmod(fd, mode);  // permissions are a courtesy, not a failure
-  bool ok = true;
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  return platform::SaveFileContents(path, bytes);
 }
 
 int SettingsReader::SaveSettingsFile(const std::string& path) {
-  bool refused = readFailed_ && path == cachedFileName_;
-  if (!refused) BackupFile(path);
+  // Never over a file whose read failed (its lines are not in the cache), never over a
+  // read-only file, and never without the old version kept as the backup.
+  bool refused = (readFailed_ && path == cachedFileName_) || platform::IsReadOnlyFile(path);
+  if (!refused && !BackupFile(path)) refused = true;
+  if (failedBackup_ == path) refused = true;  // an earlier BackupFile of this save failed
+  failedBackup_.clear();
   if (refused || !ReplaceFileContents(path, JoinSettingsLines(fileLines_))) {
     PostLogMessage(LevelError, 241, path + " can not be saved !");
     return -1;
@@ -255,7 +226,7 @@ int SettingsReader::SelectSection(const std::string& name) {
   enum { CopyAll, Copying, Searching } state = name == "*" ? CopyAll : name.empty() ? Copying : Searching;
   for (const auto& line : fileLines_) {
     if (state == Copying && IsSectionHeaderLine(line)) return static_cast<int>(sectionLines_.size());
-    if (state == Searching && SettingsTrim(line).starts_with(header)) state = Copying;
+    if (state == Searching && StartsSection(line, header)) state = Copying;
     if (state != Searching) sectionLines_.push_back(line);
   }
   if (state != Searching) return static_cast<int>(sectionLines_.size());
@@ -269,6 +240,20 @@ std::string SettingsReader::GetKeyValue(std::string_view key) const {
   for (const auto& line : sectionLines_)
     if (MatchKey(line, k, &value)) return value;
   return {};
+}
+
+std::unordered_map<std::string, std::string> SettingsReader::SectionKeyValues() const {
+  std::unordered_map<std::string, std::string> values;
+  for (const auto& line : sectionLines_) {
+    std::string t = SettingsTrim(line);
+    const std::size_t eq = t.find('=');
+    if (eq == std::string::npos) continue;
+    // A key is found by its text before the first "=", exactly (GetKeyValue trims the key).
+    std::string key = t.substr(0, eq);
+    if (key.empty() || SettingsTrim(key) != key) continue;
+    values.try_emplace(std::move(key), t.substr(eq + 1));
+  }
+  return values;
 }
 
 void SettingsReader::SetKeyValue(std::string_view key, std::string_view value) {
@@ -297,7 +282,7 @@ SectionRange SettingsReader::FindSectionRange(std::string_view name) const {
   } else {
     const std::string header = "[" + std::string(name) + "]";
     for (int i = 0; i < n; ++i) {
-      if (SettingsTrim(fileLines_[i]).starts_with(header)) {
+      if (StartsSection(fileLines_[i], header)) {
         r.first = i;
         break;
       }

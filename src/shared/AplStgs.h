@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Component.h"
@@ -31,7 +32,7 @@ std::string SettingsTrim(std::string_view text);
 // True for a line that opens a section: trimmed, it begins with "[" and holds a "]" after it.
 // The same test ends a section when it is selected and when it is written back, so a note
 // line such as "[note" stays inside its section.
-// A line with a TAB before its "[" is a grid row, never a header.
+// A line holding a TAB is a grid row, never a header (a cell may begin with "[").
 bool IsSectionHeaderLine(std::string_view line);
 // The lines of a settings document: CR and LF each end a line; empty lines are dropped.
 std::vector<std::string> SplitSettingsLines(std::string_view bytes);
@@ -42,9 +43,11 @@ std::string JoinSettingsLines(const std::vector<std::string>& lines);
 // ".~" replaces an extension shorter than two characters ("x" -> "x.~", "x." -> "x.~").
 std::string BackupFileName(std::string_view path);
 // Writes bytes to a temporary file beside the target and renames it over the target, so the
-// old file stays whole until the new one is complete; keeps the old file's permissions. Through
-// a symbolic link the file it points to is replaced. False (and nothing changed) for an empty
-// path, a target that exists but is no regular file (a folder), or any failure to write.
+// old file stays whole until the new one is complete (platform::SaveFileContents); keeps the
+// old file's permissions and removes what interrupted saves of it left. Through a symbolic
+// link the file it points to is replaced. False (and nothing changed) for an empty path, a
+// target that exists but is no regular file (a folder) or is read-only, or any failure to
+// write.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // The modification stamp used by the cache (nanoseconds since the epoch); 0 when missing.
 std::int64_t FileAge(const std::string& path);
@@ -68,13 +71,22 @@ class SettingsReader {
   int OpenSettingsFile(const std::string& path);
   // Backs the old file up, then writes the lines. 1 written, -1 failed (reported at level 0
   // with ID 241; the lines stay in memory). A file whose read failed is never written over
-  // with the empty cache; ResetSettingsCache starts a file from nothing on purpose.
+  // with the empty cache; ResetSettingsCache starts a file from nothing on purpose. A
+  // read-only file is refused, and so is a file whose old version could not be kept: when
+  // the backup (here, or by a BackupFile called for this save) failed.
   int SaveSettingsFile(const std::string& path);
-  void BackupFile(const std::string& path) const;
+  // Copies an existing file to its backup name (nothing while NoBackupFlag is set). When no
+  // copy can be made (a full disk), the old file itself is kept under the backup name (a hard
+  // link). Both are reported at level 0 with ID 241 and the reason. False when the old version
+  // could not be kept: the next SaveSettingsFile of that path is then refused.
+  bool BackupFile(const std::string& path) const;
 
   // --- sections and keys ---
   int SelectSection(const std::string& name);
   std::string GetKeyValue(std::string_view key) const;
+  // Every key of the section lines with its value, as GetKeyValue finds them (the first line
+  // of a key wins), read in one pass: readers of many keys look them up here.
+  std::unordered_map<std::string, std::string> SectionKeyValues() const;
   void SetKeyValue(std::string_view key, std::string_view value);
   SectionRange FindSectionRange(std::string_view name) const;
   void WriteSection(std::string_view name);
@@ -119,6 +131,8 @@ class SettingsReader {
   // Set when the cached file exists but could not be read: its (empty) cache must never be
   // saved over it. Cleared by a good read, a missing file and ResetSettingsCache.
   bool readFailed_ = false;
+  // The path whose last backup failed (until a backup of it succeeds or a save consumed it).
+  mutable std::string failedBackup_;
 };
 
 // Where the settings files of a program live.

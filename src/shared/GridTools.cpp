@@ -1,8 +1,7 @@
 #include "shared/GridTools.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <climits>
 
 #include "platform/Services.h"
 #include "platform/Spreadsheet.h"
@@ -84,8 +83,9 @@ std::string GridToTableText(const StringGrid& grid) {
 }
 
 int SaveGridText(const StringGrid& grid, const std::string& path) {
-  SettingsStore().BackupFile(path);
-  if (!ReplaceFileContents(path, GridToTableText(grid))) {
+  // A read-only file is not replaced, nor a file whose old version could not be kept.
+  if (platform::IsReadOnlyFile(path) || !SettingsStore().BackupFile(path) ||
+      !ReplaceFileContents(path, GridToTableText(grid))) {
     platform::MessageBox("File can not be saved", "Table",
                          platform::mbOk | platform::mbIconExclamation);
     return -1;
@@ -113,13 +113,39 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
   return lines;
 }
 
+void ReportGridCapped(std::string_view source) {
+  PostLogMessage(LevelError, GridSizeCappedId,
+                 std::string(source) + ": only the first " + std::to_string(MaxGridFileRows) + " rows and " +
+                     std::to_string(MaxGridFileCols) + " columns are read");
+}
+
 int TableTextToGrid(std::string_view bytes, int startCol, StringGrid& grid, bool growCols,
-                    int startRow) {
-  startCol = std::max(startCol, 0);
-  int row = std::max(startRow, 0);
-  for (const std::string& line : SplitTextLines(bytes)) {
+                    int startRow, std::string_view source) {
+  startCol = std::clamp(startCol, 0, MaxGridFileCols);
+  int row = std::clamp(startRow, 0, MaxGridFileRows);
+  bool capped = false;
+  // Line by line, without a list of all lines: the text is read once.
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const std::size_t end = bytes.find_first_of("\r\n", pos);
+    const std::string_view line =
+        bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+    if (end == std::string_view::npos) pos = bytes.size();
+    else pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    if (row >= MaxGridFileRows) {
+      // Empty lines past the cap store nothing; anything else is lost and is told.
+      if (!line.empty()) {
+        capped = true;
+        break;
+      }
+      continue;
+    }
     std::vector<std::string> cells = CutTabLine(line);
     for (std::size_t k = 0; k < cells.size(); ++k) {
+      if (k >= std::size_t(MaxGridFileCols - startCol)) {
+        capped = true;
+        break;
+      }
       const int col = startCol + static_cast<int>(k);
       if (growCols && grid.ColCount() < col + 1) grid.SetColCount(col + 1);
       if (row >= grid.RowCount()) grid.SetRowCount(row + 1);
@@ -127,17 +153,15 @@ int TableTextToGrid(std::string_view bytes, int startCol, StringGrid& grid, bool
     }
     ++row;
   }
+  if (capped) ReportGridCapped(source);
   return row;
 }
 
 int LoadGridText(const std::string& path, int startCol, StringGrid& grid, bool growCols,
                  int startRow) {
-  if (!platform::FileExists(path)) return -1;
-  std::ifstream in(platform::NativePath(path), std::ios::binary);
-  if (!in) return -1;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return -1;
-  return TableTextToGrid(bytes, startCol, grid, growCols, startRow);
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, bytes)) return -1;
+  return TableTextToGrid(bytes, startCol, grid, growCols, startRow, path);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -153,16 +177,23 @@ void TabLineToGridRow(int col, int row, std::string_view line, StringGrid& grid)
   }
 }
 
-void ListToGrid(const std::vector<std::string>& lines, StringGrid& grid, bool growRows,
+bool ListToGrid(const std::vector<std::string>& lines, StringGrid& grid, bool growRows,
                 bool growCols) {
-  if (lines.empty()) return;
-  const int n = static_cast<int>(lines.size());
-  if (growRows && grid.RowCount() < n) grid.SetRowCount(n);
+  if (lines.empty()) return false;
+  bool capped = false;
+  const int n = static_cast<int>(std::min<std::size_t>(lines.size(), std::size_t(MaxGridFileRows)));
+  if (growRows) {
+    if (lines.size() > std::size_t(n)) capped = true;
+    if (grid.RowCount() < n) grid.SetRowCount(n);
+  }
   if (growCols) {
-    const int cols = 1 + static_cast<int>(std::count(lines[0].begin(), lines[0].end(), '\t'));
+    const auto tabs = static_cast<std::size_t>(std::count(lines[0].begin(), lines[0].end(), '\t'));
+    if (tabs >= std::size_t(MaxGridFileCols)) capped = true;
+    const int cols = static_cast<int>(std::min<std::size_t>(tabs + 1, std::size_t(MaxGridFileCols)));
     if (grid.ColCount() < cols) grid.SetColCount(cols);
   }
-  for (int i = 0; i < n; ++i) TabLineToGridRow(0, i, lines[static_cast<std::size_t>(i)], grid);
+  for (int i = 0; i < n && i < grid.RowCount(); ++i) TabLineToGridRow(0, i, lines[static_cast<std::size_t>(i)], grid);
+  return capped;
 }
 
 bool LoadGridFromSection(StringGrid& grid, const std::string& section) {
@@ -182,8 +213,12 @@ bool LoadGridFromSection(StringGrid& grid, const std::string& section) {
   grid.SetColCount(2);
   grid.SetRowCount(2);
   std::vector<std::string> rows;
-  if (lines.size() > 1) rows.assign(lines.begin() + 1, lines.end());
-  ListToGrid(rows, grid, true, true);
+  if (lines.size() > 1) {
+    // One line more than the cap, so that ListToGrid sees the cut.
+    const std::size_t n = std::min<std::size_t>(lines.size() - 1, std::size_t(MaxGridFileRows) + 1);
+    rows.assign(lines.begin() + 1, lines.begin() + 1 + static_cast<std::ptrdiff_t>(n));
+  }
+  if (ListToGrid(rows, grid, true, true)) ReportGridCapped(store.CachedFileName() + " [" + section + "]");
   for (int c = 0; c < static_cast<int>(widths.size()) && c < grid.ColCount(); ++c) {
     grid.SetColWidths(c, widths[static_cast<std::size_t>(c)]);
   }
@@ -505,10 +540,15 @@ std::string GridToolkit::MemoLine(int n) const { return Buffer().Lines()[n]; }
 int GridToolkit::MemoLineCount() const { return Buffer().Lines().Count(); }
 
 void GridToolkit::MemoToGrid(int col, int row, StringGrid& grid) {
-  const int n = MemoLineCount();
+  int n = MemoLineCount();
   if (n == 0) return;
   col = std::max(col, 0);
-  row = std::max(row, 0);
+  row = std::clamp(row, 0, MaxGridFileRows);
+  if (n > MaxGridFileRows - row) {
+    ReportGridCapped("Clipboard");
+    n = MaxGridFileRows - row;
+    if (n == 0) return;
+  }
   if (grid.RowCount() <= n + row) grid.SetRowCount(n + row);
   const std::string first = MemoLine(0);
   const int tabs = static_cast<int>(std::count(first.begin(), first.end(), '\t'));

@@ -23,12 +23,23 @@
 
 namespace quorel {
 
+// The largest grid that a file, a settings section or a paste makes: rows and columns beyond
+// these are not read, and that is reported once at level 0 (GridSizeCappedId) with the file
+// (or "Clipboard") and the cap.
+constexpr int MaxGridFileRows = 65536;
+constexpr int MaxGridFileCols = 1024;
+constexpr int GridSizeCappedId = 1171;
+// Posts the message of a cut grid: source + ": only the first 65536 rows and 1024 columns are
+// read".
+void ReportGridCapped(std::string_view source);
+
 // --- table text files and settings sections ---
 
 // Writes the whole grid as a table text file. An existing file is backed up first (settings
 // store's BackupFile); the text goes to a temporary file beside the target that is then renamed
 // over it, so a failed write leaves the old file whole. 1, or -1 after the message box
-// "File can not be saved" (caption "Table") when the file cannot be written.
+// "File can not be saved" (caption "Table") when the file cannot be written, is read-only, or
+// its old version could not be kept as the backup.
 int SaveGridText(const platform::StringGrid& grid, const std::string& path);
 // The bytes SaveGridText writes.
 std::string GridToTableText(const platform::StringGrid& grid);
@@ -41,9 +52,10 @@ std::string GridToTableText(const platform::StringGrid& grid);
 // Returns the row index after the last line, -1 when the file is missing or cannot be read.
 int LoadGridText(const std::string& path, int startCol, platform::StringGrid& grid,
                  bool growCols, int startRow);
-// The same on bytes already read.
+// The same on bytes already read; source names them in the message of a cut grid. Rows from
+// MaxGridFileRows and columns from MaxGridFileCols on are not read.
 int TableTextToGrid(std::string_view bytes, int startCol, platform::StringGrid& grid,
-                    bool growCols, int startRow);
+                    bool growCols, int startRow, std::string_view source = "Table");
 
 // The lines of a text: CR LF, LF and a lone CR each end a line; a final line end adds no
 // empty line; text after the last line end is the last line.
@@ -53,7 +65,8 @@ std::vector<std::string> SplitTextLines(std::string_view text);
 // (the line after the header becomes row 0): cells from (1, 1) are emptied, the grid shrinks
 // to 2 x 2 and grows to take the lines. The column widths stay. A section that does not exist
 // leaves the grid as it is. The store's section lines are not changed, so loading twice gives
-// the same grid and a later WriteSection writes the section with its header.
+// the same grid and a later WriteSection writes the section with its header. Lines from
+// MaxGridFileRows and columns from MaxGridFileCols on are not read (reported with the file).
 // Returns true when the section was there.
 bool LoadGridFromSection(platform::StringGrid& grid, const std::string& section);
 
@@ -61,8 +74,10 @@ bool LoadGridFromSection(platform::StringGrid& grid, const std::string& section)
 // (codes 0..32); cells beyond the column count are dropped.
 void TabLineToGridRow(int col, int row, std::string_view line, platform::StringGrid& grid);
 // Writes TAB lines into the grid from row 0, column 0; growRows raises the row count to the
-// number of lines, growCols the column count to 1 + the TABs of the first line.
-void ListToGrid(const std::vector<std::string>& lines, platform::StringGrid& grid, bool growRows,
+// number of lines, growCols the column count to 1 + the TABs of the first line, neither beyond
+// the caps (MaxGridFileRows, MaxGridFileCols). True when lines or columns were left out for
+// the caps (the caller names the source in the message: ReportGridCapped).
+bool ListToGrid(const std::vector<std::string>& lines, platform::StringGrid& grid, bool growRows,
                 bool growCols);
 
 // --- structure ---
@@ -172,8 +187,9 @@ class GridToolkit {
   // Line n of the copy buffer; "" beyond the end.
   std::string MemoLine(int n) const;
   int MemoLineCount() const;
-  // Writes the buffer's TAB lines into the grid from (col, row): rows grow to take them; the
-  // rectangle they cover is emptied first.
+  // Writes the buffer's TAB lines into the grid from (col, row): rows grow to take them (up to
+  // MaxGridFileRows rows; the lines beyond are reported and dropped); the rectangle they cover
+  // is emptied first.
   void MemoToGrid(int col, int row, platform::StringGrid& grid);
   // Exchanges the contents of a and b through the spare grid.
   void SwapGrids(platform::StringGrid& a, platform::StringGrid& b);

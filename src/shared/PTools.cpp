@@ -148,7 +148,19 @@ std::string FloatToTextF(long double value, int precision, int digits) {
 }
 
 std::string FloatToShortText(long double value) { return FloatToTextF(value, 8, 6); }
-std::string FloatToFullText(long double value) { return FloatToTextF(value, 15, 0); }
+std::string FloatToFullText(long double value) {
+  // A value that a double holds is written with the fewest digits from 15 on that read back to
+  // it; 17 always do. Other values keep 15 digits.
+  const double d = static_cast<double>(value);
+  if (!std::isfinite(d) || static_cast<long double>(d) != value) return FloatToTextF(value, 15, 0);
+  std::string text;
+  for (int precision = 15; precision <= 17; ++precision) {
+    text = FloatToTextF(d, precision, 0);
+    double back = 0;
+    if (ParseDecimalDouble(text, back) && back == d) break;
+  }
+  return text;
+}
 
 double TextToDouble(std::string_view text) {
   double v = 0;

@@ -15,7 +15,9 @@ namespace quorel {
 // and |value| >= 1e-5, scientific otherwise ("1.5E-7"); trailing zeros dropped.
 std::string FloatToTextF(long double value, int precision, int digits);
 std::string FloatToShortText(long double value);  // precision 8, digits 6
-std::string FloatToFullText(long double value);   // 15 significant digits
+// The shortest of 15, 16 or 17 significant digits that reads back (TextToDouble) to the same
+// double, for every finite double; a value no double holds gets 15.
+std::string FloatToFullText(long double value);
 
 // Text to number. Blanks are trimmed, the first ',' becomes '.', "7." and "" are completed with
 // "0", blanks inside are dropped. "nan", "inf" and values beyond the double range are unreadable.

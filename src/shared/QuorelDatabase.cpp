@@ -12,6 +12,8 @@
 #include <numbers>
 #include <system_error>
 
+#include "platform/System.h"
+#include "platform/Text.h"
 #include "shared/AplMsg.h"
 #include "shared/PTools.h"
 
@@ -384,25 +386,24 @@ int LoadDatabase(std::string_view path) {
   // Stored paths may use either separator.
   std::string file(path);
   std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) {
+  const auto exists = [&ec](const std::string& p) {
+    return !p.empty() && std::filesystem::exists(platform::NativePath(p), ec);
+  };
+  if (!exists(file)) {
     std::string native = NativeSeparators(path);
-    if (native != file && std::filesystem::exists(native, ec)) file = native;
+    if (native != file && exists(native)) file = native;
   }
-  if (!std::filesystem::exists(file, ec)) {
+  if (!exists(file)) {
     DatasetTable.DatabaseLoadState = -1;
     return -1;
   }
   CandidateList.Items.assign(1, 0);
-  if (std::filesystem::is_directory(file, ec)) return -2;
-  std::FILE* f = std::fopen(file.c_str(), "rb");
-  if (!f) return -2;
-
+  // A file that cannot be read to its end loads nothing: half a database is no database.
+  std::string bytes;
+  if (!platform::ReadWholeFile(file, bytes)) return -2;
   std::string pending;
   pending.reserve(512);
-  char buffer[1 << 16];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) FeedText(std::string_view(buffer, n), pending);
-  std::fclose(f);
+  FeedText(bytes, pending);
   FinishLoad(pending);
   return DatasetTable.RowCount;
 }

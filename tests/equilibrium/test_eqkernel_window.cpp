@@ -30,6 +30,10 @@ TEST_F(CriteriaWindow, DefaultsAtCreation) {
   EXPECT_EQ(wnd.UpPhaseCheck->Position(), 1);
   EXPECT_EQ(wnd.Criteria.approximationFactor, 0.987654321L);
   EXPECT_EQ(quorel::EqlKernel, &wnd);
+  // the limit's hint says what the steps of the status text count
+  EXPECT_EQ(wnd.EditILimit->Hint(), quorel::IterationLimitHint);
+  EXPECT_TRUE(wnd.EditILimit->ShowHint());
+  EXPECT_NE(std::string(quorel::IterationLimitHint).find("Newton step"), std::string::npos);
 }
 
 TEST_F(CriteriaWindow, IterationLimitSetsTheAutomaticFactor) {

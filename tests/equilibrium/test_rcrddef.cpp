@@ -6,6 +6,7 @@
 // and out, argon's mole fraction is 2/3 and the system holds 2 mol of the element Ar.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -312,6 +313,56 @@ TEST_F(RecordVariablesTest, TheOlderDefinitionFormIsRead) {
   EXPECT_EQ(Dlg().RecordFieldCount(), 0);
   EXPECT_EQ(Table().RowCount(), 2);
   EXPECT_EQ(Dlg().CBWnd->Items().All(), (std::vector<std::string>{"[-]"}));
+}
+
+// Counts and values of a definition read from a file are bounded by the lines the file holds
+// and by the 256 entries of the address table; no count or value overflows.
+TEST_F(RecordVariablesTest, ADefinitionReadFromAFileIsBoundedByItsLinesAndTheAddressTable) {
+  SettingsReader& store = SettingsStore();
+  const std::string file = (home / "old.eql").string();
+  struct Case {
+    std::string bytes;
+    int rows;        // of the field grid
+    bool reported;   // the count was cut
+  } cases[] = {
+      {"[RecordVariables]\nRC=2147483647", 2, true},  // once an int overflow
+      {"[RecordVariables]\nRC=30000000", 2, true},    // once more than 2 GB
+      {"[RecordVariables]\nRC=-5\nR01=A;S:0;R:0;C:0", 2, false},
+      {"[RecordVariables]\nRC=9\nR01=A;S:0;R:0;C:0\nR02=B;S:0;R:1;C:0", 3, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+    store.ResetSettingsCache();
+    ASSERT_EQ(store.OpenSettingsFile(file), 1);
+    log->sink.Clear();
+    Dlg().LoadRecordDefinition();
+    EXPECT_EQ(Dlg().SGR->RowCount(), c.rows);
+    EXPECT_EQ(log->sink.Has(RecordCountCappedId), c.reported);
+  }
+  EXPECT_EQ(log->sink.messages.back().level, 0);
+  EXPECT_EQ(log->sink.messages.back().text, file + " [RecordVariables] RC=9: 2 record variables are read");
+
+  // The smallest int as a row or slot: written with its digits, so the address never decodes.
+  // Names are trimmed as the cells of the newer form are.
+  store.FileLines() = {"[RecordVariables]", "RC=2", "R01= X\tZ ;S:0;R:-2147483648;C:-1", "R02=Y;S:-2147483648;R:1;C:-2147483648"};
+  store.SelectSection("");
+  Dlg().LoadRecordDefinition();
+  EXPECT_EQ(Dlg().SGR->Cells(RecFieldName, 1), "X Z");
+  EXPECT_EQ(Dlg().SGR->Cells(RecFieldAddress, 1), "0x 02 00 00 80000000");
+  EXPECT_EQ(Dlg().SGR->Cells(RecFieldAddress, 2), "0x 02 -80000000 -7FFFFFFF 01");
+  EXPECT_EQ(Dlg().RecordVariableCount, 0);
+
+  // The newer form: 300 rows give the 256 the address table holds.
+  std::vector<std::string> lines{"[RecordDefinition]", "ID\tVariable\tAdr."};
+  for (int i = 1; i <= 300; ++i) lines.push_back(std::to_string(i) + "\tT\t0x 00 00 00 00");
+  store.FileLines() = lines;
+  store.SelectSection("");
+  log->sink.Clear();
+  Dlg().LoadRecordDefinition();
+  EXPECT_EQ(Dlg().SGR->RowCount(), RecordAddressEntries + 1);
+  EXPECT_EQ(Dlg().RecordVariableCount, MaxRecordVariables);
+  EXPECT_TRUE(log->sink.Has(RecordCountCappedId));
 }
 
 TEST_F(RecordVariablesTest, TheRecordTableButtonOpensTheDialogAndTheWindowsAreInOrder) {

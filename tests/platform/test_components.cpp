@@ -141,6 +141,26 @@ TEST(StringGrid, ShrinkingDropsCellsAndGrowingGivesEmptyOnes) {
     }
 }
 
+// A grid holds a row's cells only up to the last one written, so a large, sparsely filled grid
+// costs little; a cell copied onto a later cell of its own row (which makes the row grow)
+// arrives whole.
+TEST(StringGrid, SparseRowsGrowWhenWrittenAndTakeCellsOfTheirOwnRow) {
+  StringGrid g;
+  g.SetColCount(1000);
+  g.SetRowCount(100000);
+  g.SetCells(999, 99999, "far");
+  EXPECT_EQ(g.Cells(999, 99999), "far");
+  EXPECT_EQ(g.Cells(998, 99999), "");
+  EXPECT_EQ(g.Rows(99999).size(), 1000u);
+  g.SetCells(0, 5, "first");
+  for (int c = 1; c < 1000; ++c) g.SetCells(c, 5, g.Cells(c - 1, 5));
+  EXPECT_EQ(g.Cells(999, 5), "first");
+  g.SetColCount(10);
+  g.SetColCount(1000);
+  EXPECT_EQ(g.Cells(999, 5), "") << "a shrink drops the cells beyond";
+  EXPECT_EQ(g.Cells(9, 5), "first");
+}
+
 TEST(StringGrid, CountsStayAtLeastOneAndFixedCountsStayBelowThem) {
   StringGrid g;
   g.SetRowCount(0);

@@ -630,6 +630,27 @@ TEST(PasteText, CellsLinesAndGrowth) {
   EXPECT_EQ(g.Cells(0, 0), "1");
 }
 
+// A paste stops at the grid caps and says so: a text of empty lines and a line of TABs once
+// made a grid of its line count times its TAB count.
+TEST(PasteText, StopsAtTheCaps) {
+  quorel::ScopedLogRecorder log;
+  std::string text(20000, '\n');
+  text += std::string(20000, '\t') + "x\n";
+  StringGrid g;
+  quorel::PasteTextToGrid(text, 2, 1, g);
+  EXPECT_EQ(g.RowCount(), 20002);
+  EXPECT_EQ(g.ColCount(), quorel::MaxGridFileCols);
+  std::string tall;
+  for (int i = 0; i < 70000; ++i) tall += "r" + std::to_string(i) + "\tv\n";
+  quorel::PasteTextToGrid(tall, 0, 0, g);
+  EXPECT_EQ(g.RowCount(), quorel::MaxGridFileRows);
+  EXPECT_EQ(g.Cells(0, quorel::MaxGridFileRows - 1), "r65535");
+  ASSERT_EQ(log.sink.messages.size(), 2u);
+  EXPECT_EQ(log.sink.messages[0].level, 0);
+  EXPECT_EQ(log.sink.messages[0].id, quorel::GridSizeCappedId);
+  EXPECT_EQ(log.sink.messages[0].text, "Clipboard: only the first 65536 rows and 1024 columns are read");
+}
+
 TEST_F(RecordTable, InsertDataReplacesTheTable) {
   Fill(SGT(), kRecords);
   session.clipboard.SetText("C\tV\r\n1\t2\r\n");

@@ -167,6 +167,23 @@ TEST(AplStgsSections, UnnamedAndWholeFile) {
   EXPECT_EQ(h.FileLines(), (std::vector<std::string>{"[A]", "  x=1"}));
 }
 
+// A grid row or a note that begins like a header neither ends its section nor opens one: the
+// fuzzed system file "[RecordDefinition]" with the row "\t[CalculationVariable]\t" was read
+// back with a second variation section that grew on every save, and a phase row whose
+// substance began with "[Memo]" moved the rows after it into the memo.
+TEST(AplStgsSections, ALineThatEndsNoSectionOpensNone) {
+  SettingsReader s;
+  s.FileLines() = {"[RecordDefinition]", "ID\tVariable\tAdr.", "\t[CalculationVariable]\t", "  [Memo] see below",
+                   "[Memo].\tT(in)", "[Memo]\t\t", "[CalculationVariable]", "  1\t2", "[Memo]", "#note"};
+  EXPECT_EQ(s.SelectSection("RecordDefinition"), 6);
+  EXPECT_EQ(s.SelectSection("CalculationVariable"), 2);
+  EXPECT_EQ(s.SectionLines()[1], "  1\t2");
+  const SectionRange r = s.FindSectionRange("CalculationVariable");
+  EXPECT_EQ(r.first, 6);
+  EXPECT_EQ(r.last, 7);
+  EXPECT_EQ(s.FindSectionRange("Memo").first, 8);
+}
+
 TEST(AplStgsSections, RangeOfASection) {
   SettingsReader s = StoreWith({"[A]", "a", "[B]", "b1", "b2", "[C] more", "c"});
   SectionRange b = s.FindSectionRange("B");

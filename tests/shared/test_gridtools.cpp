@@ -161,6 +161,74 @@ TEST(TableTextFile, LoadAtAnOffset) {
   EXPECT_EQ(grid.Cells(0, 0), "z");
 }
 
+// Grids made from files, sections and pastes stop at 65,536 rows and 1,024 columns, and say
+// so with the source's name. A grid costs what its cells hold: 24 KB of empty lines and one
+// line of TABs once made a grid of 12,000 x 12,000 cells.
+TEST(GridCaps, FilesSectionsAndPastesStopAtTheCapsAndSaySo) {
+  platform::HeadlessSession session;
+  quorel::ScopedLogRecorder log;
+  TempDir dir;
+  const std::string capped = ": only the first 65536 rows and 1024 columns are read";
+  auto lastMessage = [&] { return log.sink.messages.empty() ? std::string() : log.sink.messages.back().text; };
+
+  std::string wide;
+  for (int i = 0; i < 12000; ++i) wide += "\r\n";
+  wide += std::string(12000, '\t') + "x\r\n";
+  ASSERT_GE(wide.size(), 24000u);
+  const std::string widePath = dir / "wide.asc";
+  WriteBytes(widePath, wide);
+  StringGrid grid;
+  EXPECT_EQ(quorel::LoadGridText(widePath, 0, grid, true, 0), 12001);
+  EXPECT_EQ(grid.RowCount(), 12001);
+  EXPECT_EQ(grid.ColCount(), quorel::MaxGridFileCols);
+  EXPECT_EQ(grid.Cells(quorel::MaxGridFileCols - 1, 12000), "");
+  ASSERT_EQ(log.sink.messages.size(), 1u);
+  EXPECT_EQ(log.sink.messages[0].level, 0);
+  EXPECT_EQ(log.sink.messages[0].id, quorel::GridSizeCappedId);
+  EXPECT_EQ(lastMessage(), widePath + capped);
+
+  std::string tall;
+  for (int i = 0; i < 70000; ++i) tall += std::to_string(i) + "\n";
+  const std::string tallPath = dir / "tall.asc";
+  WriteBytes(tallPath, tall);
+  StringGrid rows;
+  EXPECT_EQ(quorel::LoadGridText(tallPath, 0, rows, true, 0), quorel::MaxGridFileRows);
+  EXPECT_EQ(rows.RowCount(), quorel::MaxGridFileRows);
+  EXPECT_EQ(rows.Cells(0, quorel::MaxGridFileRows - 1), "65535");
+  EXPECT_EQ(lastMessage(), tallPath + capped);
+
+  // A settings section of the same shape.
+  quorel::SettingsReader& store = quorel::SettingsStore();
+  store.ResetSettingsCache();
+  const std::string eql = dir / "wide.eql";
+  WriteBytes(eql, "[RecordDefinition]\r\n" + std::string(3000, '\t') + "ID\r\n" + tall);
+  ASSERT_EQ(store.OpenSettingsFile(eql), 1);
+  StringGrid section;
+  ASSERT_TRUE(quorel::LoadGridFromSection(section, "RecordDefinition"));
+  EXPECT_EQ(section.RowCount(), quorel::MaxGridFileRows);
+  EXPECT_EQ(section.ColCount(), quorel::MaxGridFileCols);
+  EXPECT_EQ(section.Cells(0, 1), "0");
+  EXPECT_EQ(lastMessage(), eql + " [RecordDefinition]" + capped);
+
+  // A paste through the copy buffer.
+  session.clipboard.has_text = true;
+  session.clipboard.text = tall;
+  Toolkit t;
+  ASSERT_TRUE(t.kit.PasteClipboardText());
+  StringGrid pasted;
+  t.kit.MemoToGrid(0, 1, pasted);
+  EXPECT_EQ(pasted.RowCount(), quorel::MaxGridFileRows);
+  EXPECT_EQ(pasted.Cells(0, quorel::MaxGridFileRows - 1), "65534");
+  EXPECT_EQ(lastMessage(), "Clipboard" + capped);
+
+  // Within the caps nothing is said.
+  log.sink.Clear();
+  StringGrid small;
+  quorel::TableTextToGrid(std::string(quorel::MaxGridFileCols - 1, '\t') + "last\n", 0, small, true, 0);
+  EXPECT_EQ(small.Cells(quorel::MaxGridFileCols - 1, 0), "last");
+  EXPECT_TRUE(log.sink.messages.empty());
+}
+
 TEST(TableTextFile, MissingFileIsMinusOne) {
   StringGrid grid;
   EXPECT_EQ(quorel::LoadGridText(kFixtures + "no such file.asc", 0, grid, true, 0), -1);

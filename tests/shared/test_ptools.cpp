@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 
 using namespace quorel;
 
@@ -157,10 +158,43 @@ TEST(PToolsWrite, GeneralFormat) {
   EXPECT_EQ(FloatToShortText(-INFINITY), "-INF");
 }
 
-TEST(PToolsWrite, RoundTripOfFullText) {
-  for (double v : {8.3143, 1.0 / 7, -273.15, 6.02214076e23, 1e-23, 101325.0}) {
-    EXPECT_NEAR(TextToDouble(FloatToFullText(v)), v, std::fabs(v) * 1e-14);
+TEST(PToolsWrite, FullTextReadsBackToTheSameDouble) {
+  // The shortest text of 15 to 17 digits that reads back; the largest doubles once came out
+  // as 1.79769313486232E308, which is beyond the double range and read back as 0.
+  const double largest = std::numeric_limits<double>::max();
+  struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {largest, "1.7976931348623157E308"},
+      {-largest, "-1.7976931348623157E308"},
+      {std::nextafter(largest, 0.0), "1.7976931348623155E308"},
+      {std::numeric_limits<double>::min(), "2.2250738585072014E-308"},
+      {std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324"},
+      {0.1, "0.1"},
+      {8.3143, "8.3143"},
+      {1.0 / 3, "0.3333333333333333"},
+      {2.0 / 3, "0.6666666666666666"},
+      {0.1 + 0.2, "0.30000000000000004"},
+      {101325.0, "101325"},
+      {6.02214076e23, "6.02214076E23"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(FloatToFullText(c.value), c.text);
+    EXPECT_EQ(TextToDouble(c.text), c.value);
   }
+  // Doubles of every magnitude, and the neighbours of each.
+  for (int e = -1074; e <= 1023; e += 7) {
+    for (double v : {std::ldexp(1.0, e), std::ldexp(1.0, e) * 1.2345678901234567}) {
+      for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, INFINITY), -v}) {
+        if (!std::isfinite(w)) continue;
+        ASSERT_EQ(TextToDouble(FloatToFullText(w)), w) << FloatToFullText(w);
+      }
+    }
+  }
+  // A value no double holds keeps 15 digits.
+  EXPECT_EQ(FloatToFullText(1.0L / 3), "0.333333333333333");
 }
 
 TEST(PToolsTags, TagValues) {
