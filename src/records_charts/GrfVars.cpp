@@ -578,8 +578,9 @@ void TGrfVarDlg::ReadGraphicDefinition() {
   // The names of the pages and of their rows.
   for (int k = 1; k <= ChartVariablePageCount; ++k) {
     const std::size_t ki = static_cast<std::size_t>(k);
+    // A page without its section has no name (as one written without a name reads back).
     if (store.SelectSection("GB" + std::to_string(k)) <= 0) {
-      SetPageName(k, " ");
+      SetPageName(k, "");
       continue;
     }
     const int oc = std::min(TextToInt(store.GetKeyValue("OC")), ChartRowsPerPage);

@@ -911,7 +911,7 @@ TEST_F(LunettaStartTest, TheChartVariablesReadTheirPagesFromTheUserSettingsFile)
   EXPECT_EQ(v.EditName[1]->Text(), "Heat");
   EXPECT_EQ(v.Grids[1]->Rows(1), (std::vector<std::string>{"1", "Cp", "3"}));
   EXPECT_EQ(v.Grids[2]->Cells(GrfVarColField, 2), "4");
-  EXPECT_EQ(v.EditName[3]->Text(), " ");
+  EXPECT_EQ(v.EditName[3]->Text(), "");
   EXPECT_EQ(GrfWnd->ChartCaption, "Water");
   // A time unit in the file makes no time axis of Lunetta's X.
   EXPECT_FALSE(v.CBxTime->Checked());

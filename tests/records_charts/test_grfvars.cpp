@@ -386,7 +386,7 @@ TEST_F(ChartVariablesTest, TheReaderTakesWhatFitsAndSkipsTheRest) {
   EXPECT_EQ(chart->XVariableText, "t since start");
   EXPECT_EQ(chart->xTime, 60);
   EXPECT_TRUE(vars->CBxTime->Checked());
-  EXPECT_EQ(vars->EditName[2]->Text(), " ");
+  EXPECT_EQ(vars->EditName[2]->Text(), "");
   EXPECT_EQ(vars->TS[2]->Caption(), "Y2");  // a tab without a name shows its axis
 }
 
