@@ -14,11 +14,9 @@
 //   [ActivityCoefficients]   the relations (afc.h)
 //   [Memo]                   the notes, each line after a "#" (so that no line is empty)
 //
-// The chart definition belongs to windows that this program does not have yet: its sections
-// travel through the file unread. The reader keeps their lines as they stand
-// (KeepUnownedSections), the writer puts them back in their place (WriteKeptChart) and Close
-// forgets them; the places marked "chart:"
-// below are where the chart and its variables take part once they exist.
+// The chart definition is written and read by the chart variables (GrfVars.h); while the file
+// is read, the chart takes its look from the file's "[Graphic]" and from the user settings file
+// again afterwards.
 #include <algorithm>
 #include <filesystem>
 
@@ -31,6 +29,8 @@
 #include "equilibrium/afc.h"
 #include "platform/Services.h"
 #include "platform/System.h"
+#include "records_charts/GrfVars.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
@@ -49,8 +49,6 @@ namespace {
 
 const char kSystemFileFilter[] = "Equilibrium Files (*.eql)|*.eql|  All Files (*)|*.*";
 const char kVariationSection[] = "CalculationVariable";
-const char* const kChartSections[] = {"GB1", "GB2", "GB3", "GB4", "GB5", "GB6",
-                                      "GB7", "GB8", "X", "Assign", "Graphic"};
 
 std::string FileNameOf(const std::string& path) {
   const size_t slash = path.find_last_of("/\\");
@@ -72,14 +70,6 @@ void AppendGridRows(std::vector<std::string>& lines, const StringGrid& g) {
     }
     lines.push_back(std::move(line));
   }
-}
-
-// The lines of a section of the open document as they stand, header first; none when absent.
-std::vector<std::string> SectionAsStored(const SettingsReader& store, const std::string& name) {
-  const SectionRange r = store.FindSectionRange(name);
-  if (r.first < 0 || r.last < r.first) return {};
-  const auto& lines = store.FileLines();
-  return {lines.begin() + r.first, lines.begin() + r.last + 1};
 }
 
 // The amount dimension a header names ("in [kg]" 2); later tests override earlier ones, so
@@ -173,8 +163,7 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
   if (RcrdDefDlg) AppendGridRows(lines, *RcrdDefDlg->SGR);
   if (CalcVarDlg) CalcVarDlg->SaveVariationSection(lines);
   else lines.push_back("[" + std::string(kVariationSection) + "]");
-  // chart: StoreGraphicDefinition in place of the kept lines.
-  WriteKeptChart(lines);
+  if (GrfVarDlg) GrfVarDlg->StoreGraphicDefinition();
   // The relations append their own section to the document.
   if (AfcWnd) AfcWnd->SaveActivityCoefficients();
   lines.push_back("[Memo]");
@@ -182,15 +171,12 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
     for (int i = 0; i < AplStgsWnd->Memo1->Lines().Count(); ++i) lines.push_back("#" + AplStgsWnd->Memo1->Lines()[i]);
 
   // A file that could not be written leaves the system as unsaved as it was.
-  // chart: its settings file is the user settings file again after the save (either result).
-  if (store.SaveSettingsFile(path) != 1) return -1;
+  const int saved = store.SaveSettingsFile(path);
+  if (GrfWnd) GrfWnd->SettingsFileName = store.UserSettingsFile;
+  if (saved != 1) return -1;
   ShowSystemPath(path);
   SystemChangedFlag = false;
   return 1;
-}
-
-void TEqlMainWnd::WriteKeptChart(std::vector<std::string>& lines) const {
-  lines.insert(lines.end(), KeptChartLines.begin(), KeptChartLines.end());
 }
 
 void TEqlMainWnd::ShowSystemPath(const std::string& path) {
@@ -203,15 +189,6 @@ void TEqlMainWnd::ShowSystemPath(const std::string& path) {
 
 // ---------------------------------------------------------------------------------------------
 // Reader
-
-void TEqlMainWnd::KeepUnownedSections() {
-  const SettingsReader& store = SettingsStore();
-  KeptChartLines.clear();
-  for (const char* name : kChartSections) {
-    const std::vector<std::string> section = SectionAsStored(store, name);
-    KeptChartLines.insert(KeptChartLines.end(), section.begin(), section.end());
-  }
-}
 
 int TEqlMainWnd::EqlFileReader(const std::string& given) {
   if (ElBalanceDlg && ElBalanceDlg->BalanceOpen) ElBalanceDlg->CloseBalance();
@@ -354,7 +331,7 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
       if (Trim(g.Cells(ColCoefficient, r)) == "-1") g.SetCells(ColCoefficient, r, "(1)");
   }
 
-  // Records, record variables, relations and the sections of windows to come.
+  // Records, record variables, the variation, relations and the chart.
   if (TablOprtWnd) LoadGridFromSection(*TablOprtWnd->SGT, "Records");
   RecordAddressSnapshot.clear();
   if (RcrdDefDlg) {
@@ -362,12 +339,17 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
     for (int r = 1; r < RcrdDefDlg->SGR->RowCount(); ++r)
       RecordAddressSnapshot.push_back(RcrdDefDlg->SGR->Cells(RecFieldAddress, r));
   }
-  if (AfcWnd) AfcWnd->LoadActivityCoefficients();
-  // chart: its settings file := path, ReadGraphicDefinition, the variables' apply step (OK
-  // without a sender), the axis-group colours and LoadGraphicSettings, in place of keeping its
-  // sections.
   if (CalcVarDlg) CalcVarDlg->LoadVariationSection();
-  KeepUnownedSections();
+  if (AfcWnd) AfcWnd->LoadActivityCoefficients();
+  if (GrfWnd) GrfWnd->SettingsFileName = path;
+  if (GrfVarDlg) {
+    GrfVarDlg->ReadGraphicDefinition();
+    GrfVarDlg->ButtonOKClick(nullptr);
+  }
+  if (GrfWnd) {
+    GrfWnd->ApplyGroupBoxColour();
+    GrfWnd->LoadGraphicSettings();
+  }
   UpdateChartFromRecords(0);
 
   // The notes: each line without the "#" the writer put before it (and without the two blanks
@@ -387,7 +369,10 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
   }
 
   ShowSystemPath(path);
-  // chart: its drawing flag is set and it is redrawn.
+  if (GrfWnd) {
+    GrfWnd->CanPaint = true;
+    GrfWnd->MnuUpdateClick(nullptr);
+  }
 
   // Phases the file does not hold are closed; those it opened get their look from the user
   // settings file now that the system file is read.
@@ -401,7 +386,7 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
   const int item = std::max(CbxPV->ItemIndex(), 0);
   PVMode = item < int(PVItemSlots.size()) ? PVItemSlots[item] : 0;
   CbxPVChange();
-  // chart: its settings file is the user settings file again.
+  if (GrfWnd) GrfWnd->SettingsFileName = store.UserSettingsFile;
   ResultsValidFlag = false;
   SystemChangedFlag = false;
   return 1;
@@ -420,8 +405,7 @@ void TEqlMainWnd::MnuCloseClick(Component* sender) {
   }
   if (EqlKernel) EqlKernel->LoadSystem({}, MaxSolverComponents);
   ResultsValidFlag = false;
-  // chart: ResetGraphicVariables.
-  KeptChartLines.clear();
+  if (GrfVarDlg) GrfVarDlg->ResetGraphicVariables();
   if (CalcVarDlg) CalcVarDlg->ClearVariationGrid();
   if (RcrdDefDlg) RcrdDefDlg->ClearRecordDefinition();
   RecordAddressSnapshot.clear();
@@ -528,6 +512,7 @@ void TEqlMainWnd::WatchSystemChanges() {
   if (AfcWnd)
     for (ToolButton* b : {AfcWnd->BtnSelect, AfcWnd->BtnAdd, AfcWnd->BtnReplace, AfcWnd->BtnDelete}) watch(b->OnClick);
   if (AplStgsWnd) watch(AplStgsWnd->Memo1->OnChange);
+  if (GrfVarDlg) watch(GrfVarDlg->ButtonOK->OnClick);
   // Every command of the record table that changes its content or order tells the table hook.
   auto table = std::move(TableChangedHook);
   TableChangedHook = [this, table](int row) {

@@ -14,6 +14,7 @@
 #include "platform/Services.h"
 #include "platform/System.h"
 #include "records_charts/GrfPara.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
 #include "records_charts/SearchDs.h"
 #include "records_charts/TablOprt.h"
@@ -344,9 +345,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuRecords->OnClick = BtnRecords->OnClick;
   MnuSearch->OnClick = BtnSearch->OnClick;
   MnuMemo->OnClick = BtnMemo->OnClick;
-  auto chartVariables = [](Component*) {
-    if (EqlChartHooks.ShowChartVariables) EqlChartHooks.ShowChartVariables();
-  };
+  auto chartVariables = [this](Component*) { BtnGrfVarClick(); };
   BtnGrfVar->OnClick = chartVariables;
   MnuGrfDef->OnClick = chartVariables;
   auto chart = [](Component*) {
@@ -466,12 +465,26 @@ void TEqlMainWnd::StartUp() {
       if (choose) choose(sender);
     };
   }
-  // 3-5. The record table and the chart install their hooks when they exist.
-  // 4. The record table's search button runs the search command.
+  // 3. Every change of the record table feeds the chart; with the chart's auto-size on, its
+  // axes follow the records.
+  TableChangedHook = [this](int row) { UpdateChartFromRecords(row); };
+  AutoSizeChangedHook = [](bool autoSize) {
+    if (autoSize && GrfVarDlg) GrfVarDlg->AutoSizeFromRecordTable();
+  };
+  // 4. The record table's search button runs the search command, the chart's variable items
+  // the chart variables.
   if (TablOprtWnd) {
     TablOprtWnd->BtnSearch->SetVisible(true);
     TablOprtWnd->BtnSearch->OnClick = BtnSearch->OnClick;
   }
+  if (GrfWnd) {
+    for (MenuItem* item : {GrfWnd->MnuVarDef, GrfWnd->PopVarDef}) {
+      item->SetVisible(true);
+      item->OnClick = [this](Component*) { BtnGrfVarClick(); };
+    }
+  }
+  // The chart variables change what a run feeds the chart: not while one runs.
+  if (GrfVarDlg) GuardCommands(*GrfVarDlg);
   // 5. The chart picture's font.
   if (GrfWnd) {
     GrfWnd->ChartFont.Name = "Arial";
@@ -1762,7 +1775,34 @@ void TEqlMainWnd::WritePhaseResults(StringGrid& g) {
 }
 
 void TEqlMainWnd::UpdateChartFromRecords(int row) {
-  if (EqlMainHooks.ChartFromRecords) EqlMainHooks.ChartFromRecords(row);
+  if (!GrfWnd || !TablOprtWnd) return;
+  TGrfWnd& chart = *GrfWnd;
+  const StringGrid& table = *TablOprtWnd->SGT;
+  const SeriesAssignmentTable& a = SeriesAssignment;
+  const int count = std::min(a.count, ChartSeriesCount);
+  auto fed = [&table](int column) { return column >= 0 && column < table.ColCount(); };
+  // One point per record; a record whose X cannot be fed gives none (its values would land on
+  // the point before).
+  auto feed = [&](int r) {
+    if (!fed(a.column[0])) return;
+    for (int e = 0; e <= count; ++e) {
+      const int column = a.column[static_cast<std::size_t>(e)];
+      if (fed(column)) chart.AddChartValue(a.seriesNumber[static_cast<std::size_t>(e)], TextToDouble(table.Cells(column, r)));
+    }
+  };
+  if (row > 0) {
+    feed(table.RowCount() - 1);
+    chart.DrawNewestPoint();
+    return;
+  }
+  chart.ClearChartData();
+  const bool none = table.RowCount() == 2 && Trim(table.Cells(0, 1)).empty();
+  for (int r = 1; r < table.RowCount() && !none; ++r) feed(r);
+  chart.MnuUpdateClick(nullptr);
+}
+
+void TEqlMainWnd::BtnGrfVarClick() {
+  if (EqlChartHooks.ShowChartVariables) EqlChartHooks.ShowChartVariables();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1793,22 +1833,63 @@ OrvantoWindows::OrvantoWindows() {
   Conversion = std::make_unique<TUnitCnvDlg>();
   Search = std::make_unique<TSearchDsDlg>();
   ChartFormat = std::make_unique<TGrfParaDlg>();
+  ChartVariables = std::make_unique<TGrfVarDlg>();
   Variation = std::make_unique<TCalcVarDlg>();
   Compounds = std::make_unique<TCompoundsDlg>();
   Kernel = std::make_unique<TEqlKernel>();
   Chart = std::make_unique<TGrfWnd>();
-  EqlChartHooks.ShowChart = [] {
+  InstallChartHooks();
+}
+
+void InstallChartHooks() {
+  ChartVariableHooks& h = EqlChartHooks;
+  h.ShowChart = [] {
     if (GrfWnd) GrfWnd->ShowInFront();
+  };
+  h.ShowChartVariables = [] {
+    if (!GrfVarDlg) return;
+    GrfVarDlg->Show();
+    GrfVarDlg->BringToFront();
+  };
+  h.FillFieldCombos = [] {
+    if (GrfVarDlg) GrfVarDlg->FillFieldCombos();
+  };
+  h.SetXColumn = [](int column) {
+    if (GrfVarDlg) GrfVarDlg->SetXColumn(column);
+  };
+  h.AssignmentCount = [] { return std::clamp(SeriesAssignment.count, 0, ChartSeriesCount); };
+  h.AssignmentColumn = [](int e) {
+    return e >= 0 && e < ChartColumnCount ? SeriesAssignment.column[static_cast<std::size_t>(e)] : -1;
+  };
+  h.FindXColumn = [] {
+    if (GrfVarDlg) GrfVarDlg->FindXColumn();
+  };
+  h.RenumberSeriesColumn = [](int oldColumn, int newColumn) {
+    if (GrfVarDlg) GrfVarDlg->RenumberSeriesColumn(oldColumn, newColumn);
+  };
+  h.ClearRenumberMarks = [] {
+    if (GrfVarDlg) GrfVarDlg->ClearRenumberMarks();
+  };
+  h.ApplyChartVariables = [] {
+    if (GrfVarDlg) GrfVarDlg->ButtonOKClick(nullptr);
+  };
+  EqlMainHooks.ChartXColumn = [] { return SeriesAssignment.column[0]; };
+  EqlMainHooks.SortRecords = [](int column) {
+    if (TablOprtWnd) SortGridDataUp(*TablOprtWnd->SGT, column);
   };
 }
 
 OrvantoWindows::~OrvantoWindows() {
   SetSelectedElements(nullptr);
-  EqlChartHooks.ShowChart = nullptr;
+  EqlChartHooks = ChartVariableHooks{};
+  EqlMainHooks.ChartXColumn = nullptr;
+  EqlMainHooks.SortRecords = nullptr;
+  AutoSizeChangedHook = nullptr;
   Chart.reset();
   Kernel.reset();
   Compounds.reset();
   Variation.reset();
+  ChartVariables.reset();
   ChartFormat.reset();
   Search.reset();
   Conversion.reset();

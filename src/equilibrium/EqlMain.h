@@ -43,6 +43,7 @@ class TCalcVarDlg;
 class TCompoundsDlg;
 class TTablOprtWnd;
 class TGrfParaDlg;
+class TGrfVarDlg;
 class TGrfWnd;
 
 using Extended = long double;
@@ -111,11 +112,9 @@ struct OrvantoHooks {
   // Record variables: how many are defined, and append one record row for the last result.
   std::function<int()> RecordVariableCount;
   std::function<void()> EvaluateRecordVariables;
-  // The chart's X column of the record table (0 none), the sort of the table by it and the
-  // chart refresh from the record table (row > 0 the newest row, <= 0 all).
+  // The chart's X column of the record table (0 none) and the sort of the table by it.
   std::function<int()> ChartXColumn;
   std::function<void(int column)> SortRecords;
-  std::function<void(int row)> ChartFromRecords;
   // The value of an activity-coefficient relation "[n]" for the x cell text at T [K].
   std::function<bool(const std::string& relation, const std::string& x, double T, double& value)> RelationValue;
 };
@@ -141,8 +140,12 @@ struct ChartVariableHooks {
   std::function<void()> FindXColumn;
   std::function<void(int oldColumn, int newColumn)> RenumberSeriesColumn;
   std::function<void()> ClearRenumberMarks;
+  // The pages applied to the chart at once (their OK without closing the dialog).
+  std::function<void()> ApplyChartVariables;
 };
 extern ChartVariableHooks EqlChartHooks;
+// Fills EqlChartHooks and the chart hooks of EqlMainHooks with the chart and its variables.
+void InstallChartHooks();
 
 class TEqlMainWnd : public platform::Form, public PhaseHost {
  public:
@@ -269,13 +272,10 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   std::vector<std::array<Extended, PhaseSlotCount + 1>> ElementSlotTotals;  // by component, slot
   // The gas slot of each CbxPV item (0 for "P Const.").
   std::vector<int> PVItemSlots{0};
-  // The addresses of the record variables (column 2 of the field grid) as the system was read
-  // or the record dialog accepted: the chart's columns are renumbered against them.
-  std::vector<std::string> RecordAddressSnapshot;
-  // Sections of the system file whose windows this program does not have yet, kept as read
-  // (header line first) and written back in their place: the chart definition. Close forgets
+  // The addresses of the record variables (column 2 of the field grid, field 1 first) as the
+  // system was read or the record dialog opened: the chart's columns are renumbered against
   // them.
-  std::vector<std::string> KeptChartLines;
+  std::vector<std::string> RecordAddressSnapshot;
   bool BreakRequested = false;
 
   // --- start-up, settings, closing ---
@@ -372,7 +372,11 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   bool ReadPhaseIntoSolver(platform::StringGrid& grid);
   void FinishCalculation();
   void WritePhaseResults(platform::StringGrid& grid) override;
+  // The chart fed from the record table: row > 0 the table's last row as a new point, drawn at
+  // once; row <= 0 every record anew, then a full redraw.
   void UpdateChartFromRecords(int row);
+  // "Graphic Variables": shows the chart variables dialog.
+  void BtnGrfVarClick();
 
   // --- PhaseHost ---
   bool ResultsValid() const override { return ResultsValidFlag; }
@@ -391,9 +395,6 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void LockForRun(bool lock);
   // Captions and recent files after a read or write of path.
   void ShowSystemPath(const std::string& path);
-  // The sections of the system file read by windows that are not part of this program yet.
-  void KeepUnownedSections();
-  void WriteKeptChart(std::vector<std::string>& lines) const;
   std::vector<std::uint8_t> ElementSelectionFlags() const;
   SystemConditions CurrentConditions() const;  // mode, T, P and V as the run holds them
   // One solve of the adiabatic search; false (reported with failureId) when it failed.
@@ -432,6 +433,7 @@ struct OrvantoWindows {
   std::unique_ptr<TUnitCnvDlg> Conversion;
   std::unique_ptr<TSearchDsDlg> Search;
   std::unique_ptr<TGrfParaDlg> ChartFormat;
+  std::unique_ptr<TGrfVarDlg> ChartVariables;
   std::unique_ptr<TCalcVarDlg> Variation;
   std::unique_ptr<TCompoundsDlg> Compounds;
   std::unique_ptr<TEqlKernel> Kernel;

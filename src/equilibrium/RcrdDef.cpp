@@ -767,28 +767,38 @@ std::string TRcrdDefDlg::EvaluateEntry(int entry) const {
 void RecordVariablesCommand() {
   if (!RcrdDefDlg || RefuseDuringCalculation("\"Rec. Var.\"")) return;
   RcrdDefDlg->PrepareRecordDialog();
-  // The addresses by field number (entry 0 the header), to follow the fields when they move.
-  const std::vector<std::string> known = RcrdDefDlg->SGR->Cols(RecFieldAddress);
+  // The addresses by field number, to follow the fields when they move.
+  auto addresses = [] {
+    std::vector<std::string> list;
+    for (int r = 1; r < RcrdDefDlg->SGR->RowCount(); ++r) list.push_back(RcrdDefDlg->SGR->Cells(RecFieldAddress, r));
+    return list;
+  };
+  if (EqlMainWnd) EqlMainWnd->RecordAddressSnapshot = addresses();
   RcrdDefDlg->ShowModal();
   if (!RcrdDefDlg || RcrdDefDlg->AcceptState <= 0) return;
   if (EqlMainWnd) EqlMainWnd->SystemChangedFlag = true;
   if (EqlChartHooks.FillFieldCombos) EqlChartHooks.FillFieldCombos();
-  FollowRecordFieldsInChart(known);
+  if (!EqlMainWnd) return;
+  FollowRecordFieldsInChart(EqlMainWnd->RecordAddressSnapshot);
+  EqlMainWnd->RecordAddressSnapshot = addresses();
 }
 
 void FollowRecordFieldsInChart(const std::vector<std::string>& known) {
   const ChartVariableHooks& chart = EqlChartHooks;
   const int count = chart.AssignmentCount ? chart.AssignmentCount() : 0;
-  if (known.size() < 2 || count <= 0 || !RcrdDefDlg || !chart.AssignmentColumn || !chart.RenumberSeriesColumn) return;
+  if (known.empty() || count <= 0 || !RcrdDefDlg || !chart.AssignmentColumn || !chart.RenumberSeriesColumn) return;
   if (chart.FindXColumn) chart.FindXColumn();
-  for (int i = 1; i < int(known.size()); ++i) {
-    const int found = RcrdDefDlg->FindRecordAddress(known[i]);
+  for (int i = 1; i <= int(known.size()); ++i) {
+    const int found = RcrdDefDlg->FindRecordAddress(known[size_t(i - 1)]);
     if (found == i) continue;
     const int target = found > 0 ? found : -1;
     for (int e = 1; e <= count; ++e)
       if (chart.AssignmentColumn(e) == i) chart.RenumberSeriesColumn(i, target);
   }
   if (chart.ClearRenumberMarks) chart.ClearRenumberMarks();
+  // The chart follows at once: left on the old numbers, it would plot the moved fields under
+  // each other's series.
+  if (chart.ApplyChartVariables) chart.ApplyChartVariables();
 }
 
 void InstallRecordVariableHooks() {

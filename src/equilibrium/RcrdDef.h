@@ -146,8 +146,8 @@ void InstallRecordVariableHooks();
 // follows the fields.
 void RecordVariablesCommand();
 // The chart's assignment after the record definition changed: every assigned column whose
-// field (known[i] the address of field i before the change) moved to another row is renumbered
-// to that row, one whose field is gone to -1.
+// field (known[i - 1] the address of field i before the change) moved to another row is
+// renumbered to that row, one whose field is gone to -1; then the chart takes the new numbers.
 void FollowRecordFieldsInChart(const std::vector<std::string>& known);
 
 }  // namespace quorel

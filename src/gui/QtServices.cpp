@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QImage>
 #include <QDateTime>
 #include <QLocale>
 #include <QMessageBox>
@@ -19,6 +20,8 @@
 
 #include "gui/Gui.h"
 #include "gui/ViewBase.h"
+#include "platform/Form.h"
+#include "platform/Picture.h"
 
 namespace gui {
 
@@ -261,6 +264,33 @@ std::string QtApplication::LongTimeText(int hour, int minute, int second) {
 
 std::string QtApplication::ShortDateText(int year, int month, int day) {
   return FromQt(QLocale::system().toString(QDate(year, month, day), QLocale::ShortFormat));
+}
+
+namespace {
+
+// The widget that shows a form's client area: its view's container.
+QWidget* ClientWidgetOf(const Form* form) {
+  ViewBase* v = form ? ViewOf(form) : nullptr;
+  return v ? v->Container() : nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<Picture> QtApplication::GrabClientArea(Form& form) {
+  QWidget* client = ClientWidgetOf(&form);
+  if (!client || !client->isVisible()) return nullptr;
+  QImage image = client->grab().toImage();
+  // One picture pixel per widget pixel, whatever the screen's device pixel ratio.
+  if (image.size() != client->size()) image = image.scaled(client->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  return std::make_shared<Picture>(FromQImage(image.convertToFormat(QImage::Format_RGB32)));
+}
+
+Rect QtApplication::ClientPixelRect(const Component& component) {
+  QWidget* client = ClientWidgetOf(component.ParentForm());
+  QWidget* w = WidgetOf(&component);
+  if (!client || !w || !client->isAncestorOf(w)) return ApplicationService::ClientPixelRect(component);
+  const QPoint at = w->mapTo(client, QPoint(0, 0));
+  return {at.x(), at.y(), at.x() + w->width(), at.y() + w->height()};
 }
 
 void QtApplication::Terminate() {

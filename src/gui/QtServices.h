@@ -52,6 +52,9 @@ class QtApplication : public platform::ApplicationService {
   // The system locale's forms (QLocale).
   std::string LongTimeText(int hour, int minute, int second) override;
   std::string ShortDateText(int year, int month, int day) override;
+  // The form's client widget as shown (below its menu bar), in its widget's pixels.
+  std::shared_ptr<platform::Picture> GrabClientArea(platform::Form& form) override;
+  platform::Rect ClientPixelRect(const platform::Component& component) override;
 
  private:
   std::string title_;

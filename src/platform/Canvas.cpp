@@ -175,7 +175,7 @@ int HintedCellHeight(cairo_t* cr) {
 
 // Selects the canvas font into a context: face, pixel size, monochrome hinted glyphs. A font
 // given by its cell height gets the largest em size whose hinted cell fits that height.
-void SelectFont(cairo_t* cr, const FontInfo& font, int cellHeight) {
+void SelectFont(cairo_t* cr, const FontInfo& font, int cellHeight, int pixelSize) {
   FaceEntry& entry = ResolveFace(font);
   cairo_set_font_face(cr, entry.face);
   SetMonochromeOptions(cr);
@@ -191,6 +191,8 @@ void SelectFont(cairo_t* cr, const FontInfo& font, int cellHeight) {
       it = entry.emForCell.emplace(cellHeight, em).first;
     }
     em = it->second;
+  } else if (pixelSize > 0) {
+    em = pixelSize;
   } else {
     em = std::abs(font.PixelHeight());
   }
@@ -413,7 +415,7 @@ void Canvas::DrawText(int x, int y, const std::string& text, int escapement) {
   const std::string utf8 = Cp1252ToUtf8(text);
   CairoScope scope(*target_);
   cairo_t* cr = scope.get();
-  SelectFont(cr, Font, FontCellHeight);
+  SelectFont(cr, Font, FontCellHeight, FontPixelSize);
   cairo_font_extents_t fe{};
   cairo_font_extents(cr, &fe);
   cairo_text_extents_t te{};
@@ -449,7 +451,7 @@ int Canvas::TextWidth(const std::string& text) {
   if (text.empty()) return 0;
   Picture scratch;
   CairoScope scope(scratch);
-  SelectFont(scope.get(), Font, FontCellHeight);
+  SelectFont(scope.get(), Font, FontCellHeight, FontPixelSize);
   cairo_text_extents_t te{};
   cairo_text_extents(scope.get(), Cp1252ToUtf8(text).c_str(), &te);
   return static_cast<int>(std::lround(te.x_advance));
@@ -458,7 +460,7 @@ int Canvas::TextWidth(const std::string& text) {
 int Canvas::TextHeight(const std::string& /*text*/) {
   Picture scratch;
   CairoScope scope(scratch);
-  SelectFont(scope.get(), Font, FontCellHeight);
+  SelectFont(scope.get(), Font, FontCellHeight, FontPixelSize);
   cairo_font_extents_t fe{};
   cairo_font_extents(scope.get(), &fe);
   return static_cast<int>(std::lround(fe.ascent) + std::lround(fe.descent));

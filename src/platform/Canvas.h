@@ -46,6 +46,9 @@ class Canvas {
   FontInfo Font;
   // When above 0, the font's cell height (ascent + descent) in pixels, in place of Font.Size.
   int FontCellHeight = 0;
+  // When above 0 (and FontCellHeight is not), the font's em size in pixels, in place of
+  // Font.Size: a point size taken at a screen's own scale.
+  int FontPixelSize = 0;
 
   Picture& Target() { return *target_; }
 

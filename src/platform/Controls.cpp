@@ -726,6 +726,7 @@ void UpDown::UserStep(bool up) {
   WriteAssociate();
   NotifyChanged(Property::Position);
   Component::Click();
+  if (OnArrowClick) OnArrowClick(this, up ? UpDownButton::Next : UpDownButton::Prev);
 }
 
 // --- Splitter, PaintBox, ImageBox ---

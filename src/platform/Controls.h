@@ -507,6 +507,10 @@ class PageControl : public Component {
   TabSheet* active_ = nullptr;
 };
 
+// The arrow of an up-down control that was pressed: Next is the upper (or right) one, Prev the
+// lower (or left) one.
+enum class UpDownButton { Next, Prev };
+
 // Up and down arrows beside an edit; the position is written into the associated edit.
 class UpDown : public Component {
  public:
@@ -526,8 +530,11 @@ class UpDown : public Component {
   Component* Associate() const { return associate_; }
   void SetAssociate(Component* edit);  // writes the position into it
   // The user pressed an arrow: the position is first taken from the associate's text when that
-  // is a number, then moves by Increment (clamped, or wrapped), then OnClick.
+  // is a number, then moves by Increment (clamped, or wrapped), then OnClick, then OnArrowClick
+  // with the arrow.
   void UserStep(bool up);
+
+  std::function<void(Component* sender, UpDownButton button)> OnArrowClick;
 
  protected:
   void Forget(const Component* dying) override;

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "platform/Controls.h"
+#include "platform/Form.h"
 #include "platform/Headless.h"
 
 namespace platform {
@@ -19,6 +20,20 @@ std::string ApplicationService::ShortDateText(int year, int month, int day) {
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
   return text;
+}
+
+Rect ApplicationService::ClientPixelRect(const Component& component) {
+  int left = component.Left(), top = component.Top();
+  for (const Component* o = component.Owner(); o && !dynamic_cast<const Form*>(o); o = o->Owner()) {
+    left += o->Left();
+    top += o->Top();
+  }
+  int width = component.Width(), height = component.Height();
+  if (const auto* box = dynamic_cast<const PaintBox*>(&component)) {
+    width = box->PixelWidth();
+    height = box->PixelHeight();
+  }
+  return {left, top, left + width, top + height};
 }
 
 std::vector<int> MsgAnswers(MsgFlags flags) {

@@ -145,6 +145,10 @@ class ApplicationService {
     (void)form;
     return nullptr;
   }
+  // Where a component lies in its form's client area, in the pixels of GrabClientArea. Without
+  // a display: its bounds added up over its owners below the form, the size of a pixel-exact
+  // paint box being its pixels.
+  virtual Rect ClientPixelRect(const Component& component);
   // A time of day in the locale's long time form and a date in its short date form. Without a
   // display the fixed forms "10:37:05" and "2024-03-07".
   virtual std::string LongTimeText(int hour, int minute, int second);

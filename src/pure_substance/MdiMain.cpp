@@ -7,6 +7,7 @@
 #include "pure_substance/SubstMain.h"
 #include "pure_substance/SubstSel.h"
 #include "records_charts/GrfPara.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
@@ -119,6 +120,7 @@ LunettaWindows::LunettaWindows() {
   SubstanceSelection = std::make_unique<TSubstSelDlg>();
   Elements = std::make_unique<TElementsDlg>();
   ChartFormat = std::make_unique<TGrfParaDlg>();
+  ChartVariables = std::make_unique<TGrfVarDlg>();
   Chart = std::make_unique<TGrfWnd>();
   Substance = std::make_unique<TPSubstWnd>();
 }
@@ -126,6 +128,7 @@ LunettaWindows::LunettaWindows() {
 LunettaWindows::~LunettaWindows() {
   Substance.reset();
   Chart.reset();
+  ChartVariables.reset();
   ChartFormat.reset();
   Elements.reset();
   SubstanceSelection.reset();
@@ -191,9 +194,17 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   // for, its definition and look from the user file.
   if (GrfWnd) {
     TGrfWnd& chart = *GrfWnd;
+    chart.ResetChartCurves();
     AutoSizeChangedHook = ChartAutoSizeChanged;
     chart.ChartFont.Name = "Arial";
     chart.ChartFont.Size = 10;
+    if (GrfVarDlg) {
+      // No time axis and no title of its own: the table's columns against T or P.
+      GrfVarDlg->CBxTime->SetChecked(false);
+      GrfVarDlg->CBxTime->SetVisible(false);
+      GrfVarDlg->LabelCaption->SetVisible(false);
+      GrfVarDlg->EditCaption->SetVisible(false);
+    }
     // The source item is one with the chart's source: a click runs the switch.
     chart.MnuGrfSrc->SetChecked(false);
     chart.MnuGrfSrc->OnClick = [&w](platform::Component* s) { w.MnuGrfDefsClick(s); };
@@ -201,8 +212,16 @@ void StartSubstanceWindow(TPSubstWnd& w) {
     chart.PopVarDef->SetEnabled(false);
     for (platform::MenuItem* item : {chart.MnuFollowTime, chart.MnuSep2, chart.MnuSaveNow, chart.MnuSaveByExit})
       item->SetVisible(false);
+    SettingsReader& store = SettingsStore();
     chart.SettingsFileName = userFile;
+    if (GrfVarDlg) GrfVarDlg->SetFieldGrid(w.SGT);
     SetupSubstanceChart(w, true);
+    // The variables' field lists come from the table whether or not the file holds a
+    // definition (a missing file reads as empty).
+    if (GrfVarDlg) {
+      if (store.OpenSettingsFile(userFile) >= 0) GrfVarDlg->ReadGraphicDefinition();
+      else GrfVarDlg->FillFieldCombos();
+    }
     chart.LoadGraphicSettings();
     SetupSubstanceChart(w, false);
     SeriesAssignment.count = 0;

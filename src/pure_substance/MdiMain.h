@@ -24,6 +24,7 @@ class TTDynOprtWnd;
 class TSubstSelDlg;
 class TElementsDlg;
 class TGrfParaDlg;
+class TGrfVarDlg;
 class TGrfWnd;
 
 // Message ID of a ".sub" file named on the command line that cannot be read.
@@ -89,6 +90,7 @@ struct LunettaWindows {
   std::unique_ptr<TSubstSelDlg> SubstanceSelection;
   std::unique_ptr<TElementsDlg> Elements;
   std::unique_ptr<TGrfParaDlg> ChartFormat;
+  std::unique_ptr<TGrfVarDlg> ChartVariables;
   std::unique_ptr<TGrfWnd> Chart;
   std::unique_ptr<TPSubstWnd> Substance;
 

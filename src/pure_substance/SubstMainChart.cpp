@@ -7,6 +7,7 @@
 
 #include "pure_substance/SubstMain.h"
 #include "records_charts/GrfPara.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
 #include "shared/AplStgs.h"
 #include "shared/PTools.h"
@@ -40,14 +41,6 @@ int AxisOfValue(int v) { return v <= ValV ? v + 1 : v - ValHr + 2; }
 bool Celsius(const TPSubstWnd& w) { return w.MnuTempC->Checked(); }
 bool ConstantPressure(const TPSubstWnd& w) { return w.CbxTP->ItemIndex() != 1; }
 
-// Each series' shown flag from its check box (0 without one).
-void StoreCurveStates(TGrfWnd& chart) {
-  for (int n = 1; n <= ChartSeriesCount; ++n) {
-    ChartSeries& s = chart.Series[static_cast<std::size_t>(n)];
-    s.shown = s.checkBox && s.checkBox->Checked() ? 1 : 0;
-  }
-}
-
 void ChartRedraw() {
   if (GrfWnd) GrfWnd->MnuUpdateClick(nullptr);
 }
@@ -77,6 +70,7 @@ void RunFinished(TPSubstWnd& w, const std::string& captionText) {
   if (!GrfWnd) return;
   TGrfWnd& chart = *GrfWnd;
   chart.ChartCaption = captionText;
+  if (GrfVarDlg) GrfVarDlg->EditCaption->SetText(captionText);
   if (!ChartShowsTable()) chart.Axis[0].name = w.CbxTP->Items()[ConstantPressure(w) ? 1 : 0];
   FitSubstanceAxes(w);
   ChartRedraw();
@@ -238,6 +232,7 @@ void LabelSubstanceChart(TPSubstWnd& w) {
   TGrfWnd& chart = *GrfWnd;
   if (ChartShowsTable()) {
     w.MnuGrafVarsClick(nullptr);
+    if (GrfVarDlg) GrfVarDlg->LabelCurvesFromTable();
     return;
   }
   chart.Axis[0].name = w.ColumnHeader(ColVariable);
@@ -264,16 +259,34 @@ void TPSubstWnd::MnuGrfDefsClick(platform::Component* sender) {
   if (table) {
     ResetColumnOrder(SGT);
     SetTableHeaders(*this);
+    if (GrfVarDlg && SeriesAssignment.count > 0) GrfVarDlg->ButtonOKClick(nullptr);
   } else {
     SetupSubstanceChart(*this, false);
     SetTableHeaders(*this);
     RefreshChartFromTable(-1);
   }
-  StoreCurveStates(chart);
+  chart.StoreCurveStates();
   chart.MnuUpdateClick(chart.MnuUpdate);
 }
 
-void TPSubstWnd::MnuGrafVarsClick(platform::Component*) {}
+void TPSubstWnd::MnuGrafVarsClick(platform::Component* sender) {
+  if (!GrfVarDlg) return;
+  TGrfVarDlg& d = *GrfVarDlg;
+  const int x = d.CBX->Items().Empty() ? 1 : d.CBX->ItemIndex();
+  // Column 0 stands for the reciprocal of the running variable while the lists are filled.
+  const std::string header = SGT->Cells(0, 0);
+  SGT->SetCells(0, 0, CbxTP->ItemIndex() == 1 ? "1/P" : "1/T");
+  d.FillFieldCombos();
+  SGT->SetCells(0, 0, header);
+  if (d.CBX->Items().Count() > 1) {
+    d.CBX->SetItemIndex(x >= 0 && x < d.CBX->Items().Count() ? x : 1);
+    d.CBY->SetItemIndex(1);
+  }
+  if (sender) {
+    d.Show();
+    d.BringToFront();
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // The axis fit

@@ -9,6 +9,7 @@
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
@@ -217,6 +218,8 @@ bool WriteSubstanceFile(TPSubstWnd& w, const std::string& path) {
     store.SelectSection("Table");
     store.SetKeyValue("Color", HexColour(w.SGT->Color()));
     store.WriteSection("Table");
+    // The chart definition: the variables' pages, X, the assignment and the chart's look.
+    if (GrfVarDlg) GrfVarDlg->WriteGraphicDefinition(store.FileLines());
   }
   return store.SaveSettingsFile(path) == 1;
 }
@@ -250,6 +253,10 @@ bool ReadSubstanceFile(TPSubstWnd& w, const std::string& path) {
     if ((chartSource == "1" || chartSource == "0") && table != ChartShowsTable()) {
       chart.MnuGrfSrc->SetChecked(table);
       w.MnuGrfDefsClick(nullptr);
+    }
+    if (GrfVarDlg && store.OpenSettingsFile(path) == 1) {
+      GrfVarDlg->ReadGraphicDefinition();
+      if (ChartShowsTable()) GrfVarDlg->ButtonOKClick(nullptr);
     }
     chart.LoadGraphicSettings();
     chart.SettingsFileName = store.UserSettingsFile;

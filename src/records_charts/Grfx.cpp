@@ -240,6 +240,7 @@ TGrfWnd::TGrfWnd(Component* owner) : Form(owner, "GrfWnd") {
   GBox = Make<PaintBox>(FBox, "GBox");
   GBox->SetPixelExact(true);
   ColorDialog1 = Make<ColorDialog>(this, "ColorDialog1");
+  SavePicDlg = Make<SaveDialog>(this, "SavePicDlg");
 
   MainMenu1 = Make<MainMenu>(this, "MainMenu1");
   SetMenu(MainMenu1);
@@ -391,12 +392,37 @@ void TGrfWnd::WireCommands() {
   for (MenuItem* m : {MnuLayToolBar, MnuLayVarBox, MnuLayStBar, PopToolBar, PopVarBox, PopStBar, PopShowMenu})
     m->OnClick = [this](Component* s) { LayoutCheckClick(s); };
   MnuSaveNow->OnClick = [this](Component* s) { MnuSaveNowClick(s); };
-  // Navigation, picture export and the series commands come with the chart's navigation.
-  for (Component* c : std::initializer_list<Component*>{
-           BtnVertZoomIn, BtnVertZoomOut, BtnVertCollaps, BtnVertExpand, BtnMoveUp, BtnMoveDown, BtnCollapsX,
-           BtnExpandX, BtnMoveLeft, BtnMoveRight, MnuFreeSize, MnuCopy, MnuSave, PopCopy, MnuPen, MnuFollowTime,
-           PopFollowTime, PopColor1, PopGrfStyle, PopGrfPen, PopSelectAll, PopDeselectAll})
-    c->SetEnabled(false);
+  // Navigation.
+  BtnVertZoomIn->OnClick = [this](Component* s) { BtnZoomInYClick(s); };
+  BtnVertZoomOut->OnClick = [this](Component* s) { BtnZoomOutYClick(s); };
+  BtnVertCollaps->OnClick = [this](Component* s) { BtnCollapsYClick(s); };
+  BtnVertExpand->OnClick = [this](Component* s) { BtnExpandYClick(s); };
+  BtnMoveUp->OnClick = [this](Component* s) { BtnMoveUpClick(s); };
+  BtnMoveDown->OnClick = [this](Component* s) { BtnMoveDownClick(s); };
+  BtnCollapsX->OnClick = [this](Component* s) { BtnCollapsXClick(s); };
+  BtnExpandX->OnClick = [this](Component* s) { BtnExpandXClick(s); };
+  BtnMoveLeft->OnClick = [this](Component* s) { BtnMoveLeftClick(s); };
+  BtnMoveRight->OnClick = [this](Component* s) { BtnMoveRightClick(s); };
+  GBox->OnMouseMove = [this](Component*, ShiftState shift, int x, int y) { GBoxMouseMove(shift, x, y); };
+  // The series and their popup.
+  PopupVar->OnPopup = [this](Component* s) { PopupVarPopup(s); };
+  for (MenuItem* m : {PopSelectAll, PopDeselectAll}) m->OnClick = [this](Component* s) { PopSelectionAllClick(s); };
+  PopColor1->OnClick = [this](Component* s) { PopColorClick(s); };
+  for (MenuItem* m : {PopGStylePoint, PopGStyleLine}) m->OnClick = [this](Component* s) { PopGStyleClick(s); };
+  for (MenuItem* m : {PopPenThin, PopPenBold}) m->OnClick = [this](Component* s) { PopGrfPenWidth(s); };
+  for (MenuItem* m : {MnuThin, MnuBold}) m->OnClick = [this](Component* s) { MnuThinClick(s); };
+  for (MenuItem* m : {MnuFollowTime, PopFollowTime}) m->OnClick = [this](Component* s) { MnuFollowTimeClick(s); };
+  Splitter1->OnMoved = [this](Component* s) { Splitter1Moved(s); };
+  // The free size and the picture.
+  MnuFreeSize->OnClick = [this](Component* s) { MnuFreeSizeClick(s); };
+  BtnSizeSet->OnClick = [this](Component* s) { SetSizeClick(s); };
+  BtnAutoSize->OnClick = [this](Component* s) { BtnAutoSizeClick(s); };
+  for (UpDown* u : {UpDownHorz, UpDownVert})
+    u->OnArrowClick = [this](Component* s, UpDownButton b) { UpDownVertSizeClick(s, b); };
+  for (Edit* e : {EdtSizeWidth, EdtSizeHeigh})
+    e->OnKeyDown = [this](Component* s, int& key, ShiftState shift) { EdtSizesKeyDown(s, key, shift); };
+  for (MenuItem* m : {MnuCopy, PopCopy}) m->OnClick = [this](Component* s) { MnuCopyClick(s); };
+  MnuSave->OnClick = [this](Component* s) { MnuSaveClick(s); };
 
   FBox->OnPaint = [this](Component*) { FormPaint(); };
   FBox->OnResize = [this](Component*) { FormResize(); };

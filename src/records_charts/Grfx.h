@@ -89,6 +89,12 @@ extern std::function<void(bool autoSize)> AutoSizeChangedHook;
 // The axis of series n: ceil(n / 10) (9 for 81..90, which have none).
 constexpr int SeriesAxis(int n) { return (n + 9) / 10; }
 
+// A chart picture that could not be written ("Save as ..").
+constexpr int ChartPictureNotSavedId = 3307;
+// The free picture size: each side 200 to 1000.
+inline constexpr int ChartMinFreeSize = 200;
+inline constexpr int ChartMaxFreeSize = 1000;
+
 class TGrfWnd : public platform::Form {
  public:
   explicit TGrfWnd(platform::Component* owner = nullptr);
@@ -128,6 +134,7 @@ class TGrfWnd : public platform::Form {
   platform::PaintBox* GBox = nullptr;  // the plot picture, on FBox at the plot offset
   platform::StatusBar* StBar = nullptr;
   platform::ColorDialog* ColorDialog1 = nullptr;
+  platform::SaveDialog* SavePicDlg = nullptr;  // "Save Graphic"
 
   platform::MainMenu* MainMenu1 = nullptr;
   platform::MenuItem* MnuGraphic = nullptr;
@@ -277,6 +284,46 @@ class TGrfWnd : public platform::Form {
   // The programs' "Graphic" commands: restored when minimised, shown in front, painting again.
   void ShowInFront();
 
+  // --- navigation, read-out, series and layout commands, picture (GrfxCommands.cpp) ---
+  // The Y commands act on the axis of the selector, or on every included Y axis for "[all]".
+  void BtnZoomInYClick(platform::Component* sender);
+  void BtnZoomOutYClick(platform::Component* sender);
+  void BtnCollapsYClick(platform::Component* sender);
+  void BtnExpandYClick(platform::Component* sender);
+  void BtnMoveUpClick(platform::Component* sender);
+  void BtnMoveDownClick(platform::Component* sender);
+  void BtnCollapsXClick(platform::Component* sender);
+  void BtnExpandXClick(platform::Component* sender);
+  void BtnMoveLeftClick(platform::Component* sender);
+  void BtnMoveRightClick(platform::Component* sender);
+  // The mouse over the plot (pixels of GBox): X, and Y of the selected axis, in the status bar.
+  void GBoxMouseMove(platform::ShiftState shift, int x, int y);
+  void PopupVarPopup(platform::Component* sender);
+  void PopSelectionAllClick(platform::Component* sender);
+  void PopColorClick(platform::Component* sender);
+  void PopGStyleClick(platform::Component* sender);
+  void PopGrfPenWidth(platform::Component* sender);
+  void MnuThinClick(platform::Component* sender);
+  void MnuFollowTimeClick(platform::Component* sender);
+  void Splitter1Moved(platform::Component* sender);
+  // The free picture size, in the designed units of FBox (its picture has the pixels of the
+  // screen that shows it; the status bar tells the plot's pixels).
+  void MnuFreeSizeClick(platform::Component* sender);
+  void SetSizeClick(platform::Component* sender);
+  void UpDownVertSizeClick(platform::Component* sender, platform::UpDownButton button);
+  void EdtSizesKeyDown(platform::Component* sender, int& key, platform::ShiftState shift);
+  void BtnAutoSizeClick(platform::Component* sender);
+  // The window's client area as shown, with the chart picture and the plot over it at FBox's
+  // place: what Copy and Save take.
+  std::shared_ptr<platform::Picture> ComposedPicture();
+  void MnuCopyClick(platform::Component* sender);
+  void MnuSaveClick(platform::Component* sender);
+  // Lunetta: every scale factor 1, its list hidden; the check marks into the shown flags.
+  void ResetChartCurves();
+  void StoreCurveStates();
+  // Screen pixels per designed unit of the chart picture (1 without a display).
+  double TextScale() const;
+
   // --- drawing ---
   void DrawScales();
   void DrawLinearScale(int k, int i);
@@ -292,8 +339,9 @@ class TGrfWnd : public platform::Form {
   // A circle of the current marker radius at (x, y) on the plot picture.
   void DrawMarker(int k, platform::TColor colour, double y, double x);
   void DrawNewestPoint();
-  // Text in the chart font: unrotated two points smaller, rotated (angle in tenths of a
-  // degree) with the font size as its cell height in pixels and no background.
+  // Text in the chart font, its points taken at the screen's scale (TextScale): unrotated two
+  // points smaller, rotated (angle in tenths of a degree) with a cell height of the font's size
+  // and no background.
   virtual void DrawChartText(int x, int y, platform::Canvas& canvas, const std::string& text, int angle);
   void MnuFSClick(platform::Component* sender);
   void MnuFontSelectClick(platform::Component* sender);
@@ -321,6 +369,13 @@ class TGrfWnd : public platform::Form {
                    platform::Picture& picture);
   void HooksPass();
   void WireCommands();
+  // Runs a Y command on the selected axis or on every included one, then redraws.
+  template <class Command>
+  void ForSelectedYAxes(platform::Component* sender, Command command);
+  // The series box and the group box under the series popup.
+  platform::CheckBox* SeriesBoxUnderPopup() const;
+  platform::GroupBox* GroupUnderPopup() const;
+  std::string FreeSizeText() const;
   bool destroyed_ = false;
 };
 

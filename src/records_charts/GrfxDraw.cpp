@@ -20,6 +20,8 @@ namespace {
 constexpr double kLn10 = 2.302585092994045684;
 constexpr double kIntMax = 2147483647.0;
 constexpr double kIntMin = -2147483648.0;
+// The width of the scale of one Y axis on the chart picture.
+constexpr int kAxisColumn = 16;
 
 // The nearest integer, halves to even (the default rounding mode).
 double Nearest(double v) { return std::nearbyint(v); }
@@ -97,6 +99,7 @@ void TGrfWnd::FormResize() {
     PlotPicture->SetSize(PlotWidth, PlotHeight);
   // GBox lies on FBox: its bounds are FBox's pixels.
   GBox->SetBounds(LeftMargin, TopMargin, PlotWidth, PlotHeight);
+  if (FBox->GetAlign() != Align::Client && PanelSize->Visible()) StBar->SetPanelText(3, FreeSizeText());
   const int r = Width() / 10;
   if (r > 48) {
     const int widths[4] = {2 * r, 3 * r, 2 * r, 3 * r};
@@ -114,26 +117,38 @@ void TGrfWnd::BlitChart() {
 
 void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& text, int angle) {
   if (text.empty()) return;
+  // The chart font's size is in points of a 96-dpi screen: in pixels as the screen that shows
+  // the chart scales its windows.
   const int s = ChartFont.Size;
+  const double pixelsPerPoint = 96.0 / 72.0 * TextScale();
   if (angle == 0) {
-    const int was = canvas.Font.Size;
-    canvas.Font.Size = s - 2;
+    const int was = canvas.FontPixelSize;
+    canvas.FontPixelSize = std::max(1, static_cast<int>(std::lround((s - 2) * pixelsPerPoint)));
     canvas.TextOut(x, y, text);
-    canvas.Font.Size = was;
+    canvas.FontPixelSize = was;
     return;
   }
   const Brush brush = canvas.Brush;
   const FontInfo font = canvas.Font;
-  const int cell = canvas.FontCellHeight;
+  const int cell = canvas.FontCellHeight, pixels = canvas.FontPixelSize;
   canvas.Brush.Style = BrushStyle::Clear;
-  canvas.FontCellHeight = s;
   canvas.Font.Bold = false;
   canvas.Font.Italic = false;
   canvas.Font.Name = ChartFont.Name;
+  // A rotated text stays within the 16 pixels of its axis and, running upwards, within the
+  // picture: where the full size would not, it is drawn smaller, down to a cell of s pixels.
+  canvas.FontCellHeight = 0;
+  for (int em = std::max(1, static_cast<int>(std::lround(s * pixelsPerPoint))); em >= 1; --em) {
+    canvas.FontPixelSize = em;
+    const int height = canvas.TextHeight(text);
+    if (height <= std::max(s, 1)) break;
+    if (height <= kAxisColumn && (angle != 900 || canvas.TextWidth(text) <= y)) break;
+  }
   canvas.TextOutRotated(x, y, text, angle);
   canvas.Brush = brush;
   canvas.Font = font;
   canvas.FontCellHeight = cell;
+  canvas.FontPixelSize = pixels;
 }
 
 void TGrfWnd::DrawScales() {
@@ -141,6 +156,7 @@ void TGrfWnd::DrawScales() {
   Canvas& c = p.GetCanvas();
   c.Font = ChartFont;
   c.FontCellHeight = 0;
+  c.FontPixelSize = 0;
   c.Pen = platform::Pen{GrafFrame, 1, PenStyle::Solid};
   c.Brush = platform::Brush{GrafBG, BrushStyle::Solid};
   // The whole picture, with the frame's left and top lines (its right and bottom ones lie just

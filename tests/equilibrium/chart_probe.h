@@ -1,7 +1,7 @@
-// A stand-in for the chart as the main window reaches it through its hooks: the X column of the
-// record table, the sort of the table by it, and one point per record row (row > 0 adds the
-// table's last row, row <= 0 rebuilds every point). The hooks of the program are put back when
-// the probe goes.
+// A watch on the chart as the main window feeds it: the sorts of the record table by the
+// chart's X column, whether X was set before the first point, and the points of the chart's
+// store as (X, value of series yColumn). The hooks of the program are put back when the probe
+// goes.
 #pragma once
 
 #include <string>
@@ -9,33 +9,21 @@
 #include <vector>
 
 #include "equilibrium/EqlMain.h"
-#include "records_charts/TablOprt.h"
-#include "shared/GridTools.h"
-#include "shared/PTools.h"
+#include "records_charts/Grfx.h"
 
 namespace orvtest {
 
 struct ChartProbe {
   ChartProbe() : savedMain(quorel::EqlMainHooks), savedChart(quorel::EqlChartHooks) {
-    quorel::EqlMainHooks.ChartXColumn = [this] { return xColumn; };
-    quorel::EqlMainHooks.SortRecords = [this](int column) {
+    auto sort = quorel::EqlMainHooks.SortRecords;
+    quorel::EqlMainHooks.SortRecords = [this, sort](int column) {
       ++sorts;
-      quorel::SortGridDataUp(*quorel::TablOprtWnd->SGT, column);
+      if (sort) sort(column);
     };
-    quorel::EqlMainHooks.ChartFromRecords = [this](int row) {
-      const platform::StringGrid& t = *quorel::TablOprtWnd->SGT;
-      if (row > 0) {
-        points.push_back(Point(t, t.RowCount() - 1));
-        return;
-      }
-      ++rebuilds;
-      points.clear();
-      for (int r = 1; r < t.RowCount(); ++r)
-        if (!(r == 1 && t.RowCount() == 2 && quorel::Trim(t.Cells(0, 1)).empty())) points.push_back(Point(t, r));
-    };
-    quorel::EqlChartHooks.SetXColumn = [this](int column) {
-      xColumn = column;
-      xSetBeforePoints = points.empty();
+    auto setX = quorel::EqlChartHooks.SetXColumn;
+    quorel::EqlChartHooks.SetXColumn = [this, setX](int column) {
+      xSetBeforePoints = !quorel::GrfWnd || quorel::GrfWnd->Points.count == 0;
+      if (setX) setX(column);
     };
   }
   ~ChartProbe() {
@@ -45,17 +33,24 @@ struct ChartProbe {
   ChartProbe(const ChartProbe&) = delete;
   ChartProbe& operator=(const ChartProbe&) = delete;
 
-  // (X, first Y) of a record row: X from the X column, Y from column yColumn.
-  std::pair<double, double> Point(const platform::StringGrid& t, int row) const {
-    return {quorel::TextToDouble(t.Cells(xColumn, row)), quorel::TextToDouble(t.Cells(yColumn, row))};
+  // The chart's X column of the record table.
+  int XColumn() const { return quorel::SeriesAssignment.column[0]; }
+  // Makes a record column the chart's X, as "Set as X in Graphics" does.
+  void SetX(int column) const {
+    if (quorel::EqlChartHooks.SetXColumn) quorel::EqlChartHooks.SetXColumn(column);
+  }
+  std::vector<std::pair<double, double>> Points() const {
+    std::vector<std::pair<double, double>> out;
+    if (!quorel::GrfWnd) return out;
+    const quorel::ChartPointStore& p = quorel::GrfWnd->Points;
+    for (int i = 0; i < p.count; ++i)
+      out.emplace_back(p.columns[0][size_t(i)], p.columns[size_t(yColumn)][size_t(i)]);
+    return out;
   }
 
-  int xColumn = 0;
-  int yColumn = 2;
+  int yColumn = 1;
   int sorts = 0;
-  int rebuilds = 0;
   bool xSetBeforePoints = false;
-  std::vector<std::pair<double, double>> points;
   quorel::OrvantoHooks savedMain;
   quorel::ChartVariableHooks savedChart;
 };

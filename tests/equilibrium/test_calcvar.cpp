@@ -411,10 +411,11 @@ TEST_F(VariationTest, WaterGasShiftOverTemperatureAgreesWithTheEquilibriumConsta
   EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
   EXPECT_EQ(session.application.run_state, platform::RunState::Idle);
   // "Set as X in Graphics" made T the X before the first point; the table was sorted once.
-  EXPECT_EQ(chart.xColumn, 1);
+  EXPECT_EQ(chart.XColumn(), 1);
   EXPECT_TRUE(chart.xSetBeforePoints);
   EXPECT_EQ(chart.sorts, 1);
-  EXPECT_EQ(chart.points.size(), 7u);
+  const auto points = chart.Points();
+  EXPECT_EQ(points.size(), 7u);
   EXPECT_EQ(m->StBar->PanelText(0), "7");
   EXPECT_EQ(m->StBar->PanelText(1), "7");
 
@@ -435,7 +436,7 @@ TEST_F(VariationTest, WaterGasShiftOverTemperatureAgreesWithTheEquilibriumConsta
     SCOPED_TRACE("T = " + std::to_string(T));
     const std::vector<double>& row = rows[size_t(i)];
     ASSERT_DOUBLE_EQ(row[0], T);
-    EXPECT_DOUBLE_EQ(chart.points[size_t(i)].first, T);
+    EXPECT_DOUBLE_EQ(points[size_t(i)].first, T);
     const double K = ShiftConstant(T);
     const double x = std::sqrt(K) / (1 + std::sqrt(K));
     EXPECT_NEAR(row[1], x, 1e-4);
@@ -523,7 +524,7 @@ TEST_F(VariationTest, ABreakEndsTheRunAndNothingCanBeClosedUnderIt) {
     SCOPED_TRACE(duringSolve ? "during the solve" : "between two steps");
     RcrdDefDlg->ClearRecordDefinition();
     DefineRecords({{"T", "0x 00 00 00 00"}, {"CO2 (g) | out", "0x 01 01 02 03"}});
-    chart.xColumn = 1;
+    chart.SetX(1);
     chart.sorts = 0;
     int seen = 0;
     bool pressed = false, phaseRefused = false, closeRefused = false;

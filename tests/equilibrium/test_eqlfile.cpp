@@ -16,6 +16,9 @@
 #include "equilibrium/afc.h"
 #include "orvanto_support.h"
 #include "platform/Components.h"
+#include "records_charts/GrfPara.h"
+#include "records_charts/GrfVars.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/Elements.h"
 #include "shared/GridTools.h"
@@ -141,7 +144,34 @@ class EqlFileTest : public OrvantoTest {
                                            item->SubItem(2) + "|" + item->SubItem(3);
     }
     s["memo"] = AplStgsWnd->Memo1->Text();
-    for (const auto& l : m->KeptChartLines) s["chart"] += l + "\n";
+    // The chart definition: the pages, the assignment, the look.
+    TGrfVarDlg& v = *GrfVarDlg;
+    for (int k = 1; k <= ChartVariablePageCount; ++k) {
+      const std::string p = "chart page " + std::to_string(k);
+      s[p] = v.EditName[size_t(k)]->Text();
+      const platform::StringGrid& g = *v.Grids[size_t(k)];
+      for (int r = 1; r < g.RowCount(); ++r)
+        for (int c = 0; c < g.ColCount(); ++c)
+          s[p + " " + std::to_string(c) + "," + std::to_string(r)] = Trim(g.Cells(c, r));
+    }
+    s["chart X"] = std::to_string(v.CBX->ItemIndex()) + "|" + v.EditCaption->Text() + "|" + v.EditXvar->Text();
+    const SeriesAssignmentTable& a = SeriesAssignment;
+    for (int e = 0; e <= a.count; ++e)
+      s["chart entry " + std::to_string(e)] =
+          std::to_string(a.seriesNumber[size_t(e)]) + "=" + std::to_string(a.column[size_t(e)]);
+    TGrfWnd& chart = *GrfWnd;
+    for (int k = 0; k < ChartAxisCount; ++k) {
+      const ChartAxis& x = chart.Axis[size_t(k)];
+      s["chart axis " + std::to_string(k)] = std::to_string(x.include) + std::to_string(x.log) + "|" +
+                                             std::to_string(x.tiles) + "|" + FloatToFullText(x.from) + "|" +
+                                             FloatToFullText(x.to) + "|" + x.name;
+    }
+    for (int n = 1; n <= ChartSeriesCount; ++n)
+      if (chart.Series[size_t(n)].checkBox)
+        s["chart series " + std::to_string(n)] = std::to_string(chart.Series[size_t(n)].shown) + "|" +
+                                                 std::to_string(chart.Series[size_t(n)].colour);
+    s["chart look"] = chart.ChartCaption + "|" + chart.XVariableText + "|" + std::to_string(chart.GrafScale) + "|" +
+                      std::to_string(chart.AutoSize()) + "|" + std::to_string(chart.IsTimeAxis());
     for (int r = 0; r < CalcVarDlg->SGV->RowCount(); ++r)
       for (int c = 0; c < CalcVarDlg->SGV->ColCount(); ++c)
         s["variation " + std::to_string(c) + "," + std::to_string(r)] = CalcVarDlg->SGV->Cells(c, r);
@@ -153,6 +183,53 @@ class EqlFileTest : public OrvantoTest {
     AfcWnd->EditC->UserSetText(c);
     AfcWnd->MnuType[type]->Click();
     AfcWnd->BtnAdd->Click();
+  }
+  // The chart of the golden file, made as a user makes it: the pages in the chart variables,
+  // the ranges in the format dialog, auto-size on with no axis fitted, the colours, the series
+  // shown.
+  void BuildGoldenChart() {
+    TGrfVarDlg& v = *GrfVarDlg;
+    m->MnuGrfDef->Click();
+    v.FillFieldCombos();
+    v.CBX->UserSelect(1);
+    auto page = [&](int k, const char* name, int column) {
+      v.PageControl1->UserSelectPage(v.TS[size_t(k)]);
+      v.EditName[size_t(k)]->UserSetText(name);
+      v.CBY->UserSelect(column);
+      v.ButtonAdd->Click();
+    };
+    page(1, "Amount", 2);
+    page(2, "Mass", 3);
+    v.EditCaption->UserSetText("Calcination");
+    v.EditXvar->UserSetText("T [K]");
+    v.ButtonOK->Click();
+    EXPECT_FALSE(v.Visible());
+    TGrfWnd& chart = *GrfWnd;
+    chart.BtnGraFit->Click();
+    ASSERT_TRUE(chart.AutoSize());
+    TGrfParaDlg& f = *GrfParaDlg;
+    chart.MnuFormatAxis->Click();
+    for (platform::CheckBox* box : {f.Cbas0, f.AutoSizeBox[1], f.AutoSizeBox[2]}) {
+      ASSERT_TRUE(box->Visible());
+      box->SetChecked(false);
+    }
+    const char* ranges[3][3] = {{"1200", "1400", "4"}, {"0", "0.05", "5"}, {"0", "20", "4"}};
+    for (int k = 0; k < 3; ++k) {
+      f.FromEdit[size_t(k)]->UserSetText(ranges[k][0]);
+      f.ToEdit[size_t(k)]->UserSetText(ranges[k][1]);
+      f.TileEdit[size_t(k)]->UserSetText(ranges[k][2]);
+    }
+    f.BtnAccept->Click();
+    session.dialogs.QueueColor(platform::RGB(128, 128, 128));
+    chart.MnuColor[3]->Click();  // "Scale"
+    for (auto [n, colour] : {std::pair{1, platform::clRed}, std::pair{11, platform::clBlue}}) {
+      platform::CheckBox* box = chart.Series[size_t(n)].checkBox;
+      ASSERT_NE(box, nullptr) << n;
+      box->Click();
+      box->ContextPopup(0, 0);
+      session.dialogs.QueueColor(colour);
+      chart.PopColor1->Click();
+    }
   }
   // A grid filled with the TAB rows of a golden section (from the line after "Desc").
   static void FillFromGolden(platform::StringGrid& g, const std::vector<std::string>& section, size_t first) {
@@ -256,9 +333,54 @@ TEST_F(EqlFileTest, TheFullFileReadsEveryValue) {
   ASSERT_EQ(CalcVarDlg->SGV->RowCount(), 2);
   EXPECT_EQ(CalcVarDlg->SGV->Rows(1),
             (std::vector<std::string>{"1", "T", "1200", "100", "1400", "0", "", "0x 00 00 00 00"}));
-  ASSERT_FALSE(m->KeptChartLines.empty());
-  EXPECT_EQ(m->KeptChartLines.front(), "[GB1]");
-  EXPECT_EQ(std::count(m->KeptChartLines.begin(), m->KeptChartLines.end(), "[Graphic]"), 1);
+  // The chart: two pages, X the T column, its look from the file's "[Graphic]"; the records
+  // are its points.
+  TGrfVarDlg& v = *GrfVarDlg;
+  EXPECT_EQ(v.EditName[1]->Text(), "Amount");
+  EXPECT_EQ(v.TS[1]->Caption(), "Amount");
+  EXPECT_EQ(v.Grids[1]->Rows(1), (std::vector<std::string>{"1", "CO2 (g) out", "2"}));
+  EXPECT_EQ(v.EditName[2]->Text(), "Mass");
+  EXPECT_EQ(v.Grids[2]->Rows(1), (std::vector<std::string>{"1", "m [g] Sol.2", "3"}));
+  EXPECT_EQ(v.PageRows(3), 0);
+  EXPECT_EQ(v.CBX->ItemIndex(), 1);
+  EXPECT_EQ(v.CBX->Text(), "T");
+  EXPECT_EQ(v.EditCaption->Text(), "Calcination");
+  EXPECT_EQ(v.EditXvar->Text(), "T [K]");
+  const SeriesAssignmentTable& a = SeriesAssignment;
+  ASSERT_EQ(a.count, 2);
+  EXPECT_EQ(a.column[0], 1);
+  EXPECT_EQ(a.seriesNumber[1], 1);
+  EXPECT_EQ(a.column[1], 2);
+  EXPECT_EQ(a.seriesNumber[2], 11);
+  EXPECT_EQ(a.column[2], 3);
+  TGrfWnd& chart = *GrfWnd;
+  EXPECT_EQ(chart.SettingsFileName, SettingsStore().UserSettingsFile);
+  EXPECT_EQ(chart.ChartCaption, "Calcination");
+  EXPECT_EQ(chart.XVariableText, "T [K]");
+  EXPECT_TRUE(chart.AutoSize());
+  EXPECT_EQ(chart.GrafScale, platform::RGB(128, 128, 128));
+  EXPECT_EQ(chart.Axis[0].name, "T");
+  EXPECT_DOUBLE_EQ(chart.Axis[0].from, 1200);
+  EXPECT_DOUBLE_EQ(chart.Axis[0].to, 1400);
+  EXPECT_EQ(chart.Axis[0].tiles, 4);
+  EXPECT_TRUE(chart.Axis[1].include);
+  EXPECT_EQ(chart.Axis[1].name, "Amount");
+  EXPECT_DOUBLE_EQ(chart.Axis[1].to, 0.05);
+  EXPECT_TRUE(chart.Axis[2].include);
+  EXPECT_EQ(chart.Axis[2].tiles, 4);
+  EXPECT_FALSE(chart.Axis[3].include);
+  EXPECT_TRUE(chart.GbxY[2]->Visible());
+  EXPECT_EQ(chart.GbxY[2]->Caption(), "Mass");
+  EXPECT_EQ(chart.Series[1].shown, 1);
+  EXPECT_EQ(chart.Series[1].colour, platform::clRed);
+  EXPECT_EQ(chart.Series[11].colour, platform::clBlue);
+  EXPECT_EQ(chart.Series[11].checkBox->Caption(), "m [g] Sol.2");
+  ASSERT_EQ(chart.Points.count, 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_DOUBLE_EQ(chart.Points.columns[0][size_t(i)], 1200 + 100 * i);
+    EXPECT_DOUBLE_EQ(chart.Points.columns[11][size_t(i)], (std::array<double, 3>{-1, 12.5, 0})[size_t(i)]);
+  }
+  EXPECT_DOUBLE_EQ(chart.Points.columns[1][0], 0.044);
 
   // The path is the newest recent file.
   EXPECT_EQ(InfoDlg->RecentFilePath(0), path);
@@ -330,9 +452,7 @@ TEST_F(EqlFileTest, ASystemBuiltThroughTheCommandsIsWrittenAsTheGoldenFileAndRea
   AddRelation(6, "2", "0.5", "");
   AplStgsWnd->Memo1->Lines().Assign({"", "[x]", "#y"});
   FillFromGolden(*CalcVarDlg->SGV, GoldenSection(golden, "CalculationVariable"), 1);
-  // The chart pages come from the file until their windows exist.
-  for (const char* name : {"GB1", "GB2", "GB3", "GB4", "GB5", "GB6", "GB7", "GB8", "X", "Assign", "Graphic"})
-    for (const std::string& l : GoldenSection(golden, name)) m->KeptChartLines.push_back(l);
+  BuildGoldenChart();
   EXPECT_TRUE(m->SystemChangedFlag);
 
   const fs::path out = home / "built";
@@ -661,7 +781,12 @@ TEST_F(EqlFileTest, CloseMakesANewSystemAndKeepsThePhaseWindows) {
   EXPECT_EQ(TablOprtWnd->Caption(), "Recorder");
   EXPECT_TRUE(ElementsDlg->SelectedElements.empty());
   EXPECT_EQ(RcrdDefDlg->RecordFieldCount(), 0);
-  EXPECT_TRUE(m->KeptChartLines.empty());
+  // The chart variables start again: no page, no assignment, no point.
+  EXPECT_EQ(GrfVarDlg->PageRows(1), 0);
+  EXPECT_EQ(GrfVarDlg->EditName[1]->Text(), "");
+  EXPECT_EQ(SeriesAssignment.count, 0);
+  EXPECT_EQ(GrfWnd->Points.count, 0);
+  EXPECT_EQ(GrfWnd->Caption(), "Graphic");
   EXPECT_EQ(CalcVarDlg->SGV->RowCount(), 2);
   EXPECT_EQ(Trim(CalcVarDlg->SGV->Cells(2, 1)), "");
   for (int s : {1, 2, 3, 7}) {

@@ -1,10 +1,14 @@
 // The chart in real Qt windows (QT_QPA_PLATFORM=offscreen): a pixel-exact paint box shows its
 // picture one to one at the real size of its widget; Orvanto's chart window, shown by its
 // "Graphic" button, draws two fed series and shows on screen exactly the pictures it drew;
-// Lunetta shows its chart from Window>Graphic. Both windows are saved as pictures.
+// three calculations through "Calculation" are plotted in the shown chart, and "Save as .."
+// writes bitmap and JPEG files of what it shows; Lunetta shows its chart from Window>Graphic,
+// with no time axis among its chart variables. The windows are saved as pictures.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
@@ -20,15 +24,20 @@
 #include <unistd.h>
 
 #include "equilibrium/EqlMain.h"
+#include "equilibrium/Phase.h"
+#include "equilibrium/RcrdDef.h"
 #include "gui/Gui.h"
 #include "gui/QtServices.h"
 #include "gui/ViewBase.h"
 #include "platform/Components.h"
+#include "platform/ImageFiles.h"
 #include "platform/Picture.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
 #include "records_charts/GrfPara.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
+#include "records_charts/TablOprt.h"
 #include "shared/AplStgs.h"
 #include "shared/PTools.h"
 #include "shared/Periodica.h"
@@ -252,6 +261,146 @@ TEST_F(ChartGuiTest, OrvantoDrawsTwoFedSeries) {
   gui::UnbindAll();
 }
 
+// The save dialog, as a user answers it: the file name and the type.
+void AnswerSaveDialog(const std::string& path, int filter) {
+  QTimer::singleShot(0, [path, filter] {
+    auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->windowTitle(), QString("Save Graphic"));
+    ASSERT_GE(d->nameFilters().size(), filter);
+    d->selectNameFilter(d->nameFilters()[filter - 1]);
+    d->selectFile(QString::fromStdString(path));
+    static_cast<QDialog*>(d)->accept();
+  });
+}
+
+// The part of a picture at (x, y) of the size of another.
+platform::Picture Part(const platform::Picture& p, int x, int y, int w, int h) {
+  platform::Picture part(w, h);
+  part.GetCanvas().CopyRect({0, 0, w, h}, p, {x, y, x + w, y + h});
+  return part;
+}
+
+TEST_F(ChartGuiTest, OrvantoPlotsThreeCalculationsAndSavesThePicture) {
+  qputenv("QUOREL_PLAIN_DIALOGS", "1");
+  OrvantoWindows windows;
+  TEqlMainWnd& m = *windows.Main;
+  m.StartUp();
+  m.MnuSaveByExit->SetChecked(false);
+  m.SetWindowState(platform::WindowState::Normal);
+  m.SetBounds(0, 0, 1200, 760);
+  gui::Show(&m);
+  Settle();
+  windows.Kernel->PumpIntervalMicroseconds = 0;
+  // CH4 + 2 O2 and its products in Gas1.
+  platform::StringGrid& gas = *PhaseSlotTable[1].Grid;
+  const char* species[] = {"CH4", "O2", "CO2", "H2O", "CO", "H2", "OH", "H", "O"};
+  gas.SetRowCount(10);
+  for (int r = 1; r <= 9; ++r) {
+    gas.SetCells(ColKey, r, std::string(species[r - 1]) + " (g)");
+    gas.SetCells(ColIn, r, r == 1 ? "1" : r == 2 ? "2" : "");
+  }
+  // Record variables T (in K) and CO2 out of Gas1.
+  m.MnuTempK->Click();
+  QMetaObject::invokeMethod(
+      qApp,
+      [] {
+        TRcrdDefDlg& d = *RcrdDefDlg;
+        d.CBState->UserSelect(0);
+        d.ButtonAdd0->UserClick();
+        d.CBRow->UserSelect(3);
+        d.CBCol->UserSelect(ColOut - 1);
+        d.ButtonAdd1->UserClick();
+        d.ButtonAccept->UserClick();
+      },
+      Qt::QueuedConnection);
+  ASSERT_TRUE(m.BtnRecordVar->UserClick());
+  ASSERT_EQ(RcrdDefDlg->RecordVariableCount, 2);
+  // The chart variables: X the T column, CO2 on Y1.
+  ASSERT_TRUE(m.BtnGrfVar->UserClick());
+  Settle();
+  TGrfVarDlg& v = *windows.ChartVariables;
+  ASSERT_TRUE(gui::WidgetOf(&v) && gui::WidgetOf(&v)->isVisible());
+  v.CBX->UserSelect(1);
+  v.CBY->UserSelect(2);
+  v.EditName[1]->UserSetText("CO2 [mol]");
+  ASSERT_TRUE(v.ButtonAdd->UserClick());
+  v.EditCaption->UserSetText("CH4 + 2 O2, 1 bar");
+  Settle();
+  ASSERT_TRUE(gui::GrabToPng(&v, QUOREL_BUILD_DIR "/orvanto_chart_variables.png"));
+  ASSERT_TRUE(v.ButtonOK->UserClick());
+  Settle();
+  // The chart shown, its axes set in the format dialog, the series ticked.
+  TGrfWnd& chart = *windows.Chart;
+  ASSERT_TRUE(m.BtnGraphic->UserClick());
+  chart.SetBounds(10, 10, 720, 520);
+  Settle();
+  ASSERT_TRUE(chart.Series[1].checkBox->UserClick());
+  TGrfParaDlg& f = *windows.ChartFormat;
+  chart.FormatAxisClick(chart.MnuFormatAxis);
+  const char* ranges[2][3] = {{"1500", "3500", "4"}, {"0", "1", "5"}};
+  for (int k = 0; k < 2; ++k) {
+    f.FromEdit[size_t(k)]->UserSetText(ranges[k][0]);
+    f.ToEdit[size_t(k)]->UserSetText(ranges[k][1]);
+    f.TileEdit[size_t(k)]->UserSetText(ranges[k][2]);
+  }
+  ASSERT_TRUE(f.BtnAccept->UserClick());
+  f.Hide();
+  for (const char* t : {"3000", "2000", "2500"}) {
+    SCOPED_TRACE(t);
+    m.EditTsys->UserSetText(t);
+    ASSERT_TRUE(m.BtnCalc->UserClick());
+    Settle();
+    ASSERT_TRUE(m.ResultsValidFlag);
+    const platform::StringGrid& records = *TablOprtWnd->SGT;
+    ASSERT_EQ(chart.Points.count, records.RowCount() - 1);
+    for (int i = 0; i < chart.Points.count; ++i) {
+      EXPECT_DOUBLE_EQ(chart.Points.columns[0][size_t(i)], TextToDouble(records.Cells(1, i + 1)));
+      EXPECT_DOUBLE_EQ(chart.Points.columns[1][size_t(i)], TextToDouble(records.Cells(2, i + 1)));
+    }
+  }
+  EXPECT_EQ(chart.Points.count, 3);
+  EXPECT_DOUBLE_EQ(chart.Points.columns[0][0], 2000);
+  EXPECT_DOUBLE_EQ(chart.Points.columns[0][2], 3000);
+  chart.BringToFront();
+  Settle();
+  ExpectShownAsDrawn(chart);
+
+  // "Save as ..": a bitmap of exactly what the window shows, a JPEG close to it.
+  const fs::path bmp = home_ / "run.bmp", jpeg = home_ / "run";
+  AnswerSaveDialog(bmp.string(), 2);
+  chart.MnuSave->Click();
+  AnswerSaveDialog(jpeg.string(), 1);
+  chart.MnuSave->Click();
+  ASSERT_TRUE(fs::exists(bmp));
+  ASSERT_TRUE(fs::exists(home_ / "run.jpg"));
+  platform::Picture saved, decoded;
+  ASSERT_TRUE(platform::LoadBmp(bmp.string(), saved));
+  ASSERT_TRUE(platform::LoadJpeg((home_ / "run.jpg").string(), decoded));
+  QWidget* client = gui::WidgetOf(chart.FBox)->parentWidget();
+  ASSERT_NE(client, nullptr);
+  EXPECT_EQ(saved.Width(), decoded.Width());
+  EXPECT_EQ(saved.Height(), decoded.Height());
+  const platform::Rect at = platform::Application().ClientPixelRect(*chart.FBox);
+  const QPoint shown = gui::WidgetOf(chart.FBox)->mapTo(gui::WidgetOf(&chart), QPoint(0, 0));
+  EXPECT_GE(shown.y(), at.Top);  // below the menu bar, which the client area leaves out
+  const int px = at.Left + chart.LeftMargin, py = at.Top + TGrfWnd::TopMargin;
+  const platform::Picture plot = gui::FromQImage(gui::WidgetOf(chart.GBox)->grab().toImage());
+  EXPECT_TRUE(Part(saved, px, py, plot.Width(), plot.Height()).SamePixels(plot));
+  EXPECT_TRUE(Part(saved, px, py, plot.Width(), plot.Height()).SamePixels(*chart.PlotPicture));
+  double difference = 0;
+  const platform::Picture jpegPlot = Part(decoded, px, py, plot.Width(), plot.Height());
+  for (int y = 0; y < plot.Height(); ++y)
+    for (int x = 0; x < plot.Width(); ++x)
+      for (int shift : {0, 8, 16})
+        difference += std::abs(int((jpegPlot.Pixel(x, y) >> shift) & 0xFF) - int((plot.Pixel(x, y) >> shift) & 0xFF));
+  difference /= 3.0 * plot.Width() * plot.Height();
+  EXPECT_LT(difference, 2.0);
+  SaveChartWindow(chart, "orvanto_chart_run.png");
+  gui::UnbindAll();
+  qunsetenv("QUOREL_PLAIN_DIALOGS");
+}
+
 // Qt's services with the command line of a program started by an outside launcher.
 class LaunchedApplication : public gui::QtApplication {
  public:
@@ -305,6 +454,16 @@ TEST_F(ChartGuiTest, LunettaShowsItsChartFromTheWindowMenu) {
   Settle();
   ExpectShownAsDrawn(chart);
   SaveChartWindow(chart, "lunetta_chart.png");
+  // Lunetta's chart variables have no time box.
+  ASSERT_NE(GrfVarDlg, nullptr);
+  GrfVarDlg->Show();
+  Settle();
+  QWidget* time = gui::WidgetOf(GrfVarDlg->CBxTime);
+  ASSERT_NE(time, nullptr);
+  EXPECT_FALSE(time->isVisible());
+  EXPECT_TRUE(gui::WidgetOf(GrfVarDlg->CBX)->isVisible());
+  EXPECT_FALSE(gui::WidgetOf(GrfVarDlg->EditCaption)->isVisible());
+  GrfVarDlg->Hide();
   gui::UnbindAll();
 }
 

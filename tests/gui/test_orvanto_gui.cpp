@@ -347,8 +347,8 @@ TEST(OrvantoGuiTest, TemperatureSweepThroughTheVariationDialog) {
       temperatures.push_back(TextToDouble(t.Cells(1, r)));
       co2.push_back(TextToDouble(t.Cells(4, r)));
     }
-    points = chart.points.size();
-    xColumn = chart.xColumn;
+    points = chart.Points().size();
+    xColumn = chart.XColumn();
     EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
     EXPECT_TRUE(m.ResultsValidFlag);
 

@@ -1051,6 +1051,16 @@ TEST(Controls, UpDownWritesItsEditAndReadsItBack) {
   edit->SetText("junk");
   ud->UserStep(false);
   EXPECT_EQ(ud->Position(), 4);
+  // The handler learns which arrow was pressed, at the ends of the range too.
+  std::vector<UpDownButton> pressed;
+  ud->OnArrowClick = [&](Component* sender, UpDownButton b) {
+    EXPECT_EQ(sender, ud);
+    pressed.push_back(b);
+  };
+  ud->UserStep(true);
+  ud->UserStep(true);
+  ud->UserStep(false);
+  EXPECT_EQ(pressed, (std::vector<UpDownButton>{UpDownButton::Next, UpDownButton::Next, UpDownButton::Prev}));
 }
 
 TEST(Controls, ScrollAndTrackBarsClampTheirPositionAndReportOnlyTheUsersChanges) {

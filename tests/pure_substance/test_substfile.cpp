@@ -15,6 +15,7 @@
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplMsg.h"
@@ -195,6 +196,13 @@ TEST_F(SubstFileTest, SaveAndOpenKeepEverySettingInBothModes) {
     EXPECT_EQ((std::vector<std::string>(table.begin() + 11, table.end())),
               (std::vector<std::string>{"RH", "FontName", "FontSize", "FontColor", "FontStyle", "Color"}));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "  Color=0x00C8F0FA"), lines.end());
+    // The chart definition follows the table.
+    std::vector<std::string> sections;
+    for (const std::string& line : lines)
+      if (IsSectionHeaderLine(line)) sections.push_back(line);
+    EXPECT_EQ(sections, (std::vector<std::string>{"[Information]", "[System]", "[TableWnd]", "[SubstanceHistory]",
+                                                  "[Table]", "[GB1]", "[GB2]", "[GB3]", "[GB4]", "[GB5]", "[GB6]",
+                                                  "[GB7]", "[GB8]", "[X]", "[Assign]", "[Graphic]"}));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "  Mass=g"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "  Extrapolation=0"), lines.end());
 
@@ -228,6 +236,74 @@ TEST_F(SubstFileTest, TheUserSettingsFileKeepsTheSetUpAcrossARestart) {
   fs::remove(user);
   Frame().MnuSaveNow->Click();
   EXPECT_TRUE(platform::FileExists(user));
+}
+
+TEST_F(SubstFileTest, TheChartKeepsItsLookAcrossARestart) {
+  TGrfWnd& chart = *GrfWnd;
+  for (int n : {2, 12}) chart.Series[static_cast<std::size_t>(n)].checkBox->UserClick();
+  chart.Axis[0].from = 20;
+  chart.Axis[0].to = 420;
+  chart.GrafFG = platform::RGB(240, 250, 255);
+  Frame().MnuSaveByExit->Click();
+  EXPECT_TRUE(Frame().Close());
+  Restart();
+  TGrfWnd& again = *GrfWnd;
+  EXPECT_EQ(again.Axis[0].from, 20);
+  EXPECT_EQ(again.Axis[0].to, 420);
+  EXPECT_EQ(again.GrafFG, platform::RGB(240, 250, 255));
+  for (int n = 1; n <= 24; ++n) {
+    const ChartSeries& s = again.Series[static_cast<std::size_t>(n)];
+    if (!s.checkBox) continue;
+    EXPECT_EQ(s.checkBox->Checked(), n == 2 || n == 12) << n;
+    EXPECT_EQ(s.shown != 0, n == 2 || n == 12) << n;
+  }
+  EXPECT_FALSE(ChartShowsTable());
+}
+
+TEST_F(SubstFileTest, AFileOnTableDataFeedsTheTableColumnsToTheChart) {
+  struct Case {
+    const char* x;  // record column of X
+    const char* why;
+  };
+  for (const Case& c : {Case{"1", "Cp against T"}, Case{"0", "Cp against 1/T in K"}}) {
+    SCOPED_TRACE(c.why);
+    Restart();
+    const std::string path = Write(
+        "table.sub", std::string("[TableWnd]\r\nConstIdx=0\r\nTemp=C\r\nExtrapolation=1\r\nCbxTP=P [bar]\r\n"
+                                 "LSubstance=H2O(u)\r\nETP=1\r\nV1=0\r\ndV=25\r\nV2=500\r\nGrfSrc=1\r\n"
+                                 "[GB1]\r\nAlias=Cp\r\nOC=1\r\nY1=Cp\r\n[X]\r\nAlias=T\r\n[Assign]\r\n00=") +
+                     c.x + "\r\n01=2\r\n[Graphic]\r\nCaption=water\r\nsv01=1\r\n");
+    Open(path);
+    ASSERT_TRUE(ChartShowsTable());
+    EXPECT_TRUE(GrfWnd->MnuVarDef->Enabled());
+    EXPECT_EQ(SeriesAssignment.count, 1);
+    EXPECT_EQ(SeriesAssignment.column[0], TextToInt(c.x));
+    EXPECT_EQ(SeriesAssignment.column[1], 2);
+    EXPECT_EQ(SeriesAssignment.seriesNumber[1], 1);
+    EXPECT_EQ(GrfWnd->ChartCaption, "water");
+    EXPECT_EQ(GrfWnd->SettingsFileName, SettingsStore().UserSettingsFile);
+    // With the headers set again (as every unit switch does), the variables' X list names
+    // column 0 after the running variable's reciprocal and the series after its column.
+    SetTableHeaders(W());
+    ASSERT_GT(GrfVarDlg->CBX->Items().Count(), 2);
+    EXPECT_EQ(GrfVarDlg->CBX->Items()[0], "1/T");
+    EXPECT_EQ(W().SGT->Cells(0, 0), "Phase");
+
+    W().ButtonUpdate->Click();
+    ASSERT_EQ(W().ErrorState, 0);
+    std::vector<int> rows;
+    for (int r = 1; r < W().SGT->RowCount(); ++r)
+      if (W().TableCell(ColPhase, r) != "change") rows.push_back(r);
+    ASSERT_LT(rows.size(), std::size_t(W().SGT->RowCount() - 1));
+    ASSERT_EQ(GrfWnd->Points.count, int(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const double T = TextToDouble(W().TableCell(ColVariable, rows[i]));
+      EXPECT_DOUBLE_EQ(GrfWnd->Points.columns[0][i], std::string(c.x) == "1" ? T : 1 / (T + 273.15));
+      EXPECT_EQ(GrfWnd->Points.columns[1][i], TextToDouble(W().TableCell(ColCp, rows[i])));
+    }
+    EXPECT_EQ(GrfWnd->Series[1].checkBox->Caption(), W().ColumnHeader(ColCp));
+    EXPECT_TRUE(GrfWnd->Series[1].shown);
+  }
 }
 
 TEST_F(SubstFileTest, OpeningEmptiesTheTableOfTheSubstanceBefore) {

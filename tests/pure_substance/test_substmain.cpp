@@ -16,6 +16,7 @@
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstSel.h"
 #include "records_charts/GrfPara.h"
+#include "records_charts/GrfVars.h"
 #include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/AplStgs.h"
@@ -753,7 +754,8 @@ TEST_F(LunettaStartTest, WindowsAreMadeInTheStartUpOrder) {
   const std::vector<platform::Form*> expected = {
       windows->Frame.get(),    windows->Settings.get(), windows->Messages.get(), windows->Conversion.get(),
       windows->About.get(),    windows->Records.get(),   windows->Behaviour.get(), windows->SubstanceSelection.get(),
-      windows->Elements.get(), windows->ChartFormat.get(), windows->Chart.get(), windows->Substance.get()};
+      windows->Elements.get(), windows->ChartFormat.get(), windows->ChartVariables.get(), windows->Chart.get(),
+      windows->Substance.get()};
   EXPECT_EQ(platform::Screen::Forms(), expected);
   EXPECT_EQ(platform::Screen::MainForm(), windows->Frame.get());
   EXPECT_EQ(session.application.title, "Quorel Pure Substance");
@@ -880,6 +882,46 @@ TEST_F(LunettaStartTest, SubstanceFileArgument) {
       EXPECT_EQ(read[1], c.argument);
     }
   }
+}
+
+// The chart variables in Lunetta: fields from the substance table, no time axis and no title
+// of their own, the pages of the user settings file read, nothing fed until the chart is set
+// up for the table; no scale factors and no style commands.
+TEST_F(LunettaStartTest, TheChartVariablesReadTheirPagesFromTheUserSettingsFile) {
+  const std::string user = SettingsStore().UserSettingsFile;
+  ASSERT_FALSE(user.empty());
+  fs::create_directories(fs::path(user).parent_path());
+  std::ofstream(user, std::ios::binary) << "[GB1]\r\n  Alias=Heat\r\n  OC=1\r\n  Y1=Cp\r\n"
+                                           "[X]\r\n  Alias=T\r\n  xTime=60\r\n"
+                                           "[Assign]\r\n  Style=1\r\n  00=1\r\n  01=3\r\n  12=4\r\n"
+                                           "[Graphic]\r\n  Caption=Water\r\n  grf1ex10=3\r\n";
+  StartSubstanceWindow(Subst());
+  TGrfVarDlg& v = *GrfVarDlg;
+  EXPECT_EQ(windows->ChartVariables.get(), &v);
+  EXPECT_EQ(v.FieldGrid(), Subst().SGT);
+  EXPECT_FALSE(v.CBxTime->Visible());
+  EXPECT_FALSE(v.LabelCaption->Visible());
+  EXPECT_FALSE(v.EditCaption->Visible());
+  ASSERT_EQ(v.CBX->Items().Count(), Subst().SGT->ColCount());
+  EXPECT_EQ(v.CBX->ItemIndex(), 1);
+  EXPECT_EQ(v.EditName[1]->Text(), "Heat");
+  EXPECT_EQ(v.Grids[1]->Rows(1), (std::vector<std::string>{"1", "Cp", "3"}));
+  EXPECT_EQ(v.Grids[2]->Cells(GrfVarColField, 2), "4");
+  EXPECT_EQ(v.EditName[3]->Text(), "");
+  EXPECT_EQ(GrfWnd->ChartCaption, "Water");
+  // A time unit in the file makes no time axis of Lunetta's X.
+  EXPECT_FALSE(v.CBxTime->Checked());
+  EXPECT_LE(GrfWnd->xTime, 0);
+  EXPECT_FALSE(GrfWnd->PopFollowTime->Visible());
+  EXPECT_EQ(SeriesAssignment.count, 0);
+  for (int k = 1; k <= ChartYAxisCount; ++k) {
+    EXPECT_FALSE(GrfParaDlg->ScaleCombo[size_t(k)]->Visible()) << k;
+    EXPECT_EQ(AxisScaleExponent[size_t(k)], 0) << k;
+  }
+  EXPECT_FALSE(GrfWnd->MnuStyle->Visible());
+  EXPECT_FALSE(GrfWnd->MnuStyle->Enabled());
+  EXPECT_FALSE(GrfWnd->PopGrfStyle->Enabled());
+  EXPECT_FALSE(GrfWnd->MnuVarDef->Enabled());
 }
 
 TEST_F(LunettaStartTest, ClosingSavesOnlyWithSaveByExit) {
