@@ -487,14 +487,7 @@ void TCalcVarDlg::LoadVariationSection() {
 
 void TCalcVarDlg::SaveVariationSection(std::vector<std::string>& lines) const {
   lines.push_back(std::string("[") + kSection + "]");
-  for (int r = 0; r < SGV->RowCount(); ++r) {
-    std::string line;
-    for (int c = 0; c < SGV->ColCount(); ++c) {
-      if (c > 0) line += '\t';
-      line += SGV->Cells(c, r);
-    }
-    lines.push_back(std::move(line));
-  }
+  AppendGridRows(lines, *SGV);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -60,18 +60,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// Every row of a grid, from the header row on, its cells joined by TAB.
-void AppendGridRows(std::vector<std::string>& lines, const StringGrid& g) {
-  for (int r = 0; r < g.RowCount(); ++r) {
-    std::string line;
-    for (int c = 0; c < g.ColCount(); ++c) {
-      if (c > 0) line += '\t';
-      line += g.Cells(c, r);
-    }
-    lines.push_back(std::move(line));
-  }
-}
-
 // The amount dimension a header names ("in [kg]" 2); later tests override earlier ones, so
 // "[lb" is 3 although it also holds "[l". "³" may come as Windows-1252 or as UTF-8.
 int DimensionOfHeader(const std::string& header) {

@@ -605,4 +605,15 @@ bool GridToolkit::GridKeyDown(StringGrid& grid, int& key, platform::ShiftState s
   return false;
 }
 
+void AppendGridRows(std::vector<std::string>& lines, const platform::StringGrid& grid) {
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    std::string line;
+    for (int c = 0; c < grid.ColCount(); ++c) {
+      if (c > 0) line += '\t';
+      line += grid.Cells(c, r);
+    }
+    lines.push_back(std::move(line));
+  }
+}
+
 }  // namespace quorel

@@ -70,6 +70,10 @@ std::vector<std::string> SplitTextLines(std::string_view text);
 // Returns true when the section was there.
 bool LoadGridFromSection(platform::StringGrid& grid, const std::string& section);
 
+// Appends every row of a grid, from the header row on, its cells joined by TAB (the form of a
+// grid section in a settings file).
+void AppendGridRows(std::vector<std::string>& lines, const platform::StringGrid& grid);
+
 // Splits one TAB line into the cells of a row from column col; each cell is trimmed
 // (codes 0..32); cells beyond the column count are dropped.
 void TabLineToGridRow(int col, int row, std::string_view line, platform::StringGrid& grid);
