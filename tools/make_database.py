@@ -10,13 +10,22 @@
 # which is the same as
 #
 #     python3 tools/make_database.py --nasa ../shared/data/nasa-glenn-thermo.inp \
-#         --critical ../shared/data/critical-properties.yaml --out data
+#         --critical ../shared/data/critical-properties.yaml \
+#         --critical-supplement ../shared/data/critical-properties-supplement.tsv --out data
 #
 # Sources:
 #   [1] NASA Glenn thermodynamic database, 9-coefficient polynomials (B. J. McBride, M. J. Zehe,
 #       S. Gordon, NASA TP-2002-211556, 2002).
 #   [2] Critical temperature, pressure and acentric factor compiled from the NIST Chemistry
 #       WebBook and C. L. Yaws, Matheson Gas Data Book, 7th ed. (2001).
+#   [3] Critical temperature, pressure and acentric factor of the gases [2] lacks (water,
+#       ammonia, hydrogen, the noble gases, the acid gases, halogens and halides), a table
+#       keyed by the NASA species name as this database spells it, taken from
+#       S. Horstmann, A. Jabloniec, J. Krafczyk, K. Fischer, J. Gmehling, PSRK group
+#       contribution equation of state: comprehensive revision and extension IV, Fluid Phase
+#       Equilibria 227 (2005) 157-164, and
+#   [4] C. L. Yaws, Thermophysical Properties of Chemicals and Hydrocarbons, 2nd ed., Gulf
+#       Professional Publishing (2014).
 #
 # Every species of [1] whose elements the periodic table knows and that has at least one
 # temperature range becomes one dataset per range (or per part of a range, see below), the
@@ -43,7 +52,10 @@
 # order, and a form whose range overlaps the one before it (they coexist) keeps its tag in
 # its name (SrCl2,b). A condensed phase takes the name of the gas of the same substance.
 # Critical properties are taken only for substances matched on both the composition and the
-# name (the table CRITICAL_BY_NAME, or the same formula without an isomer in [2]).
+# name (the table CRITICAL_BY_NAME, or the same formula without an isomer in [2]). The
+# supplement [3]/[4] names each gas and gives its composition: a name that is not a gas of the
+# database, a composition that differs from the gas's, or a gas that [2] already gives are
+# refused (the run fails). Like [2], an entry applies to every phase of the name.
 #
 # The fit report (worst dataset and its errors) goes to stdout.
 
@@ -165,6 +177,9 @@ CRITICAL_BY_NAME = {
     "C3H8": "C3H8",                # propane
 }
 
+# Reference numbers of the supplement's sources (its "source" column).
+SUPPLEMENT_REFERENCES = {"PSRK": "[3]", "Yaws": "[4]"}
+
 # Header row of the database (row 0; no lookup ever returns it).
 HEADER = ["Name", "Phase", "Tmin [K]", "Tmax [K]", "T0 [K]", "H0 [J/mol]", "S0 [J/(mol K)]",
           "a", "b [1e-3]", "c [1e6]", "d [1e-6]", "e [1e9]", "f [1e-9]", "Tc [K]", "Pc [bar]",
@@ -284,6 +299,53 @@ def read_critical(path):
                 key, val = m.group(1), m.group(2)
                 cur[key] = val if key == "descriptive-name" else float(val)
     return {e["name"]: e for e in entries}
+
+
+def read_critical_supplement(path):
+    """Rows of the TAB-separated supplement (comment lines begin with "#", then one header
+    line): name -> entry in the keys of read_critical(), with composition, CAS number and
+    source."""
+    entries = {}
+    header = None
+    with open(path, "r", encoding="utf-8") as f:
+        for k, raw in enumerate(f, 1):
+            line = raw.rstrip("\r\n")
+            if not line.strip() or line.startswith("#"):
+                continue
+            cells = [c.strip() for c in line.split("\t")]
+            if header is None:
+                header = cells
+                continue
+            if len(cells) != len(header):
+                raise SystemExit("%s line %d: %d fields, the header has %d"
+                                 % (path, k, len(cells), len(header)))
+            row = dict(zip(header, cells))
+            name = row["nasa_name"]
+            if name in entries:
+                raise SystemExit("%s line %d: %s is listed twice" % (path, k, name))
+            if row["source"] not in SUPPLEMENT_REFERENCES:
+                raise SystemExit("%s line %d: unknown source %r" % (path, k, row["source"]))
+            tc, pc, w = float(row["Tc_K"]), float(row["Pc_bar"]), float(row["acentric_factor"])
+            if not (tc > 0 and pc > 0):
+                raise SystemExit("%s line %d: Tc and Pc of %s must be positive" % (path, k, name))
+            entries[name] = {"name": name, "descriptive-name": row["name"],
+                             "critical-temperature": tc, "critical-pressure": pc * 1e5,
+                             "acentric-factor": w, "composition": row["composition"],
+                             "cas": row["cas"], "reference": SUPPLEMENT_REFERENCES[row["source"]],
+                             "line": k}
+    return entries
+
+
+def formula_composition(text):
+    """Composition of a formula written with explicit counts (C1O2, H6B2)."""
+    comp = {}
+    pos = 0
+    for m in re.finditer(r"([A-Z][a-z]?)(\d+(?:\.\d+)?)", text):
+        if m.start() != pos:
+            return None
+        comp[m.group(1)] = comp.get(m.group(1), 0) + float(m.group(2))
+        pos = m.end()
+    return comp if pos == len(text) and comp else None
 
 
 def critical_composition(name):
@@ -645,9 +707,33 @@ def match_critical(sp, comp, crit, crit_by_comp):
     return e
 
 
-def build(nasa_path, crit_path):
+def add_critical_supplement(usable, crit_of, supplement, path):
+    """Adds the supplement's entries to crit_of, each checked against the gas it names."""
+    gases = {}
+    for sp in usable:
+        if sp.phase == "(g)":
+            gases.setdefault(sp.name, sp)
+    for name, e in supplement.items():
+        where = "%s line %d: %s" % (path, e["line"], name)
+        sp = gases.get(name)
+        if sp is None:
+            raise SystemExit("%s is no gas of the database" % where)
+        comp = formula_composition(e["composition"])
+        if comp is None:
+            raise SystemExit("%s: unreadable composition %r" % (where, e["composition"]))
+        if set(comp) != set(sp.comp) or any(abs(comp[k] - sp.comp[k]) > 1e-6 for k in comp):
+            raise SystemExit("%s: composition %s differs from the database's %s"
+                             % (where, e["composition"], composition_text(sp.comp)))
+        if name in crit_of:
+            raise SystemExit("%s: already given by the first critical-property file (%s)"
+                             % (where, crit_of[name]["name"]))
+        crit_of[name] = e
+
+
+def build(nasa_path, crit_path, supplement_path=None):
     species = read_nasa(nasa_path)
     crit = read_critical(crit_path)
+    supplement = read_critical_supplement(supplement_path) if supplement_path else {}
     crit_by_comp = {}
     for e in crit.values():
         crit_by_comp.setdefault(tuple(sorted(critical_composition(e["name"]).items())),
@@ -746,6 +832,7 @@ def build(nasa_path, crit_path):
             e = match_critical(sp, sp.comp, crit, crit_by_comp)
             if e is not None:
                 crit_of[sp.name] = e
+    add_critical_supplement(usable, crit_of, supplement, supplement_path)
 
     # Rows in the order of the NASA file: gases first, then condensed phases; the ranges of a
     # name and phase ascending.
@@ -760,7 +847,7 @@ def build(nasa_path, crit_path):
             tc = fmt(e["critical-temperature"])
             pc = fmt(e["critical-pressure"] / 1e5)
             w = fmt(e["acentric-factor"]) if "acentric-factor" in e else ""
-            refs = "[1][2]"
+            refs = "[1]" + e.get("reference", "[2]")
             common = e["descriptive-name"].replace("-", " ")
             desc = common[0].upper() + common[1:] + ". " + desc
         for iv in sp.intervals:
@@ -805,10 +892,12 @@ def main():
     ap = argparse.ArgumentParser(description="Build data/Quorel.tdb, .ref and .sys")
     ap.add_argument("--nasa", default=os.path.join(shared, "nasa-glenn-thermo.inp"))
     ap.add_argument("--critical", default=os.path.join(shared, "critical-properties.yaml"))
+    ap.add_argument("--critical-supplement",
+                    default=os.path.join(shared, "critical-properties-supplement.tsv"))
     ap.add_argument("--out", default=os.path.join(repo, "data"))
     args = ap.parse_args()
 
-    rows, skipped, crit_of = build(args.nasa, args.critical)
+    rows, skipped, crit_of = build(args.nasa, args.critical, args.critical_supplement)
     os.makedirs(args.out, exist_ok=True)
 
     lines = ["Nr\t" + "\t".join(HEADER)]
@@ -828,12 +917,20 @@ def main():
         "  2: Critical temperature, critical pressure and acentric factor from the NIST"
         " Chemistry WebBook (E. W. Lemmon et al., NIST Standard Reference Database 69, 2022)"
         " and C. L. Yaws, Matheson Gas Data Book, 7th ed., McGraw-Hill (2001);",
+        "  3: Critical temperature, critical pressure and acentric factor from the table of"
+        " pure-component data of S. Horstmann, A. Jabloniec, J. Krafczyk, K. Fischer,"
+        " J. Gmehling, PSRK group contribution equation of state: comprehensive revision and"
+        " extension IV, Fluid Phase Equilibria 227 (2005) 157-164;",
+        "  4: Critical temperature, critical pressure and acentric factor from C. L. Yaws,"
+        " Thermophysical Properties of Chemicals and Hydrocarbons, 2nd ed., Gulf Professional"
+        " Publishing (2014);",
         "[Elements]",
         "  # every element of the database is in the built-in periodic table",
     ])
     write_text(os.path.join(args.out, "Quorel.sys"), [
         "[General]",
         "  Database=..\\data\\Quorel.tdb",
+        "  HelpIndex=..\\data\\QuorelHelp.html",
     ])
 
     # Report.
@@ -848,7 +945,11 @@ def main():
                                                                              len(names), size))
     print("ranges split for the fit: %d datasets; refitted with H and S weighted in: %d"
           % (nsplit, sum(1 for r in rows if r["how"] == "CpHS")))
-    print("critical properties for %d names" % len(crit_of))
+    print("critical properties for %d names (%d from the supplement)"
+          % (len(crit_of), sum(1 for e in crit_of.values() if "reference" in e)))
+    print("gases with critical properties: %d of %d"
+          % (len({r["name"] for r in rows if r["phase"] == "(g)" and r["tc"]}),
+             len({r["name"] for r in rows if r["phase"] == "(g)"})))
 
     def desc(r):
         return "%s%s %s-%s K (Cp %.3f %%, H %.1f J/mol, S %.4f J/(mol K))" % (

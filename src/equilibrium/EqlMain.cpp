@@ -1103,6 +1103,10 @@ TEqlMainWnd::RunScope::~RunScope() {
 void TEqlMainWnd::RunCalculation(bool firstOfRun) {
   if (!EqlKernel) return;
   if (firstOfRun && AplMsgWnd) AplMsgWnd->Clear();
+  if (firstOfRun) {
+    idealGasFallbacks_.clear();
+    idealGasFallbackPosted_ = false;
+  }
   CalculationRunState = CalculationRun::DataCheck;
   // Every calculation starts from zero totals: a gas phase that comes out empty keeps none of
   // an earlier calculation's volumes or fugacity.
@@ -1432,6 +1436,10 @@ void TEqlMainWnd::CheckSystemData() {
     }
     PhaseSlotTable.SpeciesEnd[s] = EqlKernel->SpeciesCount();
   }
+  if (!idealGasFallbackPosted_ && !idealGasFallbacks_.empty()) {
+    PostIdealGasFallback(EosType, idealGasFallbacks_);
+    idealGasFallbackPosted_ = true;
+  }
   if (SpeciesRead == 0) {
     CalculationReady = false;
     FinishCalculation();
@@ -1583,6 +1591,10 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
     g.SetCells(ColInfo, r, extrapolated ? "(ext.)" : "");
     if (extrapolated && !extrapolationAllowed) active = false;
     if (phase != "(g)" && tc > 0 && tc < T) active = false;
+    const std::string gasKey = name + " (g)";
+    if (active && ComputedAsIdealGas(n, EosType) &&
+        std::find(idealGasFallbacks_.begin(), idealGasFallbacks_.end(), gasKey) == idealGasFallbacks_.end())
+      idealGasFallbacks_.push_back(gasKey);
     const std::string rel = Trim(g.Cells(ColRel, r));
     const double fraction = rel.empty() ? 1.0 : TextToDouble(rel);
     if (amount > 0) tot.InMass += MolarMass(formula) * amount;

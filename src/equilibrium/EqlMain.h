@@ -407,6 +407,10 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   std::array<std::unique_ptr<TPhaseWnd>, PhaseSlotCount + 1> phaseWindows_{};
   std::vector<std::unique_ptr<TPhaseWnd>> retired_;
   std::vector<std::pair<platform::StringGrid*, platform::GridOptions>> lockedGrids_;
+  // Gases of the run that the chosen equation computes as ideal for want of critical data, and
+  // whether the run has said so (once per calculation or variation run).
+  std::vector<std::string> idealGasFallbacks_;
+  bool idealGasFallbackPosted_ = false;
 };
 
 extern TEqlMainWnd* EqlMainWnd;

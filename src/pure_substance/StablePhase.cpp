@@ -48,11 +48,18 @@ double EvaluateSubstanceProperties(int row, int eosType, double P, double T, boo
   return G;
 }
 
+void KeepPhasesThatCoverT(std::array<bool, 3>& candidates, const std::array<int, 3>& rangeStatus) {
+  bool covered = false;
+  for (int p = 0; p < 3; ++p) covered = covered || (candidates[p] && rangeStatus[p] == RangeInside);
+  if (!covered) return;
+  for (int p = 0; p < 3; ++p) candidates[p] = candidates[p] && rangeStatus[p] == RangeInside;
+}
+
 int EvaluateStablePhase(std::string_view name, double P, double T, bool extrapolation) {
   if (!(T > 0)) return 0;
-  bool present[3] = {false, false, false};
+  std::array<bool, 3> present = {false, false, false};
   double G[3] = {0, 0, 0};
-  int S[3] = {0, 0, 0};
+  std::array<int, 3> S = {0, 0, 0};
   for (int p = PhaseGas; p <= PhaseSolid; ++p) {
     PhaseDatasetEntry& entry = PhaseDatasets[p];
     entry = {};
@@ -70,6 +77,13 @@ int EvaluateStablePhase(std::string_view name, double P, double T, bool extrapol
   }
   const double Tcl = PhaseDatasets[PhaseLiquid].Record.Tc;
   const double Tcs = PhaseDatasets[PhaseSolid].Record.Tc;
+  // A condensed phase above its critical temperature does not exist, and a phase extrapolated
+  // to T does not displace one whose dataset covers T; what is left chooses, unless nothing is.
+  std::array<bool, 3> eligible = present;
+  if (Tcl > 0 && T > Tcl) eligible[PhaseLiquid] = false;
+  if (Tcs > 0 && T > Tcs) eligible[PhaseSolid] = false;
+  KeepPhasesThatCoverT(eligible, S);
+  if (eligible[PhaseGas] || eligible[PhaseLiquid] || eligible[PhaseSolid]) present = eligible;
   const bool gas = present[PhaseGas], liquid = present[PhaseLiquid], solid = present[PhaseSolid];
   const double Gg = G[PhaseGas], Gl = G[PhaseLiquid], Gs = G[PhaseSolid];
   const int Sg = S[PhaseGas], Sl = S[PhaseLiquid], Ss = S[PhaseSolid];

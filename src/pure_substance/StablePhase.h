@@ -41,11 +41,18 @@ void ClearSubstancePhases();
 // was not found — such a phase does not exist there. Returns 0 then.
 double EvaluateSubstanceProperties(int row, int eosType, double P, double T, bool* ok = nullptr);
 
+// Leaves out of the choice every candidate phase whose dataset has to be extrapolated to T
+// (range status not RangeInside) when another candidate's dataset covers T: an extrapolated
+// polynomial never displaces data that hold there. With no candidate covering T all stay.
+void KeepPhasesThatCoverT(std::array<bool, 3>& candidates, const std::array<int, 3>& rangeStatus);
+
 // Finds the gas, liquid and solid datasets of name (FindDataset, which also overwrites
 // CurrentDataset), evaluates them and chooses the stable one; fills PhaseDatasets and, on
 // success, SelectedDataset. Returns the chosen row, or 0 when none (T <= 0: 0, nothing changes).
-// extrapolation is the Behaviour window's Extrapolation check: a liquid above its dataset's
-// range may then still win over the gas below its critical temperature.
+// A liquid or solid above its critical temperature, and a phase extrapolated to T where another
+// phase's dataset covers T, are chosen only when no other phase is left. extrapolation is the
+// Behaviour window's Extrapolation check: where no dataset covers T, a liquid above its
+// dataset's range may then still win over the gas below its critical temperature.
 int EvaluateStablePhase(std::string_view name, double P, double T, bool extrapolation = true);
 
 }  // namespace quorel

@@ -616,6 +616,11 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
     PhaseResults[p] = PropertyResult{};
     evaluated[p] = EvaluateProperties(entry.Row, EosType, PhaseResults[p], P, T);
     if (p == PhaseLiquid) w.LiquidVolume = evaluated[p] ? LastLiquidMolarVolume() : 0;
+    // A gas without critical data is an ideal gas under every equation: the run says so once.
+    if (p == PhaseGas && evaluated[p] && !w.IdealGasFallbackPosted && ComputedAsIdealGas(entry.Row, EosType)) {
+      PostIdealGasFallback(EosType, {entry.Record.Name + " (g)"});
+      w.IdealGasFallbackPosted = true;
+    }
   }
 
   // Only phases that were evaluated take part in the choice.
@@ -624,12 +629,18 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
     const int p = PhaseSlotOfCode(code);
     if (p >= 0 && wanted[p] && evaluated[p]) chosen = p;
   } else {
-    if (wanted[PhaseGas] && evaluated[PhaseGas]) chosen = PhaseGas;
-    if (wanted[PhaseLiquid] && evaluated[PhaseLiquid] &&
-        (chosen < 0 || PhaseResults[PhaseLiquid].G < PhaseResults[chosen].G))
+    // A phase extrapolated to T competes only where no phase's dataset covers T.
+    std::array<bool, 3> candidate{};
+    std::array<int, 3> rangeStatus{};
+    for (int p = 0; p < 3; ++p) {
+      candidate[p] = wanted[p] && evaluated[p];
+      rangeStatus[p] = PhaseDatasets[p].Record.RangeStatus;
+    }
+    KeepPhasesThatCoverT(candidate, rangeStatus);
+    if (candidate[PhaseGas]) chosen = PhaseGas;
+    if (candidate[PhaseLiquid] && (chosen < 0 || PhaseResults[PhaseLiquid].G < PhaseResults[chosen].G))
       chosen = PhaseLiquid;
-    if (wanted[PhaseSolid] && evaluated[PhaseSolid] &&
-        (chosen < 0 || PhaseResults[PhaseSolid].G < PhaseResults[chosen].G))
+    if (candidate[PhaseSolid] && (chosen < 0 || PhaseResults[PhaseSolid].G < PhaseResults[chosen].G))
       chosen = PhaseSolid;
   }
 
@@ -681,6 +692,7 @@ void TPSubstWnd::StartRun() {
   DescriptionText.clear();
   StatusText.clear();
   NoPhaseText.clear();
+  IdealGasFallbackPosted = false;
   ErrorState = 0;
 
   // Key, database, phase records.

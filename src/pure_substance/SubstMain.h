@@ -299,6 +299,7 @@ class TPSubstWnd : public platform::Form {
   bool Calculated = false;
   std::array<bool, 3> PhaseEnabled{};  // gas, liquid, solid (SubstancePhase order)
   std::array<bool, 16> OnceFlags{};
+  bool IdealGasFallbackPosted = false;  // this run said that its gas is computed as ideal
   bool BatchMode = false;   // Table>"Batch Calculation" is checked
   int SelectedCellCol = 0;  // the last selected table cell (grid column and row)
   int SelectedCellRow = 1;

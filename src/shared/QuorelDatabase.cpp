@@ -961,6 +961,21 @@ bool EvaluateProperties(int row, int eosType, PropertyResult& result, double P, 
   return true;
 }
 
+bool ComputedAsIdealGas(int row, int eosType) {
+  if (eosType <= EosIdealGas || eosType >= EosTypeCount || row < 1 || row >= DatasetTable.RowCount) return false;
+  if (DatasetTable.Text(row, FieldPhase) != "(g)") return false;
+  return !(DatasetTable.Value(row, FieldTc) > 0 && DatasetTable.Value(row, FieldPc) > 0);
+}
+
+void PostIdealGasFallback(int eosType, const std::vector<std::string>& keys) {
+  if (keys.empty()) return;
+  std::string list;
+  for (const std::string& key : keys) list += (list.empty() ? "" : ", ") + key;
+  PostLogMessage(LevelCritical, IdealGasFallbackId,
+                 "Without critical data (Tc, Pc), computed as ideal gases under [" +
+                     std::string(EosCaption(eosType)) + "]: " + list);
+}
+
 std::string_view LastEvaluatedPhase() { return g_lastPhase; }
 double LastLiquidMolarVolume() { return g_lastLiquidVolume; }
 double LastAcentricFactor(bool* present) {

@@ -241,6 +241,14 @@ double LastLiquidMolarVolume();         // m3/mol of the last liquid cubic evalu
                                         // root was not found
 double LastAcentricFactor(bool* present = nullptr);  // w read from field 16
 
+// A gas row that eosType, a real-fluid equation, can only compute as an ideal gas: its dataset
+// has no critical temperature or pressure. False for the ideal gas, other phases and bad rows.
+bool ComputedAsIdealGas(int row, int eosType);
+// The note of a run in which such gases take part: level 2, ID IdealGasFallbackId, naming the
+// equation and the gases' keys ("OH (g)") in the given order. Nothing when keys is empty.
+constexpr int IdealGasFallbackId = 1244;
+void PostIdealGasFallback(int eosType, const std::vector<std::string>& keys);
+
 // Residual (real-fluid) parts and roots computed by the routines below.
 struct ResidualValues {
   double Hr = 0;            // J/mol
