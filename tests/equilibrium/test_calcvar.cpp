@@ -515,6 +515,36 @@ TEST_F(VariationTest, AmmoniaOverALogarithmicPressureSweepFollowsMassAction) {
   }
 }
 
+TEST_F(VariationTest, AGasWithoutCriticalDataIsNamedOncePerCalculationAndPerVariationRun) {
+  // Hydrogen burning at 3000 K: H2, O2 and H2O have critical data, the radicals OH, H and O none.
+  TDynOprtWnd->RGgrl->UserSelect(EosPengRobinson);
+  m->MnuTempK->Click();
+  m->EditTsys->SetText("3000");
+  Fill(1, {{"H2 (g)", "2"}, {"O2 (g)", "1"}, {"H2O (g)", "0"}, {"OH (g)", "0"}, {"H (g)", "0"}, {"O (g)", "0"}});
+  const std::string note = "Without critical data (Tc, Pc), computed as ideal gases under [" +
+                           std::string(EosCaption(EosPengRobinson)) + "]: OH (g), H (g), O (g)";
+  log->sink.Clear();
+  m->BtnCalc->Click();
+  ASSERT_TRUE(m->ResultsValidFlag) << m->StBar->PanelText(3);
+  ASSERT_EQ(log->sink.Count(IdealGasFallbackId), 1);
+  EXPECT_EQ(Text(IdealGasFallbackId), note);
+  for (const auto& e : log->sink.messages) {
+    if (e.id != IdealGasFallbackId) continue;
+    EXPECT_EQ(e.level, LevelCritical);
+  }
+  // Three steps of a variation: one note for the run.
+  DefineRecords({{"T", "0x 00 00 00 00"}});
+  log->sink.Clear();
+  RunVariationCommand({{"T [K]", "2800", "100", "3000", "", "", "0x 00 00 00 00"}});
+  ASSERT_EQ(RecordCount(), 3) << Text(1570);
+  EXPECT_EQ(log->sink.Count(IdealGasFallbackId), 1);
+  // The ideal gas is what was asked for: no note.
+  TDynOprtWnd->RGgrl->UserSelect(EosIdealGas);
+  log->sink.Clear();
+  m->BtnCalc->Click();
+  EXPECT_FALSE(Logged(IdealGasFallbackId));
+}
+
 TEST_F(VariationTest, ABreakEndsTheRunAndNothingCanBeClosedUnderIt) {
   ChartProbe chart;
   WaterGasShift();

@@ -92,7 +92,7 @@ TEST_F(StablePhaseTest, DecisionTable) {
     const char* why;
   } cases[] = {
       {"A", 350, gas, "a liquid above its range and its Tc never wins over the gas"},
-      {"B", 350, liquid, "above its range, below Tc, Gl < Gg: the liquid with extrapolation"},
+      {"B", 350, gas, "above its range, below Tc, Gl < Gg: the gas inside its range stays"},
       {"C", 300, liquid, "second pass: the liquid below its Tc replaces the gas"},
       {"D", 300, gas, "second pass: without Tc the gas stays"},
       {"E", 300, liquid, "second pass: a liquid below its range is taken when nothing else is"},
@@ -114,12 +114,65 @@ TEST_F(StablePhaseTest, DecisionTable) {
 }
 
 TEST_F(StablePhaseTest, LiquidAboveItsRangeWinsOnlyWithExtrapolation) {
-  Load(kGas + kLiquidShort);
-  // At 350 K the liquid (range up to 340 K) lies above its range, below Tc, and Gl < Gg.
+  // At 350 K the liquid (range up to 340 K) lies above its range, below Tc, and Gl < Gg. Where
+  // the gas's dataset ends below 350 K too, no dataset covers 350 K and the extrapolation
+  // decides.
+  Load(Row("H2O", "(g)", 298.15, 345, -241826, 188.835, 33.6, 647.1, 220.64, "0.344") + kLiquidShort);
   EXPECT_EQ(Stable("H2O", 1.0, 350, true), 2);
   EXPECT_EQ(SelectedDataset.Phase, "(l)");
   EXPECT_EQ(Stable("H2O", 1.0, 350, false), 1);
   EXPECT_EQ(SelectedDataset.Phase, "(g)");
+  // A gas whose dataset covers 350 K is never displaced by the extrapolated liquid.
+  Load(kGas + kLiquidShort);
+  EXPECT_EQ(Stable("H2O", 1.0, 350, true), 1);
+  EXPECT_EQ(SelectedDataset.Phase, "(g)");
+}
+
+// A phase whose dataset has to be extrapolated to T never displaces one whose dataset covers T,
+// however low its extrapolated G; where no dataset covers T the energies decide as before.
+TEST_F(StablePhaseTest, APhaseExtrapolatedToTNeverDisplacesOneWhoseDatasetCoversIt) {
+  auto row = [](const std::string& n, const char* phase, double lo, double hi, double h0, double s0) {
+    return Row(n, phase, lo, hi, h0, s0, 30, 0, 0, "", "C1");
+  };
+  Load(row("S", "(l)", 200, 2000, -50000, 100) + row("S", "(s)", 500, 1809, -100000, 20) +  // solid below
+       row("A", "(g)", 200, 1000, -200000, 150) + row("A", "(l)", 200, 2000, -50000, 100) +  // gas above
+       row("F", "(g)", 200, 6000, 500000, 180) + row("F", "(l)", 1809, 6000, 12000, 35) +   // iron's shape
+       Row("F", "(s)", 200, 1809, 0, 27, 200, 0, 0, "", "C1") +
+       row("N", "(l)", 1809, 2000, 12000, 35) + Row("N", "(s)", 200, 1809, 0, 27, 200, 0, 0, "", "C1"));
+  struct {
+    const char* name;
+    double T;
+    const char* lowest;  // the phase of the lowest G
+    const char* phase;   // the phase chosen
+    const char* why;
+  } cases[] = {
+      {"S", 400, "(s)", "(l)", "a solid below its range against a liquid inside its range"},
+      {"A", 1500, "(g)", "(l)", "a gas above its range against a liquid inside its range"},
+      {"F", 2800, "(s)", "(l)", "a solid far above its melting point against the liquid"},
+      {"N", 2800, "(s)", "(s)", "nothing covers 2800 K: the extrapolated energies decide"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    ASSERT_GT(Stable(c.name, 1.0, c.T), 0);
+    int lowest = -1;
+    for (int p = PhaseGas; p <= PhaseSolid; ++p)
+      if (PhaseDatasets[p].Row > 0 && (lowest < 0 || PhaseDatasets[p].G < PhaseDatasets[lowest].G)) lowest = p;
+    ASSERT_GE(lowest, 0);
+    EXPECT_EQ(SubstancePhaseKeys[lowest], c.lowest);
+    EXPECT_EQ(SelectedDataset.Phase, c.phase);
+  }
+}
+
+TEST_F(StablePhaseTest, ACondensedPhaseAboveItsCriticalTemperatureIsChosenOnlyWhenNothingElseIs) {
+  // The liquid's range reaches above its critical temperature and its G is the lowest.
+  const std::string liquid = Row("V", "(l)", 200, 1000, -100000, 100, 30, 340, 50, "0.1", "C1");
+  Load(Row("V", "(g)", 200, 1000, 0, 150, 30, 340, 50, "0.1", "C1") + liquid);
+  EXPECT_EQ(Stable("V", 1.0, 330), 2);
+  EXPECT_EQ(Stable("V", 1.0, 360), 1);
+  // A liquid alone is still found, so that the run can say why it has no row there.
+  Load(liquid);
+  EXPECT_EQ(Stable("V", 1.0, 360), 1);
+  EXPECT_EQ(SelectedDataset.Phase, "(l)");
 }
 
 TEST_F(StablePhaseTest, EqualEnergiesKeepTheGas) {

@@ -565,7 +565,7 @@ TEST_F(SubstCommandsTest, StatusBarCopyTakesThePanelUnderThePointer) {
     W().CopySB->Click();
     EXPECT_EQ(session.clipboard.text, bar.PanelText(c.panel));
   }
-  EXPECT_EQ(session.clipboard.text, "Liquid. Cox,1989. Haar,1984. Keenan,1984. Stimson,1969.");
+  EXPECT_EQ(session.clipboard.text, "Water. Liquid. Cox,1989. Haar,1984. Keenan,1984. Stimson,1969.");
   W().StatusPanelIndex = 7;
   W().CopySB->Click();
   EXPECT_EQ(session.clipboard.text, "H2O");

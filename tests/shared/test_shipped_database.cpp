@@ -1,6 +1,7 @@
 // The shipped database data/Quorel.tdb and its companions data/Quorel.ref and data/Quorel.sys,
 // built by tools/make_database.py from the NASA Glenn polynomials (McBride, Zehe and Gordon,
-// NASA TP-2002-211556) and a critical-property compilation.
+// NASA TP-2002-211556), a critical-property compilation and its supplement (the PSRK table of
+// Horstmann et al., Fluid Phase Equilibria 227 (2005) 157, and Yaws 2014).
 //
 // 1. Every row against its source: the Cp form of the row reproduces the NASA 9-coefficient
 //    polynomial of the same species and range (Cp within 0.5 %, H within 100 J/mol, S within
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -40,6 +42,7 @@ namespace fs = std::filesystem;
 const fs::path kRepo = QUOREL_SOURCE_DIR;
 const fs::path kDatabase = kRepo / "data" / "Quorel.tdb";
 const fs::path kNasaFile = kRepo / ".." / "shared" / "data" / "nasa-glenn-thermo.inp";
+const fs::path kSupplement = kRepo / ".." / "shared" / "data" / "critical-properties-supplement.tsv";
 
 constexpr double kNasaR = 8.314510;  // gas constant of the NASA Glenn polynomials, J/(mol K)
 
@@ -235,7 +238,7 @@ TEST_F(ShippedDatabase, FileIsSmallAndEveryLineHasTheTwentyTwoFields) {
     if (r.f[14].empty()) {
       EXPECT_TRUE(r.f[15].empty() && r.f[16].empty());
     } else {
-      EXPECT_EQ(r.f[19], "[1][2]");
+      EXPECT_TRUE(r.f[19] == "[1][2]" || r.f[19] == "[1][3]" || r.f[19] == "[1][4]") << r.f[19];
       EXPECT_GT(r.Num(14), 0);
       EXPECT_GT(r.Num(15), 0);
     }
@@ -351,7 +354,7 @@ TEST_F(ShippedDatabase, CompositionsAndKeysReadBackAsTheProgramsReadThem) {
   EXPECT_DOUBLE_EQ(FormulaElementCount("C", "Ca1Cl2"), 0.0);
 }
 
-TEST(ShippedReferenceFiles, ReferenceFileNamesBothSourcesAndKeepsTheGasConstant) {
+TEST(ShippedReferenceFiles, ReferenceFileNamesEverySourceAndKeepsTheGasConstant) {
   const std::string ref = ReadBytes(kRepo / "data" / "Quorel.ref");
   ASSERT_FALSE(ref.empty());
   std::vector<std::string> lines = SplitLines(ref);
@@ -372,11 +375,21 @@ TEST(ShippedReferenceFiles, ReferenceFileNamesBothSourcesAndKeepsTheGasConstant)
         ++references;
         EXPECT_NE(t.find("Yaws"), std::string::npos);
       }
+      if (t.rfind("3:", 0) == 0) {
+        ++references;
+        EXPECT_NE(t.find("Horstmann"), std::string::npos);
+        EXPECT_NE(t.find("Fluid Phase Equilibria 227 (2005) 157"), std::string::npos);
+      }
+      if (t.rfind("4:", 0) == 0) {
+        ++references;
+        EXPECT_NE(t.find("Yaws, Thermophysical Properties of Chemicals and Hydrocarbons"), std::string::npos);
+        EXPECT_NE(t.find("2014"), std::string::npos);
+      }
     }
     EXPECT_NE(section, "[Constants]") << "the gas constant stays the programs' default";
     EXPECT_NE(t.rfind("R=", 0), 0u);
   }
-  EXPECT_EQ(references, 2);
+  EXPECT_EQ(references, 4);
   EXPECT_NE(ref.find("\r\n"), std::string::npos);
 }
 
@@ -417,7 +430,7 @@ TEST(ShippedReferenceFiles, StartUpFindsTheDatabaseThroughTheSystemFile) {
     EXPECT_TRUE(fs::equivalent(dyn->CurrentDatabasePath, root / "data" / "Quorel.tdb"))
         << dyn->CurrentDatabasePath;
     EXPECT_EQ(DatasetCount(), static_cast<int>(ReadDatabaseRows().size()));
-    ASSERT_EQ(dyn->ReferenceList.size(), 3u);
+    ASSERT_EQ(dyn->ReferenceList.size(), 5u);
     EXPECT_EQ(dyn->ReferenceList[1].rfind("[1]: B. J. McBride, M. J. Zehe, S. Gordon", 0), 0u);
     EXPECT_EQ(dyn->ReferenceList[2].rfind("[2]: Critical temperature", 0), 0u);
     EXPECT_DOUBLE_EQ(GasConstant(), DefaultGasConstant);
@@ -431,6 +444,124 @@ TEST(ShippedReferenceFiles, StartUpFindsTheDatabaseThroughTheSystemFile) {
   InitElementTable();
   std::error_code ec;
   fs::remove_all(root, ec);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Critical data of the supplement: every row of it reaches every phase of its name, with its
+// reference; the commonest gases have theirs.
+
+struct SupplementRow {
+  std::string name, composition, source;
+  double tc = 0, pc = 0, w = 0;
+};
+
+std::vector<SupplementRow> ReadSupplement() {
+  std::vector<SupplementRow> rows;
+  bool header = true;
+  for (const std::string& line : SplitLines(ReadBytes(kSupplement))) {
+    if (line.empty() || line[0] == '#') continue;
+    if (header) {
+      header = false;
+      continue;
+    }
+    std::vector<std::string> c;
+    std::stringstream ss(line);
+    for (std::string cell; std::getline(ss, cell, '\t');) c.push_back(TrimText(cell));
+    if (c.size() < 8) continue;
+    rows.push_back({c[0], c[1], c[7], std::strtod(c[4].c_str(), nullptr), std::strtod(c[5].c_str(), nullptr),
+                    std::strtod(c[6].c_str(), nullptr)});
+  }
+  return rows;
+}
+
+// Every row of name, with its Tc, Pc and acentric factor checked; the rows' phases.
+std::vector<std::string> ExpectCriticalDataOfEveryRow(const std::vector<Row>& rows, const std::string& name,
+                                                      double tc, double pc, double w) {
+  std::vector<std::string> phases;
+  for (size_t k = 1; k < rows.size(); ++k) {
+    const Row& r = rows[k];
+    if (r.f[1] != name) continue;
+    phases.push_back(r.f[2]);
+    EXPECT_DOUBLE_EQ(r.Num(14), tc) << r.f[2];
+    EXPECT_DOUBLE_EQ(r.Num(15), pc) << r.f[2];
+    EXPECT_FALSE(r.f[16].empty()) << r.f[2];
+    EXPECT_DOUBLE_EQ(r.Num(16), w) << r.f[2];
+  }
+  return phases;
+}
+
+TEST_F(ShippedDatabase, EverySupplementRowReachesEveryPhaseOfItsName) {
+  if (!fs::exists(kSupplement)) GTEST_SKIP() << "supplement not found: " << kSupplement;
+  const std::vector<SupplementRow> supplement = ReadSupplement();
+  ASSERT_EQ(supplement.size(), 72u);
+  for (const SupplementRow& s : supplement) {
+    SCOPED_TRACE(s.name);
+    const std::vector<std::string> phases = ExpectCriticalDataOfEveryRow(Rows(), s.name, s.tc, s.pc, s.w);
+    EXPECT_NE(std::find(phases.begin(), phases.end(), "(g)"), phases.end());
+    for (size_t k = 1; k < Rows().size(); ++k) {
+      const Row& r = Rows()[k];
+      if (r.f[1] != s.name) continue;
+      EXPECT_EQ(r.f[17], s.composition);
+      EXPECT_EQ(r.f[19], s.source == "PSRK" ? "[1][3]" : "[1][4]");
+    }
+  }
+}
+
+TEST_F(ShippedDatabase, TheCommonestGasesHaveCriticalData) {
+  // Typed from the PSRK table of pure-component data (S. Horstmann, A. Jabloniec,
+  // J. Krafczyk, K. Fischer, J. Gmehling, Fluid Phase Equilibria 227 (2005) 157-164):
+  // Tc [K], Pc [bar], acentric factor.
+  struct Case {
+    const char* name;
+    double tc, pc, w;
+  } cases[] = {
+      {"H2O", 647.3, 220.5, 0.344}, {"NH3", 405.6, 112.8, 0.25}, {"H2", 33.2, 12.97, -0.22},
+      {"He", 5.3, 2.32, -0.387},    {"Ar", 150.8, 48.74, -0.004}, {"H2S", 372.8, 89.37, 0.1},
+      {"SO2", 430.8, 78.83, 0.251}, {"HCl", 324.6, 83.09, 0.12},  {"Cl2", 417, 77.01, 0.073},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(ExpectCriticalDataOfEveryRow(Rows(), c.name, c.tc, c.pc, c.w).empty());
+  }
+  // Gases with critical data: 86 from the first compilation, 72 from the supplement.
+  std::map<std::string, bool> gases;
+  for (size_t k = 1; k < Rows().size(); ++k)
+    if (Rows()[k].f[2] == "(g)") gases[Rows()[k].f[1]] = gases[Rows()[k].f[1]] || Rows()[k].Num(14) > 0;
+  int withData = 0;
+  for (const auto& [name, has] : gases) withData += has ? 1 : 0;
+  EXPECT_EQ(withData, 158) << "of " << gases.size() << " gases";
+}
+
+// The builder refuses a supplement row whose composition is not that of the gas it names, and
+// one that names no gas of the database, before it writes anything.
+TEST(DatabaseBuilder, RefusesASupplementRowThatDoesNotMatchItsGas) {
+  const fs::path builder = kRepo / "tools" / "make_database.py";
+  if (!fs::exists(kNasaFile) || std::system("python3 -c pass > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "python3 or the NASA Glenn file not found";
+  const fs::path folder = fs::temp_directory_path() / ("quorel_builder_" + std::to_string(::getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder / "out");
+  const std::string head = "# test\nnasa_name\tcomposition\tname\tcas\tTc_K\tPc_bar\tacentric_factor\tsource\n";
+  struct Case {
+    const char* row;
+    const char* message;
+  } cases[] = {
+      {"H2O\tH2O2\tWater\t7732-18-5\t647.3\t220.5\t0.344\tPSRK\n", "differs from the database's H2O1"},
+      {"Unobtainium\tH2\tNothing\t0-0-0\t100\t10\t0.1\tPSRK\n", "is no gas of the database"},
+      {"N2\tN2\tNitrogen\t7727-37-9\t126.2\t33.9\t0.039\tPSRK\n", "already given by the first"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    const fs::path tsv = folder / "supplement.tsv";
+    std::ofstream(tsv, std::ios::binary) << head << c.row;
+    const fs::path report = folder / "report.txt";
+    const std::string command = "python3 '" + builder.string() + "' --critical-supplement '" + tsv.string() +
+                                "' --out '" + (folder / "out").string() + "' > '" + report.string() + "' 2>&1";
+    EXPECT_NE(std::system(command.c_str()), 0);
+    EXPECT_NE(ReadBytes(report).find(c.message), std::string::npos) << ReadBytes(report);
+    EXPECT_FALSE(fs::exists(folder / "out" / "Quorel.tdb"));
+  }
+  fs::remove_all(folder);
 }
 
 // ---------------------------------------------------------------------------------------------
