@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -993,6 +994,22 @@ TEST_F(EqlFileTest, AmmoniaExampleUnderPengRobinsonFollowsMassActionAndTheMeasur
   session.dialogs.QueueFileName(QUOREL_SOURCE_DIR "/examples/3_ammonia_synthesis.eql");
   m->MnuFileOpen->Click();
   ASSERT_EQ(Grid(1).Cells(ColKey, 3), "NH3 (g)");
+  // The memo gives the program's advice, the default equation for a system of several
+  // compounds, and the values the example shows under it, the ideal gas and Peng-Robinson.
+  auto three = [](double x) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", x);
+    return std::string(text);
+  };
+  std::string memo;
+  for (const std::string& line : AplStgsWnd->Memo1->Lines().All()) memo += line + " ";
+  EXPECT_NE(memo.find("Generalized Redlich Kwong"), std::string::npos) << memo;
+  ASSERT_EQ(EosType, DefaultEosType);
+  m->BtnCalc->Click();
+  ASSERT_TRUE(m->ResultsValidFlag) << m->StBar->PanelText(3);
+  const double xDefault = Cell(1, ColConc, 3);
+  EXPECT_NEAR(xDefault, 0.359, 0.015);
+  EXPECT_NE(memo.find("x(NH3) = " + three(xDefault)), std::string::npos) << xDefault << " " << memo;
   m->MnuBehaviour->Click();
   log->sink.Clear();
   TDynOprtWnd->RGgrl->UserSelect(EosPengRobinson);
@@ -1032,8 +1049,10 @@ TEST_F(EqlFileTest, AmmoniaExampleUnderPengRobinsonFollowsMassActionAndTheMeasur
   const double xNH3 = Cell(1, ColConc, 3);
   EXPECT_NEAR(xNH3, expected, 0.002);
   EXPECT_NEAR(xNH3, 0.359, 0.015);
+  EXPECT_NE(memo.find("gives " + three(xNH3)), std::string::npos) << xNH3;
   // The same datasets as ideal gases give 0.318: the fugacity coefficients add 0.04.
   EXPECT_NEAR(massAction(1, 1, 1), 0.318, 0.002);
+  EXPECT_NE(memo.find("gives " + three(massAction(1, 1, 1))), std::string::npos);
   EXPECT_GT(xNH3 - massAction(1, 1, 1), 0.03);
 }
 
