@@ -55,6 +55,7 @@ constexpr int RangeStepCorrectedId = 583;      // dT not above 0, dP below 0
 constexpr int RangeConstantCorrectedId = 584;  // P or T not above 0
 constexpr int RangeSingleRowId = 585;          // dP of 0: the start pressure alone
 constexpr int RangeCutId = 586;                // more rows than the table holds
+constexpr int BatchRowRefusedId = 587;         // a batch row that is no state point ends the batch
 
 // Grid column of each logical column.
 extern std::array<int, SubstanceColumnCount> TableColumnIndex;
@@ -199,8 +200,9 @@ void RecalculateFromSelection();
 // The batch run: the substance of the window's key at every state point of the table, from
 // row 1 down to the first row whose T or P is empty, not a finite number or not above 0
 // (T in the display unit in logical column 0, P in bar in logical column 1); the results go
-// into logical columns 2..10 of the row. Called by the Update run in batch mode after its
-// first steps.
+// into logical columns 2..10 of the row. A row that ends the batch without being empty is
+// said (BatchRowRefusedId); no row from there on keeps results. Called by the Update run in
+// batch mode after its first steps.
 void RunBatchCalculation(TPSubstWnd& window);
 
 class GridToolkit;

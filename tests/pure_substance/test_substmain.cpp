@@ -773,6 +773,55 @@ TEST_F(SubstWindowTest, BatchRowsComeInAnyOrder) {
   EXPECT_EQ(resultsOfRow(3), liquid);
 }
 
+// A batch row that is no state point ends the batch and is said; no row from there on keeps
+// the results of the batch before.
+TEST_F(SubstWindowTest, ABatchRowThatIsNoStatePointIsSaid) {
+  Load(kArgon);
+  TMdiMainWnd frame;
+  w->MnuBatchCalculation->Click();
+  w->CbxSubst->SetText("Ar(g)");
+  struct Case {
+    const char *T, *P;
+    const char* text;  // "" for the end of the list, which is not said
+  } cases[] = {
+      {"-300", "1", "Row 3: T [ C ] -300, P [bar] 1 is no state point; the batch ends there"},
+      {"25", "0", "Row 3: T [ C ] 25, P [bar] 0 is no state point; the batch ends there"},
+      {"abc", "1", "Row 3: T [ C ] abc, P [bar] 1 is no state point; the batch ends there"},
+      {"25", "", "Row 3: T [ C ] 25, P [bar]  is no state point; the batch ends there"},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    // Four good rows first: every row has results.
+    w->SGT->SetRowCount(5);
+    for (int r = 1; r <= 4; ++r) {
+      w->SGT->UserSetEditText(TableColumnIndex[ColPhase], r, std::to_string(25 * r));
+      w->SGT->UserSetEditText(TableColumnIndex[ColVariable], r, "1");
+    }
+    log.sink.Clear();
+    w->ButtonUpdate->Click();
+    ASSERT_FALSE(log.sink.Has(BatchRowRefusedId));
+    for (int r = 1; r <= 4; ++r) ASSERT_NE(Trim(Cell(ColH, r)), "") << r;
+    EXPECT_EQ(frame.StBar->PanelText(2), w->EquationName());
+    // Then row 3 as the case has it.
+    w->SGT->UserSetEditText(TableColumnIndex[ColPhase], 3, c.T);
+    w->SGT->UserSetEditText(TableColumnIndex[ColVariable], 3, c.P);
+    log.sink.Clear();
+    w->ButtonUpdate->Click();
+    const LoggedMessage* m = Message(BatchRowRefusedId);
+    if (*c.text) {
+      ASSERT_NE(m, nullptr);
+      EXPECT_EQ(m->level, LevelCritical);
+      EXPECT_EQ(m->text, c.text);
+      EXPECT_EQ(frame.StBar->PanelText(2), c.text);
+    } else {
+      EXPECT_EQ(m, nullptr);
+    }
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(Trim(Cell(ColH, r)).empty(), r >= 3) << r;
+    EXPECT_EQ(Cell(ColPhase, 4), "100");  // what the user typed stays
+  }
+}
+
 TEST_F(SubstWindowTest, HistoryKeepsTheNewestKeyOnTop) {
   Load(kArgon + Row("Ne", "(g)", 1, 6000, 0, 146.3, 20.786, 0, 0, "", "Ne1"));
   for (const char* key : {"Ar(g)", "Ne(g)", " Ar(g) "}) Run(key, "1", "25", "25", "25");
