@@ -924,7 +924,7 @@ void TPSubstWnd::RangeRun() {
                      (tp.size() > 1 ? tp.substr(1) : std::string());
   if (SubstanceChart.RunFinished) SubstanceChart.RunFinished(*this, ChartCaptionText);
 
-  // Status; what the run corrected stands before the equation.
+  // Status: what the run corrected or cut in its range, else the equation.
   StBar->SetPanelText(0, SelectedDataset.Name);
   if (r > 0) SGT->SetRowCount(r + 1);
   SetFrameStatus(0, DescriptionText);

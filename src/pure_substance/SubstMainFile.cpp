@@ -90,7 +90,7 @@ bool NumberKey(const std::string& path, const char* key, const std::string& valu
   int whole = 0;
   if (integer ? TryTextToInt(text, whole) : TryTextToDouble(text, number) && std::isfinite(number)) return true;
   PostLogMessage(LevelCritical, SubstanceFileNumberIgnoredId,
-                 path + ": " + key + "=" + value + " is not a finite number; " + key + " is not read");
+                 path + ": " + key + "=" + value + " is not a valid number; " + key + " is not read");
   return false;
 }
 

@@ -422,7 +422,7 @@ TEST_F(SubstFileTest, DamagedFilesAreSaidAndNoTableStaysUnderOtherInputs) {
     const std::string key = line.substr(0, line.find('='));
     const bool step = key == "dV";
     cases.push_back({line, head + line + "\r\n" + (step ? "" : "dV=5\r\n") + tail, SubstanceFileNumberIgnoredId,
-                     ": " + line + " is not a finite number; " + key + " is not read", true, "3", step ? "10" : "5"});
+                     ": " + line + " is not a valid number; " + key + " is not read", true, "3", step ? "10" : "5"});
   }
   // Last: the run after the loop uses it.
   cases.push_back({"a negative step is a number", head + "dV=-5\r\n" + tail, 0, "", true, "3", "-5"});
