@@ -19,6 +19,9 @@
 // again afterwards.
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "equilibrium/CalcVar.h"
 #include "equilibrium/Compounds.h"
@@ -82,6 +85,42 @@ int ConcentrationOfHeader(const std::string& header) {
 }
 
 std::string Flag(bool on) { return on ? "1" : "0"; }
+
+// A section whose count key tells how many numbered keys follow it.
+struct CountedSection {
+  std::string section;
+  const char* count;
+  std::string (*key)(int n);
+};
+
+// What the reader says of a file cut short: the section the file ends inside, and each section
+// that holds fewer rows than its count says. Nothing of it stops the read.
+void ReportCutShortSections(SettingsReader& store, const std::string& path) {
+  const std::string in = CutShortSection(path, store.FileLines());
+  if (!in.empty())
+    PostLogMessage(LevelCritical, SystemFileCutShortId,
+                   path + ": the file ends inside section [" + in + "]; what was read stays open");
+  std::vector<CountedSection> counted = {
+      {"ActivityCoefficients", "Count", [](int n) { return std::to_string(n); }},
+      {"RecordVariables", "RC", [](int n) { return (n < 10 ? "R0" : "R") + std::to_string(n); }},
+      {kVariationSection, "RC", [](int n) { return "R0" + std::to_string(n); }},
+  };
+  for (int k = 1; k <= 8; ++k)
+    counted.push_back({"GB" + std::to_string(k), "OC", [](int n) { return "Y" + std::to_string(n); }});
+  for (const CountedSection& c : counted) {
+    if (store.SelectSection(c.section) <= 0) continue;
+    const std::unordered_map<std::string, std::string> keys = store.SectionKeyValues();
+    const auto found = keys.find(c.count);
+    int count = 0;
+    if (found == keys.end() || !TryTextToInt(found->second, count) || count <= 0) continue;
+    int held = 0;
+    while (held < count && keys.count(c.key(held + 1)) > 0) ++held;
+    if (held < count)
+      PostLogMessage(LevelCritical, SystemFileSectionShortId,
+                     path + ": section [" + c.section + "] ends after " + std::to_string(held) + " of the " +
+                         std::to_string(count) + " rows its " + c.count + " says");
+  }
+}
 
 }  // namespace
 
@@ -199,6 +238,7 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
   MnuCloseClick(nullptr);
   store.OpenSettingsFile(path);  // the cached lines, unless the file changed meanwhile
   CurrentSystemPath = path;
+  ReportCutShortSections(store, path);
 
   // [System]
   int pvItem = 0;
@@ -406,6 +446,7 @@ void TEqlMainWnd::MnuCloseClick(Component* sender) {
     w->SetCaption(SlotConstants(s).Caption);
     w->RefreshSums({0, 1, 2, 3});
   }
+  PostStatus("");  // no run of this system yet
   RefreshPhaseMenus();
   Application().SetTitle("Equilibrium");
   if (TablOprtWnd) TablOprtWnd->SetCaption("Recorder");
@@ -427,12 +468,16 @@ void TEqlMainWnd::MnuFileOpenClick() {
   if (!d->Execute()) return;
   const std::string path = d->FileName();
   if (!FileExists(path)) {
-    const std::string text = path + ": file does not exist";
-    MessageBox(text, "Open Equilibrium File", mbOk | mbIconInformation);
-    PostLogMessage(LevelError, OpenFileMissingId, text);
+    ReportMissingSystemFile(path);
     return;
   }
   EqlFileReader(path);
+}
+
+void TEqlMainWnd::ReportMissingSystemFile(const std::string& path) {
+  const std::string text = path + ": file does not exist";
+  MessageBox(text, "Open Equilibrium File", mbOk | mbIconInformation);
+  PostLogMessage(LevelError, OpenFileMissingId, text);
 }
 
 int TEqlMainWnd::MnuFileSaveClick() {

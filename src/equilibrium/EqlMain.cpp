@@ -510,12 +510,17 @@ void TEqlMainWnd::StartUp() {
   MnuToolBarsClick(nullptr);
   EditTsysChange();
   WatchSystemChanges();
-  // 9. A system file named on the command line, taken against the working folder; anything
-  // else on the command line is ignored without a word.
+  // 9. A system file named on the command line, taken against the working folder; one that
+  // does not exist is said as the open command says it, anything else is ignored.
   const std::vector<std::string> args = Application().Arguments();
   if (!args.empty()) {
     const std::string path = AbsolutePath(args[0]);
-    if (LowerExtension(path) == ".eql" && FileExists(path)) EqlFileReader(path);
+    if (LowerExtension(path) == ".eql") {
+      if (FileExists(path))
+        EqlFileReader(path);
+      else
+        ReportMissingSystemFile(path);
+    }
   }
 }
 
@@ -780,6 +785,9 @@ void TEqlMainWnd::MnuClearInputClick() {
   for (int s = 1; s <= PhaseSlotCount; ++s)
     if (StringGrid* g = PhaseSlotTable[s].Grid)
       for (int r = 1; r < g->RowCount(); ++r) g->SetCells(ColIn, r, "");
+  for (int s = 1; s <= PhaseSlotCount; ++s)
+    if (TPhaseWnd* w = PhaseSlotTable[s].Window) w->RefreshSums({1});
+  PostStatus("");  // the results shown are no longer of these inputs
   PhasesChangedFlag = true;
   SystemChangedFlag = true;
 }
@@ -1137,6 +1145,7 @@ void TEqlMainWnd::SortRecordsByChartX() {
 
 void TEqlMainWnd::CalcIsothermal() {
   CheckSystemData();
+  if (!CalculationReady) return;  // the data check has already restored the window
   PostStatus("Calculating Please Wait !  (Max. It.:" + EqlKernel->EditILimit->Text() + ";   Appr. Fac:" +
              EqlKernel->EditApprFactor->Text() + ")");
   if (CalculationReady && BreakRequested) {
@@ -1441,8 +1450,12 @@ void TEqlMainWnd::CheckSystemData() {
     idealGasFallbackPosted_ = true;
   }
   if (SpeciesRead == 0) {
+    // Nothing to calculate, said as the solver says it of a system without amounts.
+    MessageText = "No (valid) Input Values";
+    PostLogMessage(LevelCritical, NoInputValuesId, MessageText);
     CalculationReady = false;
     FinishCalculation();
+    PostStatus(MessageText);
     return;
   }
   if (!CalculationReady) {
@@ -1742,7 +1755,10 @@ void TEqlMainWnd::WritePhaseResults(StringGrid& g) {
   if (gas) {
     TPhaseWnd* window = PhaseSlotTable[s].Window;
     if (fugacity < 1e-45L) {
-      if (window) window->StBar->SetPanelText(3, "");
+      if (window) {
+        window->RefreshSums({1, 2});
+        window->StBar->SetPanelText(3, "");
+      }
       return;
     }
     tot.Fugacity = fugacity;
@@ -1783,7 +1799,7 @@ void TEqlMainWnd::WritePhaseResults(StringGrid& g) {
     const std::string hint = EqlKernel->PressureHint(s);
     if (!hint.empty()) PostLogMessage(LevelImportant, 1682, (window ? window->Caption() : std::string()) + ": " + hint);
   }
-  if (TPhaseWnd* window = PhaseSlotTable[s].Window) window->RefreshSums({1, 2});
+  if (TPhaseWnd* window = PhaseSlotTable[s].Window) window->RefreshSums({1, 2, 3});
 }
 
 void TEqlMainWnd::UpdateChartFromRecords(int row) {

@@ -55,6 +55,13 @@ constexpr int SystemFileMissingId = 491;
 constexpr int OpenFileMissingId = 473;
 // An element number of "ne" that the periodic table does not have.
 constexpr int SystemFileElementSkippedId = 493;
+// A system file cut short: it ends inside a section, or a section holds fewer rows than its
+// count says. What was read stays open.
+constexpr int SystemFileCutShortId = 494;
+constexpr int SystemFileSectionShortId = 495;
+// A calculation of a system that holds no substance (the solver's own ID and text for a system
+// without input amounts).
+constexpr int NoInputValuesId = 1004;
 // The adiabatic search ended without a temperature: the enthalpy balance kept its sign beyond
 // the temperature range of the system's datasets, or no bracket closed within the trial limit.
 constexpr int AdiabaticNotFoundId = 1417;
@@ -395,6 +402,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void LockForRun(bool lock);
   // Captions and recent files after a read or write of path.
   void ShowSystemPath(const std::string& path);
+  // A system file to open that does not exist: a box and the log, as the open command says it.
+  void ReportMissingSystemFile(const std::string& path);
   std::vector<std::uint8_t> ElementSelectionFlags() const;
   SystemConditions CurrentConditions() const;  // mode, T, P and V as the run holds them
   // One solve of the adiabatic search; false (reported with failureId) when it failed.

@@ -769,52 +769,93 @@ void TPSubstWnd::TakeSelectedSubstance() {
 }
 
 void TPSubstWnd::RangeRun() {
-  // Range, corrected where it cannot be used as given.
+  // Range, corrected where it cannot be used as given; every correction is said.
   const bool constantT = CbxTP->ItemIndex() == 1;
+  const double off = TemperatureOffset;
   std::vector<double> plan;
   double P = ConstP;
+  RangeNotes.clear();
   if (!constantT) {
     double p, t1, step, t2;
     if (!ValidateRangeEdit(*this, ETP, CbxTP->Text(), p) || !ValidateRangeEdit(*this, EditV1, Label1->Caption(), t1) ||
         !ValidateRangeEdit(*this, EditdV, Labeld->Caption(), step) ||
         !ValidateRangeEdit(*this, EditV2, Label2->Caption(), t2)) {
+      EmptyTable();
       FinishSubstanceCalculation(*this);
       return;
     }
-    T1 = t1 + TemperatureOffset;
-    T2 = t2 + TemperatureOffset;
+    T1 = t1 + off;
+    T2 = t2 + off;
     dT = step;
-    if (T1 < 0) T1 = 0.001;
-    if (T2 < T1) T2 = T1;
-    if (dT <= 0) dT = 100;
-    if (p <= 0) p = 1.0;
+    if (T1 < 0) {
+      T1 = 0.001;
+      CorrectRangeEdit(RangeStartCorrectedId, EditV1, Label1->Caption(), "is below 0 K", T1 - off);
+    }
+    if (T2 < T1) {
+      T2 = T1;
+      CorrectRangeEdit(RangeEndCorrectedId, EditV2, Label2->Caption(), "is below T1", T2 - off);
+    }
+    if (dT <= 0) {
+      dT = 100;
+      CorrectRangeEdit(RangeStepCorrectedId, EditdV, Labeld->Caption(), "is not above 0", dT);
+    }
+    if (p <= 0) {
+      p = 1.0;
+      CorrectRangeEdit(RangeConstantCorrectedId, ETP, CbxTP->Text(), "is not above 0", p);
+    }
     ConstP = P = p;
     CurrentT = T1;
-    plan = RunVariablePlan(T1, dT, T2, MnuInsert25->Checked(), MaxDataRows);
+    plan = RunVariablePlan(T1, dT, T2, MnuInsert25->Checked(), MaxDataRows + 1);
   } else {
     double t, p1, step, p2;
     if (!ValidateRangeEdit(*this, ETP, CbxTP->Text(), t) || !ValidateRangeEdit(*this, EditV1, Label1->Caption(), p1) ||
         !ValidateRangeEdit(*this, EditdV, Labeld->Caption(), step) ||
         !ValidateRangeEdit(*this, EditV2, Label2->Caption(), p2)) {
+      EmptyTable();
       FinishSubstanceCalculation(*this);
       return;
     }
-    CurrentT = t + TemperatureOffset;
+    CurrentT = t + off;
     P1 = p1;
     dP = step;
     P2 = p2;
-    if (P1 <= 0) P1 = 1.0;
-    if (P2 < P1) P2 = P1;
-    if (dP < 0) dP = 0;  // a step of 0 gives the start pressure alone
-    if (CurrentT <= 0) CurrentT = 298.0;
+    if (P1 <= 0) {
+      P1 = 1.0;
+      CorrectRangeEdit(RangeStartCorrectedId, EditV1, Label1->Caption(), "is not above 0", P1);
+    }
+    if (P2 < P1) {
+      P2 = P1;
+      CorrectRangeEdit(RangeEndCorrectedId, EditV2, Label2->Caption(), "is below P1", P2);
+    }
+    if (dP < 0) {
+      dP = 0;
+      CorrectRangeEdit(RangeStepCorrectedId, EditdV, Labeld->Caption(), "is below 0", dP);
+    }
+    // A step of 0 gives the start pressure alone.
+    if (dP == 0 && P2 > P1) SayRangeNote(RangeSingleRowId, Labeld->Caption() + ": 0 gives the one row at P1");
+    if (CurrentT <= 0) {
+      CurrentT = 298.0;
+      CorrectRangeEdit(RangeConstantCorrectedId, ETP, CbxTP->Text(), "is not above 0 K", CurrentT - off);
+    }
     ConstP = P = P1;
-    plan = RunVariablePlan(P1, dP, P2, false, MaxDataRows);
+    plan = RunVariablePlan(P1, dP, P2, false, MaxDataRows + 1);
   }
   if (CurrentT <= 0) CurrentT = 1e-25;
+  // A plan one value longer than the table tells that the range goes on beyond it.
+  if (int(plan.size()) > MaxDataRows) {
+    plan.resize(MaxDataRows);
+    const double last = plan.back();
+    SayRangeNote(RangeCutId,
+                 "Range cut to " + std::to_string(MaxDataRows) + " rows: it ends at " +
+                     (constantT ? VariableText(last, CurrentT) + " [bar]" : VariableText(P, last) + UnitText));
+  }
   SGT->SetRowCount(std::clamp(int(plan.size()) + 1, 2, MaxSubstanceTableRows));
 
   // The substance and its datasets at the start point.
-  if (!LookUpSubstance(P, CurrentT)) return;
+  if (!LookUpSubstance(P, CurrentT)) {
+    EmptyTable();
+    return;
+  }
   const char code = PhaseKey.size() > 1 ? PhaseKey[1] : 'u';
 
   // Chart series of the phases.
@@ -895,11 +936,11 @@ void TPSubstWnd::RangeRun() {
                      (tp.size() > 1 ? tp.substr(1) : std::string());
   if (SubstanceChart.RunFinished) SubstanceChart.RunFinished(*this, ChartCaptionText);
 
-  // Status.
+  // Status: what the run corrected or cut in its range, else the equation.
   StBar->SetPanelText(0, SelectedDataset.Name);
   if (r > 0) SGT->SetRowCount(r + 1);
   SetFrameStatus(0, DescriptionText);
-  SetFrameStatus(2, EquationName());
+  SetFrameStatus(2, RangeNotes.empty() ? EquationName() : RangeNotes);
   PostLogMessage(LevelInfo, 1016, "Calculation end  using " + EquationName());
 }
 
@@ -925,15 +966,34 @@ void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double 
       PostLogMessage(LevelImportant, 998, "Estimated acentric factor w=" + FloatToShortText(AcentricFactorEstimate.RootB));
   }
   SetTableCell(ColPhase, r, SelectedDataset.Phase);
-  if (CbxTP->ItemIndex() == 1) {
-    SetTableCell(ColVariable, r, FloatToShortText(P));
-  } else {
-    double shown = MnuTempC->Checked() ? T - 273.15 : T;
-    if (MnuTempC->Checked() && std::fabs(shown) <= 1e-7) shown = 0;
-    SetTableCell(ColVariable, r, FloatToTextF(shown, 9, 2));
-  }
+  SetTableCell(ColVariable, r, VariableText(P, T));
   WriteResultCells(r, P, T, true);
   previousCode = code;
+}
+
+std::string TPSubstWnd::VariableText(double P, double T) const {
+  if (CbxTP->ItemIndex() == 1) return FloatToShortText(P);
+  double shown = MnuTempC->Checked() ? T - 273.15 : T;
+  if (MnuTempC->Checked() && std::fabs(shown) <= 1e-7) shown = 0;
+  return FloatToTextF(shown, 9, 2);
+}
+
+void TPSubstWnd::SayRangeNote(int id, const std::string& text) {
+  PostLogMessage(LevelCritical, id, text);
+  RangeNotes += (RangeNotes.empty() ? "" : "; ") + text;
+}
+
+void TPSubstWnd::CorrectRangeEdit(int id, platform::Edit* edit, const std::string& label, const std::string& reason,
+                                  double used) {
+  const std::string shown = FloatToShortText(used);
+  SayRangeNote(id, label + ": " + Trim(edit->Text()) + " " + reason + ", " + shown + " is used");
+  edit->SetText(shown);
+}
+
+void TPSubstWnd::EmptyTable() {
+  ClearGridRange(0, 1, *SGT);
+  SGT->SetRowCount(2);
+  if (ChartShowsTable()) RefreshChartFromTable(1);
 }
 
 void TPSubstWnd::WriteResultCells(int r, double P, double T, bool idealGasZV) {

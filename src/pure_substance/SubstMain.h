@@ -46,6 +46,16 @@ enum SubstanceTableColumn : int {
 constexpr int SubstanceColumnCount = 11;
 // A table holds at most this many rows, the header row included.
 constexpr int MaxSubstanceTableRows = 1024;
+// Message IDs of a range input the Update run could not use as given (level 2). A corrected
+// value is written back into its edit, so the edits, the copied heading and the chart caption
+// show what was computed.
+constexpr int RangeStartCorrectedId = 581;     // T1 below 0 K, P1 not above 0
+constexpr int RangeEndCorrectedId = 582;       // an end below the start
+constexpr int RangeStepCorrectedId = 583;      // dT not above 0, dP below 0
+constexpr int RangeConstantCorrectedId = 584;  // P or T not above 0
+constexpr int RangeSingleRowId = 585;          // dP of 0: the start pressure alone
+constexpr int RangeCutId = 586;                // more rows than the table holds
+constexpr int BatchRowRefusedId = 587;         // a batch row that is no state point ends the batch
 
 // Grid column of each logical column.
 extern std::array<int, SubstanceColumnCount> TableColumnIndex;
@@ -102,6 +112,12 @@ bool ReadSubstanceFile(TPSubstWnd& window, const std::string& path);
 constexpr int SubstanceSettingsNotSavedId = 1607;
 // Message ID of a file Table>"Open" was given that does not exist.
 constexpr int SubstanceFileMissingId = 1908;
+// Message IDs of a damaged ".sub" file (level 2): one without the substance window's section
+// is not read; a number key that is no finite number leaves its edit as it was; a file cut
+// short inside a line keeps what was read.
+constexpr int SubstanceFileRefusedId = 1913;
+constexpr int SubstanceFileNumberIgnoredId = 1914;
+constexpr int SubstanceFileCutShortId = 1915;
 // Bounds of the table layout a file may set; a value outside keeps the layout's own.
 constexpr int MaxTableColumnWidth = 1000;
 constexpr int MaxTableRowHeight = 100;
@@ -184,8 +200,9 @@ void RecalculateFromSelection();
 // The batch run: the substance of the window's key at every state point of the table, from
 // row 1 down to the first row whose T or P is empty, not a finite number or not above 0
 // (T in the display unit in logical column 0, P in bar in logical column 1); the results go
-// into logical columns 2..10 of the row. Called by the Update run in batch mode after its
-// first steps.
+// into logical columns 2..10 of the row. A row that ends the batch without being empty is
+// said (BatchRowRefusedId); no row from there on keeps results. Called by the Update run in
+// batch mode after its first steps.
 void RunBatchCalculation(TPSubstWnd& window);
 
 class GridToolkit;
@@ -295,6 +312,7 @@ class TPSubstWnd : public platform::Form {
   std::string NoPhaseText;
   std::string DescriptionText;       // description of the last dataset listed
   std::string ChartCaptionText;      // "CO2 ; P=1 [bar]" of the last good run
+  std::string RangeNotes;            // what the last run corrected or cut in its range
   int ErrorState = -1;  // 0 good, 1 irregular range input, 2 not in the database, 4 no valid substance
   bool Calculated = false;
   std::array<bool, 3> PhaseEnabled{};  // gas, liquid, solid (SubstancePhase order)
@@ -395,6 +413,9 @@ class TPSubstWnd : public platform::Form {
   void FormResize(platform::Component* sender);
 
   // --- helpers for the table ---
+  // The table with one empty row (a run that did not happen shows no answer); a chart of the
+  // table's data follows.
+  void EmptyTable();
   const std::string& TableCell(int logicalColumn, int row) const;
   void SetTableCell(int logicalColumn, int row, std::string_view text);
   // Header text of a logical column.
@@ -419,6 +440,13 @@ class TPSubstWnd : public platform::Form {
   // selected dataset.
   void TakeSelectedSubstance();
   void WriteRow(int code, int& r, int& previousCode, double P, double T, double step);
+  // A range note: posted at level 2 and kept in RangeNotes for the status bar.
+  void SayRangeNote(int id, const std::string& text);
+  // A range value the run replaced: the note names what was given and what is used, and the
+  // edit shows the value used (in the display unit).
+  void CorrectRangeEdit(int id, platform::Edit* edit, const std::string& label, const std::string& reason, double used);
+  // The text of the running variable in logical column 1 (T in the display unit, or P).
+  std::string VariableText(double P, double T) const;
   // Logical columns 2..10 of row r from SelectedResult; idealGasZV: a gas evaluated without
   // its real-fluid part gets Z and V too.
   void WriteResultCells(int r, double P, double T, bool idealGasZV);

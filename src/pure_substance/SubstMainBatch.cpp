@@ -7,6 +7,7 @@
 
 #include "platform/Services.h"
 #include "pure_substance/SubstMain.h"
+#include "shared/AplMsg.h"
 #include "shared/GridTools.h"
 #include "shared/PTools.h"
 
@@ -52,18 +53,35 @@ void RunBatchCalculation(TPSubstWnd& w) {
   // The units of the substance evaluated now (its molar mass), not of the last run.
   w.TakeSelectedSubstance();
 
-  for (int r = 1; r < w.SGT->RowCount(); ++r) {
+  auto clearResults = [&w](int r, const char* text) {
+    for (int c = ColCp; c < SubstanceColumnCount; ++c) w.SetTableCell(c, r, text);
+  };
+  int r = 1;
+  for (; r < w.SGT->RowCount(); ++r) {
     double T = 0, P = 0;
     if (!StatePointValue(w.TableCell(ColPhase, r), T) || !StatePointValue(w.TableCell(ColVariable, r), P)) break;
     T += w.TemperatureOffset;
     if (!(T > 0) || !(P > 0)) break;
     if (EvaluateTableRow(w, code, P, T) == 0) {
       // No phase at this point: nothing of another row or of a failed evaluation shows.
-      for (int c = ColCp; c < SubstanceColumnCount; ++c) w.SetTableCell(c, r, " ");
+      clearResults(r, " ");
       continue;
     }
     w.WriteResultCells(r, P, T, false);
   }
+  // The batch ends at the end of the list, or at a row that is no state point, which is said.
+  // The rows from there on keep no results of an earlier batch.
+  std::string status = w.EquationName();
+  if (r < w.SGT->RowCount()) {
+    const std::string t = Trim(w.TableCell(ColPhase, r)), p = Trim(w.TableCell(ColVariable, r));
+    if (!t.empty() || !p.empty()) {
+      status = "Row " + std::to_string(r) + ": " + w.ColumnHeader(ColPhase) + " " + t + ", " +
+               w.ColumnHeader(ColVariable) + " " + p + " is no state point; the batch ends there";
+      PostLogMessage(LevelCritical, BatchRowRefusedId, status);
+    }
+    for (int k = r; k < w.SGT->RowCount(); ++k) clearResults(k, "");
+  }
+  w.SetFrameStatus(2, status);
 }
 
 void TPSubstWnd::PopPasteClick(platform::Component*) {

@@ -81,8 +81,21 @@ void ReadTableLayout(TPSubstWnd& w, SettingsReader& store) {
                                              : static_cast<platform::TColor>(TextToInt(colour)));
 }
 
+// A value of a number key: false for an empty one; one that is no finite number is named in
+// the log and gives false, so what it would set keeps its value.
+bool NumberKey(const std::string& path, const char* key, const std::string& value, bool integer) {
+  if (value.empty()) return false;
+  const std::string text = Trim(value);
+  double number = 0;
+  int whole = 0;
+  if (integer ? TryTextToInt(text, whole) : TryTextToDouble(text, number) && std::isfinite(number)) return true;
+  PostLogMessage(LevelCritical, SubstanceFileNumberIgnoredId,
+                 path + ": " + key + "=" + value + " is not a valid number; " + key + " is not read");
+  return false;
+}
+
 // Section TableWnd into the window, in the order the settings depend on each other.
-void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store) {
+void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store, const std::string& path) {
   auto key = [&store](const char* name) { return store.GetKeyValue(name); };
   if (MdiMainWnd) {
     MdiMainWnd->MnuSaveByExit->SetChecked(key("SaveByExit") == "1");
@@ -93,7 +106,7 @@ void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store) {
   if (!substance.empty()) w.CbxSubst->SetText(substance);
   w.MnuCopyModeTextClick(key("CopyMode") == "HTML" ? w.MnuCopyModeHtml : w.MnuCopyModeText);
   const std::string filter = key("MsgFilter");
-  if (!filter.empty() && AplMsgWnd) AplMsgWnd->SetFilter(TextToInt(filter));
+  if (NumberKey(path, "MsgFilter", filter, true) && AplMsgWnd) AplMsgWnd->SetFilter(TextToInt(filter));
   // The unit menus take their checks without a calculation.
   const std::string mass = key("Mass");
   platform::MenuItem* massItem = mass == "g" ? w.MnuGram : mass == "kg" ? w.MnuKg : w.MnuMol;
@@ -118,7 +131,7 @@ void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store) {
   if (!tp.empty()) w.CbxTP->SetItemIndex(tp.find("bar") != std::string::npos ? 0 : 1);
   // The equation of state the table was computed with.
   int eos = -1;
-  if (TryTextToInt(key("grl"), eos) && eos >= 0 && eos < EosTypeCount) {
+  if (NumberKey(path, "grl", key("grl"), true) && TryTextToInt(key("grl"), eos) && eos >= 0 && eos < EosTypeCount) {
     EosType = eos;
     if (TDynOprtWnd && eos < TDynOprtWnd->RGgrl->Items().Count()) TDynOprtWnd->RGgrl->SetItemIndex(eos);
   }
@@ -126,7 +139,7 @@ void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store) {
   const char* const editKeys[4] = {"ETP", "V1", "dV", "V2"};
   for (int i = 0; i < 4; ++i) {
     const std::string text = key(editKeys[i]);
-    if (!text.empty()) edits[i]->SetText(text);
+    if (NumberKey(path, editKeys[i], text, false)) edits[i]->SetText(text);
   }
 
   // Labels and items for the unit; the edits stay as the file gave them.
@@ -233,10 +246,22 @@ bool ReadSubstanceFile(TPSubstWnd& w, const std::string& path) {
   if (store.OpenSettingsFile(path) != 1) return false;
   const bool substanceFile = LowerExtension(path) == ".sub";
   const bool windowSection = store.SelectSection("TableWnd") > 0;
+  // A file opened by the user that holds no set-up (another file, random bytes, one cut short
+  // before it) is not read: the window and its table stay as they are.
+  if (!windowSection && path != store.UserSettingsFile) {
+    PostLogMessage(LevelCritical, SubstanceFileRefusedId,
+                   path + ": no section [TableWnd] of a substance window in the file; it is not read");
+    return false;
+  }
+  // Cut short after the set-up began: what was read is kept, the rest keeps its defaults.
+  const std::string cutIn = windowSection ? CutShortSection(path, store.FileLines()) : std::string();
+  if (!cutIn.empty())
+    PostLogMessage(LevelCritical, SubstanceFileCutShortId,
+                   path + ": the file ends inside section [" + cutIn + "]; what is missing keeps its defaults");
   std::string chartSource;
   if (windowSection) {
     chartSource = store.GetKeyValue("GrfSrc");
-    ReadTableWindowSection(w, store);
+    ReadTableWindowSection(w, store, path);
   }
   w.EnergyFactor = w.MnuEkJ->Checked() ? 0.001 : 1.0;
 

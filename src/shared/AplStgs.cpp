@@ -54,6 +54,17 @@ std::vector<std::string> SplitSettingsLines(std::string_view bytes) {
   return lines;
 }
 
+std::string CutShortSection(const std::string& path, const std::vector<std::string>& lines) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, bytes) || bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r') return {};
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+    if (!IsSectionHeaderLine(*line)) continue;
+    const std::string t = SettingsTrim(*line);
+    return t.substr(1, t.find(']', 1) - 1);
+  }
+  return {};
+}
+
 std::string JoinSettingsLines(const std::vector<std::string>& lines) {
   std::string out;
   size_t size = 0;

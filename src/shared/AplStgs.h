@@ -36,6 +36,11 @@ std::string SettingsTrim(std::string_view text);
 bool IsSectionHeaderLine(std::string_view line);
 // The lines of a settings document: CR and LF each end a line; empty lines are dropped.
 std::vector<std::string> SplitSettingsLines(std::string_view bytes);
+// The section in which a document written by one of the programs was cut short, "" for a whole
+// one: such a writer ends every line with a line break, so a file whose last line has none
+// ends inside its last section (named as the lines, the document's as read, hold it; "" too
+// when they hold no section).
+std::string CutShortSection(const std::string& path, const std::vector<std::string>& lines);
 // The bytes written for the lines: each line followed by CR LF; a CR or LF inside a line is
 // written as a blank, so every line reads back as one line.
 std::string JoinSettingsLines(const std::vector<std::string>& lines);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -923,6 +924,140 @@ TEST_F(EqlFileTest, EveryEditOfWhatTheFileHoldsMarksTheSystem) {
   m->SystemChangedFlag = true;
   m->MnuCloseClick(nullptr);
   EXPECT_FALSE(m->SystemChangedFlag);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Inputs that give no calculation or a damaged system are said; no status of another system
+// stays
+
+TEST_F(EqlFileTest, BadInputsAreSaidAndNoStaleStatusStays) {
+  const fs::path examples = QUOREL_SOURCE_DIR "/examples";
+  const std::string example1 = (examples / "1_methane_oxygen_3000K.eql").string();
+  std::ifstream in(examples / "2_methane_air_adiabatic.eql", std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  const std::string example2 = bytes.str();
+  // Cut inside the row of O2 in Gas1, and one with a relation section short of its count.
+  const std::size_t o2 = example2.find("O2 (g)");
+  const std::size_t memo = example2.find("[Memo]");
+  ASSERT_NE(o2, std::string::npos);
+  ASSERT_NE(memo, std::string::npos);
+  const std::string cut = (home / "cut.eql").string();
+  std::ofstream(cut, std::ios::binary) << example2.substr(0, o2 + 8);
+  const std::string shortCount = (home / "short.eql").string();
+  std::ofstream(shortCount, std::ios::binary) << example2.substr(0, memo) +
+                                                     "[ActivityCoefficients]\r\nCount=3\r\n1=Idx:1;A:0;B:0;C:;\r\n" +
+                                                     example2.substr(memo);
+  const std::string missing = (home / "missing.eql").string();
+  auto sumOfX = [this](int slot) {
+    const std::string panel = Phase(slot).StBar->PanelText(3);
+    EXPECT_EQ(panel.rfind("S(x)=", 0), 0u) << panel;
+    return TextToDouble(panel.substr(panel.find('=') + 1));
+  };
+
+  struct Case {
+    const char* why;
+    std::function<void()> act;
+    int id, level;
+    std::string text;
+    std::function<void()> check;  // the windows afterwards
+  };
+  const std::vector<Case> cases = {
+      {"Calculation of an empty system",
+       [&] {
+         m->MnuClose->Click();
+         log->sink.Clear();
+         m->BtnCalc->Click();
+       },
+       NoInputValuesId, LevelCritical, "No (valid) Input Values",
+       [&] {
+         EXPECT_EQ(m->StBar->PanelText(3), "No (valid) Input Values");
+         EXPECT_FALSE(m->ResultsValidFlag);
+         EXPECT_EQ(m->BtnCalc->Caption(), "Calculation");
+         EXPECT_EQ(CalculationRunState, CalculationRun::Idle);
+       }},
+      {"a missing system file on the command line",
+       [&] {
+         Stop();
+         session.application.arguments = {missing};
+         Start();
+       },
+       OpenFileMissingId, LevelError, missing + ": file does not exist",
+       [&] {
+         ASSERT_FALSE(session.dialogs.messages.empty());
+         EXPECT_EQ(session.dialogs.messages.back().text, missing + ": file does not exist");
+         EXPECT_EQ(session.dialogs.messages.back().caption, "Open Equilibrium File");
+         EXPECT_EQ(m->CurrentSystemPath, "");
+         EXPECT_EQ(Grid(1).RowCount(), 2);
+         EXPECT_EQ(Grid(1).Cells(ColKey, 1), "");
+       }},
+      {"a calculation of example 1",
+       [&] {
+         ASSERT_EQ(m->EqlFileReader(example1), 1);
+         log->sink.Clear();
+         m->BtnCalc->Click();
+       },
+       1593, LevelInfo, "Calculation success ",
+       [&] {
+         EXPECT_TRUE(m->ResultsValidFlag);
+         EXPECT_EQ(m->StBar->PanelText(3).rfind("Calculation success", 0), 0u);
+         // The mole fractions written sum to 1, and the status of the phase says so.
+         EXPECT_NEAR(sumOfX(1), 1.0, 1e-9);
+         long double x = 0;
+         for (int r = 1; r < Grid(1).RowCount(); ++r) x += TextToExtended(Grid(1).Cells(ColConc, r));
+         EXPECT_NEAR(double(x), sumOfX(1), 1e-9);
+       }},
+      {"a copy of example 2 cut inside a row",
+       [&] {
+         log->sink.Clear();
+         ASSERT_EQ(m->EqlFileReader(cut), 1);
+       },
+       SystemFileCutShortId, LevelCritical, cut + ": the file ends inside section [Gas1]; what was read stays open",
+       [&] {
+         // What was read stays open, with no status of the system before.
+         EXPECT_EQ(m->CurrentSystemPath, cut);
+         EXPECT_EQ(m->StBar->PanelText(3), "");
+         EXPECT_EQ(Phase(1).Caption(), "Flame");
+         ASSERT_EQ(Grid(1).RowCount(), 3);
+         EXPECT_EQ(Grid(1).Cells(ColKey, 1), "CH4 (g)");
+         EXPECT_EQ(Grid(1).Cells(ColKey, 2), "O2 (g)");
+         EXPECT_FALSE(Logged(SystemFileSectionShortId));
+       }},
+      {"a relation section short of its count",
+       [&] {
+         log->sink.Clear();
+         ASSERT_EQ(m->EqlFileReader(shortCount), 1);
+       },
+       SystemFileSectionShortId, LevelCritical,
+       shortCount + ": section [ActivityCoefficients] ends after 1 of the 3 rows its Count says",
+       [&] {
+         EXPECT_EQ(m->CurrentSystemPath, shortCount);
+         EXPECT_EQ(Grid(1).RowCount(), 12);
+         EXPECT_GE(AfcWnd->RelationCount(), 1);
+         EXPECT_FALSE(Logged(SystemFileCutShortId));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    c.act();
+    const auto found = std::find_if(log->sink.messages.begin(), log->sink.messages.end(),
+                                    [&](const LoggedMessage& e) { return e.id == c.id; });
+    ASSERT_NE(found, log->sink.messages.end());
+    EXPECT_EQ(found->level, c.level);
+    EXPECT_EQ(found->text, c.text);
+    c.check();
+  }
+  // A whole example says none of it, and closing or clearing the inputs clears the status.
+  log->sink.Clear();
+  ASSERT_EQ(m->EqlFileReader(example1), 1);
+  EXPECT_FALSE(Logged(SystemFileCutShortId));
+  EXPECT_FALSE(Logged(SystemFileSectionShortId));
+  m->BtnCalc->Click();
+  ASSERT_TRUE(m->ResultsValidFlag);
+  session.dialogs.QueueMessageAnswer(platform::mrYes);
+  m->MnuClearInput->Click();
+  EXPECT_EQ(m->StBar->PanelText(3), "");
+  EXPECT_EQ(Phase(1).StBar->PanelText(1), "S(in)=0");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -62,7 +62,7 @@ TEST_F(OrvantoTest, StartUpOpensGasLiquidAndSolidWithTheDatabase) {
   EXPECT_TRUE(EqlMainHooks.RelationValue != nullptr);
 }
 
-TEST_F(OrvantoTest, ACommandLineArgumentThatIsNoExistingSystemFileIsIgnoredSilently) {
+TEST_F(OrvantoTest, AMissingSystemFileOnTheCommandLineIsSaidAndAnyOtherFileIgnored) {
   std::ofstream(home / "notes.txt") << "text\r\n";
   const std::vector<std::string> arguments[] = {
       {(home / "missing.eql").string()}, {(home / "notes.txt").string()}, {(home / "missing.EQL").string()}};
@@ -70,9 +70,15 @@ TEST_F(OrvantoTest, ACommandLineArgumentThatIsNoExistingSystemFileIsIgnoredSilen
     SCOPED_TRACE(args[0]);
     Stop();
     session.application.arguments = args;
+    const size_t boxes = session.dialogs.messages.size();
     Start();
     EXPECT_FALSE(Logged(SystemFileMissingId)) << Text(SystemFileMissingId);
-    for (const auto& e : log->sink.messages) EXPECT_GT(e.level, int(LevelCritical)) << e.id << " " << e.text;
+    const bool missing = args[0].find("missing") != std::string::npos;
+    EXPECT_EQ(Logged(OpenFileMissingId), missing);
+    EXPECT_EQ(session.dialogs.messages.size(), boxes + (missing ? 1 : 0));
+    for (const auto& e : log->sink.messages)
+      EXPECT_TRUE(e.id == OpenFileMissingId || e.level > int(LevelCritical)) << e.id << " " << e.text;
+    EXPECT_EQ(m->CurrentSystemPath, "");
   }
 }
 

@@ -343,17 +343,25 @@ TEST_F(SubstFileTest, FileEdgeCases) {
     EXPECT_EQ(TDynOprtWnd->CBExtrapolation->Checked(), c.extrapolation);
   }
 
-  // A file without TableWnd changes only the energy factor (and, as a .sub file, the chart).
-  Restart();
-  W().MnuEkJ->SetChecked(true);
-  W().MnuEJ->SetChecked(false);
-  W().EnergyFactor = 1;
-  W().ETP->SetText("7");
-  ASSERT_TRUE(ReadSubstanceFile(W(), Write("other.sub", "[Table]\r\nColor=0x000000FF\r\nCW00=300\r\n")));
-  EXPECT_EQ(W().EnergyFactor, 0.001);
-  EXPECT_EQ(W().ETP->Text(), "7");
-  EXPECT_NE(W().SGT->ColWidths(0), 300);
-  EXPECT_NE(W().SGT->Color(), platform::TColor(0xFF));
+  // A user settings file without TableWnd changes only the energy factor; any other file
+  // without it is refused and changes nothing.
+  for (const bool settings : {true, false}) {
+    SCOPED_TRACE(settings ? "user settings file" : "other.sub");
+    Restart();
+    W().MnuEkJ->SetChecked(true);
+    W().MnuEJ->SetChecked(false);
+    W().EnergyFactor = 1;
+    W().ETP->SetText("7");
+    const std::string text = "[Table]\r\nColor=0x000000FF\r\nCW00=300\r\n";
+    const std::string path = settings ? SettingsStore().UserSettingsFile : Path("other.sub");
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+    EXPECT_EQ(ReadSubstanceFile(W(), path), settings);
+    EXPECT_EQ(W().EnergyFactor, settings ? 0.001 : 1);
+    EXPECT_EQ(W().ETP->Text(), "7");
+    EXPECT_NE(W().SGT->ColWidths(0), 300);
+    EXPECT_NE(W().SGT->Color(), platform::TColor(0xFF));
+  }
 
   // An upper-case .SUB is a pure-substance file: the chart takes its look from it.
   for (const char* name : {"look.SUB", "look.txt"}) {
@@ -369,6 +377,88 @@ TEST_F(SubstFileTest, FileEdgeCases) {
   SettingsStore().OpenSettingsFile(Write("cached.sub", "[TableWnd]\r\nETP=99\r\n"));
   EXPECT_FALSE(ReadSubstanceFile(W(), Path("missing.sub")));
   EXPECT_EQ(W().ETP->Text(), "7");
+}
+
+// Damaged files, each opened through Table>"Open" over a calculated table: what is said, and
+// what becomes of the edits and of the table.
+TEST_F(SubstFileTest, DamagedFilesAreSaidAndNoTableStaysUnderOtherInputs) {
+  W().ETP->UserSetText("3");
+  W().EditV1->UserSetText("20");
+  W().EditdV->UserSetText("10");
+  W().EditV2->UserSetText("300");
+  Save(Path("good.sub"));
+  const std::string good = Bytes(Path("good.sub"));
+  const std::size_t tableWnd = good.find("[TableWnd]");
+  const std::size_t v2 = good.find("  V2=");
+  ASSERT_NE(tableWnd, std::string::npos);
+  ASSERT_NE(v2, std::string::npos);
+  std::string noise;
+  std::uint32_t x = 12345;
+  for (int i = 0; i < 4000; ++i) {
+    x = x * 1103515245u + 12345u;
+    noise += char(x >> 24);
+  }
+  const std::string head = "[TableWnd]\r\nConstIdx=0\r\nTemp=C\r\nExtrapolation=1\r\nCbxTP=P [bar]\r\n";
+  const std::string tail = "[Table]\r\n";
+  struct Case {
+    std::string why;
+    std::string text;
+    int id;            // 0: nothing said
+    std::string said;  // after the path
+    bool read;         // the file was read: the table is emptied
+    const char* etp;   // the edits afterwards
+    const char* dv;
+  };
+  std::vector<Case> cases = {
+      {"random bytes", noise, SubstanceFileRefusedId,
+       ": no section [TableWnd] of a substance window in the file; it is not read", false, "3", "10"},
+      {"cut before its set-up", good.substr(0, tableWnd + 5), SubstanceFileRefusedId,
+       ": no section [TableWnd] of a substance window in the file; it is not read", false, "3", "10"},
+      {"cut inside its set-up", good.substr(0, v2 + 5), SubstanceFileCutShortId,
+       ": the file ends inside section [TableWnd]; what is missing keeps its defaults", true, "3", "10"},
+  };
+  // Each hostile value of a number key, beside a good step that is read.
+  for (const std::string line : {"ETP=abc", "dV=nan", "V1=-1e999", "V2=1e999", "MsgFilter=abc", "grl=x"}) {
+    const std::string key = line.substr(0, line.find('='));
+    const bool step = key == "dV";
+    cases.push_back({line, head + line + "\r\n" + (step ? "" : "dV=5\r\n") + tail, SubstanceFileNumberIgnoredId,
+                     ": " + line + " is not a valid number; " + key + " is not read", true, "3", step ? "10" : "5"});
+  }
+  // Last: the run after the loop uses it.
+  cases.push_back({"a negative step is a number", head + "dV=-5\r\n" + tail, 0, "", true, "3", "-5"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    W().ETP->UserSetText("3");
+    W().EditdV->UserSetText("10");
+    AplMsgWnd->SetFilter(LevelImportant);
+    Run("H2O(u)");
+    const int rows = W().SGT->RowCount();
+    ASSERT_GT(rows, 20);
+    const std::string path = Write("damaged.sub", c.text);
+    log->sink.Clear();
+    Open(path);
+    for (int id : {SubstanceFileRefusedId, SubstanceFileCutShortId, SubstanceFileNumberIgnoredId}) {
+      EXPECT_TRUE(id == c.id || !log->sink.Has(id)) << id;
+    }
+    if (c.id != 0) {
+      ASSERT_TRUE(log->sink.Has(c.id));
+      const auto& m = *std::find_if(log->sink.messages.begin(), log->sink.messages.end(),
+                                    [&](const LoggedMessage& e) { return e.id == c.id; });
+      EXPECT_EQ(m.level, LevelCritical);
+      EXPECT_EQ(m.text, path + c.said);
+    }
+    EXPECT_EQ(W().Calculated, !c.read);
+    EXPECT_EQ(W().SGT->RowCount(), c.read ? 2 : rows);
+    EXPECT_EQ(W().ETP->Text(), c.etp);
+    EXPECT_EQ(W().EditdV->Text(), c.dv);
+    EXPECT_EQ(AplMsgWnd->Filter(), LevelImportant);
+    EXPECT_EQ(EosType, DefaultEosType);
+  }
+  // The read step of -5 is corrected by the run, and said.
+  log->sink.Clear();
+  Run("H2O(u)");
+  EXPECT_TRUE(log->sink.Has(RangeStepCorrectedId));
+  EXPECT_EQ(W().EditdV->Text(), "100");
 }
 
 TEST_F(SubstFileTest, SaveProposesANameAndAsksBeforeReplacing) {

@@ -208,6 +208,112 @@ TEST_F(SubstWindowTest, RangeCorrectionsInConstantTemperatureMode) {
   }
 }
 
+// Each correction and each cut of the range is said at level 2 and in the frame's status bar;
+// the edit, the copied heading and the table show the value computed.
+TEST_F(SubstWindowTest, EveryCorrectionAndCutOfTheRangeIsSaid) {
+  Load(kArgon);
+  TMdiMainWnd frame;
+  enum EditIndex { E_TP, E_V1, E_dV, E_V2, E_None };
+  struct Case {
+    bool constantT, kelvin;
+    const char *TP, *V1, *dV, *V2;
+    int id;
+    const char* text;
+    int edit;  // the edit that shows the value used
+    const char* editText;
+    int rows;
+    const char *first, *last;
+    const char* heading;  // the second line of a copy from the Edit menu
+  } cases[] = {
+      {false, false, "1", "-300", "100", "-200", RangeStartCorrectedId, "T1 [C]: -300 is below 0 K, -273.149 is used",
+       E_V1, "-273.149", 1, "-273.149", "-273.149", "P [bar]: \t1"},
+      {false, false, "1", "100", "25", "50", RangeEndCorrectedId, "T2 [C]: 50 is below T1, 100 is used", E_V2, "100", 1,
+       "100", "100", "P [bar]: \t1"},
+      {false, false, "1", "0", "0", "500", RangeStepCorrectedId, "dT [C]: 0 is not above 0, 100 is used", E_dV, "100",
+       6, "0", "500", "P [bar]: \t1"},
+      {false, false, "1", "0", "-5", "500", RangeStepCorrectedId, "dT [C]: -5 is not above 0, 100 is used", E_dV, "100",
+       6, "0", "500", "P [bar]: \t1"},
+      {false, false, "-2", "0", "25", "100", RangeConstantCorrectedId, "P [bar]: -2 is not above 0, 1 is used", E_TP,
+       "1", 5, "0", "100", "P [bar]: \t1"},
+      {false, false, "1", "0", "0.0001", "500", RangeCutId, "Range cut to 1023 rows: it ends at 0.1022 [ C ]", E_None,
+       "", 1023, "0", "0.1022", "P [bar]: \t1"},
+      {false, true, "1", "298.15", "0.5", "3000", RangeCutId, "Range cut to 1023 rows: it ends at 809.15 [ K ]", E_None,
+       "", 1023, "298.15", "809.15", "P [bar]: \t1"},
+      {true, true, "-10", "1", "1", "2", RangeConstantCorrectedId, "T [ K ]: -10 is not above 0 K, 298 is used", E_TP,
+       "298", 2, "1", "2", "T [ K ]: \t298"},
+      {true, true, "0", "1", "1", "2", RangeConstantCorrectedId, "T [ K ]: 0 is not above 0 K, 298 is used", E_TP,
+       "298", 2, "1", "2", "T [ K ]: \t298"},
+      {true, false, "25", "0", "1", "3", RangeStartCorrectedId, "P1 [bar]: 0 is not above 0, 1 is used", E_V1, "1", 3,
+       "1", "3", "T [ C ]: \t25"},
+      {true, false, "25", "-1", "1", "3", RangeStartCorrectedId, "P1 [bar]: -1 is not above 0, 1 is used", E_V1, "1", 3,
+       "1", "3", "T [ C ]: \t25"},
+      {true, false, "25", "4", "1", "2", RangeEndCorrectedId, "P2 [bar]: 2 is below P1, 4 is used", E_V2, "4", 1, "4",
+       "4", "T [ C ]: \t25"},
+      {true, false, "25", "1", "0", "5", RangeSingleRowId, "dP [bar]: 0 gives the one row at P1", E_None, "", 1, "1",
+       "1", "T [ C ]: \t25"},
+      {true, false, "25", "1", "-1", "5", RangeStepCorrectedId, "dP [bar]: -1 is below 0, 0 is used", E_dV, "0", 1, "1",
+       "1", "T [ C ]: \t25"},
+      {true, false, "25", "1", "0.001", "60", RangeCutId, "Range cut to 1023 rows: it ends at 2.022 [bar]", E_None, "",
+       1023, "1", "2.022", "T [ C ]: \t25"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    (c.kelvin ? w->MnuTempK : w->MnuTempC)->Click();
+    w->CbxTP->UserSelect(c.constantT ? 1 : 0);
+    Run("Ar(g)", c.TP, c.V1, c.dV, c.V2);
+    EXPECT_EQ(w->ErrorState, 0);
+    const LoggedMessage* m = Message(c.id);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->level, LevelCritical);
+    EXPECT_EQ(m->text, c.text);
+    EXPECT_EQ(frame.StBar->PanelText(2).rfind(c.text, 0), 0u) << frame.StBar->PanelText(2);
+    platform::Edit* const edits[] = {w->ETP, w->EditV1, w->EditdV, w->EditV2};
+    if (c.edit != E_None) {
+      EXPECT_EQ(edits[c.edit]->Text(), c.editText);
+    }
+    EXPECT_EQ(DataRows(), c.rows);
+    EXPECT_EQ(Cell(ColVariable, 1), c.first);
+    EXPECT_EQ(Cell(ColVariable, DataRows()), c.last);
+    w->MnuCopy->Click();
+    const std::vector<std::string> lines = SplitTextLines(session.clipboard.text);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1], c.heading);
+  }
+  // A range used as given says nothing, and the status shows the equation.
+  w->MnuTempC->Click();
+  w->CbxTP->UserSelect(0);
+  Run("Ar(g)", "1", "0", "25", "100");
+  for (int id : {RangeStartCorrectedId, RangeEndCorrectedId, RangeStepCorrectedId, RangeConstantCorrectedId,
+                 RangeSingleRowId, RangeCutId})
+    EXPECT_EQ(Message(id), nullptr) << id;
+  EXPECT_EQ(frame.StBar->PanelText(2), w->EquationName());
+}
+
+// A run that stops before its rows leaves no table of the inputs before.
+TEST_F(SubstWindowTest, ARunThatDoesNotHappenEmptiesTheTable) {
+  Load(kArgon);
+  struct Case {
+    const char *key, *dT;
+    int id;
+    const char* text;
+  } cases[] = {
+      {"Ar(g)", "abc", 591, "dT [ C ] is irregular !"},
+      {"Xx(g)", "25", 805, "Data of Xx(g) do not exist in the database"},
+      {"(g)", "25", 891, "No valid substance given"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Run("Ar(g)", "1", "0", "25", "100");
+    ASSERT_EQ(DataRows(), 5);
+    Run(c.key, "1", "0", c.dT, "100");
+    const LoggedMessage* m = Message(c.id);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->text, c.text);
+    EXPECT_EQ(DataRows(), 1);
+    for (int col = 0; col < SubstanceColumnCount; ++col) EXPECT_EQ(Trim(Cell(col, 1)), "") << col;
+  }
+}
+
 TEST_F(SubstWindowTest, Insert25CAddsARowOnlyWhereOneIsInserted) {
   Load(kArgon);
   w->MnuInsert25->Click();
@@ -665,6 +771,55 @@ TEST_F(SubstWindowTest, BatchRowsComeInAnyOrder) {
   EXPECT_EQ(resultsOfRow(1), liquid);
   EXPECT_EQ(resultsOfRow(2), solid);
   EXPECT_EQ(resultsOfRow(3), liquid);
+}
+
+// A batch row that is no state point ends the batch and is said; no row from there on keeps
+// the results of the batch before.
+TEST_F(SubstWindowTest, ABatchRowThatIsNoStatePointIsSaid) {
+  Load(kArgon);
+  TMdiMainWnd frame;
+  w->MnuBatchCalculation->Click();
+  w->CbxSubst->SetText("Ar(g)");
+  struct Case {
+    const char *T, *P;
+    const char* text;  // "" for the end of the list, which is not said
+  } cases[] = {
+      {"-300", "1", "Row 3: T [ C ] -300, P [bar] 1 is no state point; the batch ends there"},
+      {"25", "0", "Row 3: T [ C ] 25, P [bar] 0 is no state point; the batch ends there"},
+      {"abc", "1", "Row 3: T [ C ] abc, P [bar] 1 is no state point; the batch ends there"},
+      {"25", "", "Row 3: T [ C ] 25, P [bar]  is no state point; the batch ends there"},
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    // Four good rows first: every row has results.
+    w->SGT->SetRowCount(5);
+    for (int r = 1; r <= 4; ++r) {
+      w->SGT->UserSetEditText(TableColumnIndex[ColPhase], r, std::to_string(25 * r));
+      w->SGT->UserSetEditText(TableColumnIndex[ColVariable], r, "1");
+    }
+    log.sink.Clear();
+    w->ButtonUpdate->Click();
+    ASSERT_FALSE(log.sink.Has(BatchRowRefusedId));
+    for (int r = 1; r <= 4; ++r) ASSERT_NE(Trim(Cell(ColH, r)), "") << r;
+    EXPECT_EQ(frame.StBar->PanelText(2), w->EquationName());
+    // Then row 3 as the case has it.
+    w->SGT->UserSetEditText(TableColumnIndex[ColPhase], 3, c.T);
+    w->SGT->UserSetEditText(TableColumnIndex[ColVariable], 3, c.P);
+    log.sink.Clear();
+    w->ButtonUpdate->Click();
+    const LoggedMessage* m = Message(BatchRowRefusedId);
+    if (*c.text) {
+      ASSERT_NE(m, nullptr);
+      EXPECT_EQ(m->level, LevelCritical);
+      EXPECT_EQ(m->text, c.text);
+      EXPECT_EQ(frame.StBar->PanelText(2), c.text);
+    } else {
+      EXPECT_EQ(m, nullptr);
+    }
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(Trim(Cell(ColH, r)).empty(), r >= 3) << r;
+    EXPECT_EQ(Cell(ColPhase, 4), "100");  // what the user typed stays
+  }
 }
 
 TEST_F(SubstWindowTest, HistoryKeepsTheNewestKeyOnTop) {
