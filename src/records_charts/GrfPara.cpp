@@ -437,14 +437,27 @@ void TGrfParaDlg::ValidateAxisPage(int k, ChartAxis& axis) {
 void TGrfParaDlg::FitAxisToData(int k) {
   if (!GrfWnd || k < 0 || k > ChartYAxisCount) return;
   const std::size_t i = static_cast<std::size_t>(k);
-  if (DataMax[i] == DataMin[i]) return;
   if (k > 0) {
     if (!PageShown(k) || !AutoSizeBox[i]->Visible() || !AutoSizeBox[i]->Checked() || !IncludeBox[i]->Checked()) return;
   } else if (!Cbas0->Checked() || !Cbas0->Visible()) {
     return;
   }
   ChartAxis& axis = GrfWnd->Axis[i];
-  const AxisFit fit = FitAxisRange(axis.log, DataMax[i], DataMin[i], AxisFit{axis.from, axis.to, axis.tiles});
+  // Data without spread (a constant curve, or one that varies in its last digits only) gets
+  // a span around its value: 5 % either side, a factor of 2 on a log axis, -1..1 about 0.
+  double hi = DataMax[i], lo = DataMin[i];
+  if (hi - lo <= 1e-6 * std::max(std::fabs(hi), std::fabs(lo))) {
+    const double v = (hi + lo) / 2;
+    if (axis.log) {
+      hi = v * 2;
+      lo = v / 2;
+    } else {
+      const double d = v == 0 ? 1 : std::fabs(v) * 0.05;
+      hi = v + d;
+      lo = v - d;
+    }
+  }
+  const AxisFit fit = FitAxisRange(axis.log, hi, lo, AxisFit{axis.from, axis.to, axis.tiles});
   axis.from = fit.from;
   axis.to = fit.to;
   GrfWnd->AxisRange[i] = axis.to - axis.from;
