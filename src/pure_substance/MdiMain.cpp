@@ -67,6 +67,9 @@ TMdiMainWnd::TMdiMainWnd(platform::Component* owner) : platform::Form(owner, "Md
   Messages1->OnClick = [this](Component* s) { Messages1Click(s); };
   About1->OnClick = [this](Component* s) { About1Click(s); };
   OnResize = [this](Component* s) { FormResize(s); };
+  OnShow = [this](Component*) {
+    if (ArrangeOnResize && !arranged_) SetWindowState(WindowState::Maximized);
+  };
 
   MdiMainWnd = this;
   DoCreate();
@@ -279,10 +282,7 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   // one below the other: the window is made high enough to show them all.
   if (GrfWnd) GrfWnd->SetHeight(std::max(GrfWnd->Height(), TMdiMainWnd::kChartHeight));
   // Without settings the frame takes the screen, the table above the chart.
-  if (firstStart && MdiMainWnd) {
-    MdiMainWnd->ArrangeOnResize = true;
-    MdiMainWnd->SetWindowState(platform::WindowState::Maximized);
-  }
+  if (firstStart && MdiMainWnd) MdiMainWnd->ArrangeOnResize = true;
   // The program's about text.
   if (InfoDlg) InfoDlg->FillAboutText();
 }

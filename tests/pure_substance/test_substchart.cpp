@@ -72,10 +72,25 @@ class SubstChartTest : public lunettatest::LunettaFixture {
     Chart().ComputeAxisRanges();
   }
   // A full redraw on a plot picture of width x height pixels.
+  // (The scales take what their labels need: the chart picture grows by what the plot lacks.)
   void Draw(int width, int height) {
-    int n = 0;
-    for (int k = 1; k <= ChartYAxisCount; ++k) n += Chart().Axis[static_cast<std::size_t>(k)].include;
-    Chart().FBox->SetBounds(0, 0, width + 16 * n + 32, height + 128);
+    int w = width + 200, h = height + 200;
+    const auto pre = ChartPreDrawHook;
+    const auto column = ChartColumnHook;
+    const auto post = ChartPostDrawHook;
+    ChartPreDrawHook = nullptr;
+    ChartColumnHook = nullptr;
+    ChartPostDrawHook = nullptr;
+    for (int i = 0; i < 2; ++i) {
+      Chart().FBox->SetBounds(0, 0, w, h);
+      Chart().MnuUpdateClick(Chart().MnuUpdate);
+      w += width - Plot().Width();
+      h += height - Plot().Height();
+    }
+    ChartPreDrawHook = pre;
+    ChartColumnHook = column;
+    ChartPostDrawHook = post;
+    Chart().FBox->SetBounds(0, 0, w, h);
     Chart().MnuUpdateClick(Chart().MnuUpdate);
     ASSERT_EQ(Plot().Width(), width);
     ASSERT_EQ(Plot().Height(), height);

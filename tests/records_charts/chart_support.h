@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,61 @@ class ChartFixture : public ::testing::Test {
     chart->FBox->SetBounds(0, 0, width, height);
     chart->texts.clear();
     chart->MnuUpdateClick(chart->MnuUpdate);
+  }
+  // A redraw whose plot is width x height pixels: the chart picture grows by what the plot
+  // lacks (the scales take what their labels need). The draw hooks run in the last pass only.
+  void DrawPlot(int width, int height) {
+    int w = width + 200, h = height + 200;
+    const auto pre = quorel::ChartPreDrawHook;
+    const auto column = quorel::ChartColumnHook;
+    const auto post = quorel::ChartPostDrawHook;
+    quorel::ChartPreDrawHook = nullptr;
+    quorel::ChartColumnHook = nullptr;
+    quorel::ChartPostDrawHook = nullptr;
+    for (int i = 0; i < 2; ++i) {
+      Draw(w, h);
+      w += width - chart->PlotWidth;
+      h += height - chart->PlotHeight;
+    }
+    quorel::ChartPreDrawHook = pre;
+    quorel::ChartColumnHook = column;
+    quorel::ChartPostDrawHook = post;
+    Draw(w, h);
+    ASSERT_EQ(chart->PlotWidth, width);
+    ASSERT_EQ(chart->PlotHeight, height);
+  }
+  // The unrotated texts below the plot, row by row from the top.
+  std::vector<std::vector<std::string>> RowsBelowThePlot() const {
+    std::vector<int> tops;
+    for (const DrawnText& t : chart->texts)
+      if (t.angle == 0 && t.y >= chart->PlotBottom && std::find(tops.begin(), tops.end(), t.y) == tops.end())
+        tops.push_back(t.y);
+    std::sort(tops.begin(), tops.end());
+    std::vector<std::vector<std::string>> rows;
+    for (int y : tops) rows.push_back(chart->TextsAt(y));
+    return rows;
+  }
+  // The labels of the Y scales (unrotated, beside the plot), as drawn.
+  std::vector<std::string> YLabels() const {
+    std::vector<std::string> out;
+    for (const DrawnText& t : chart->texts)
+      if (t.angle == 0 && t.y < chart->PlotBottom && t.x < chart->LeftMargin) out.push_back(t.text);
+    return out;
+  }
+  // Every two chart texts that meet, and every one that enters the plot.
+  std::vector<std::string> TextClashes() const {
+    std::vector<std::string> out;
+    const platform::Rect plot{chart->LeftMargin, quorel::TGrfWnd::TopMargin, chart->PlotRight, chart->PlotBottom};
+    auto meet = [](const platform::Rect& a, const platform::Rect& b) {
+      return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+    };
+    const auto& b = chart->TextBoxes;
+    for (std::size_t i = 0; i < b.size(); ++i) {
+      if (meet(b[i].box, plot)) out.push_back(b[i].text + " in the plot");
+      for (std::size_t j = i + 1; j < b.size(); ++j)
+        if (meet(b[i].box, b[j].box)) out.push_back(b[i].text + " meets " + b[j].text);
+    }
+    return out;
   }
   // Series n with its check box, shown.
   void ShowSeries(int n, const std::string& caption = {}) {
