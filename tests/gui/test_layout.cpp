@@ -45,6 +45,7 @@
 #include "equilibrium/EqlMain.h"
 #include "gui/Gui.h"
 #include "gui/ViewBase.h"
+#include "../support/chart_text_boxes.h"
 #include "platform/Components.h"
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
@@ -493,28 +494,6 @@ TEST_F(LayoutTest, CascadeAndTileKeepTheWindowsWhole) {
 }
 
 
-// Every text box of the chart as its last redraw placed it: none meets another or the plot.
-std::vector<std::string> ChartTextProblems(const TGrfWnd& chart) {
-  std::vector<std::string> problems;
-  const platform::Rect plot{chart.LeftMargin, TGrfWnd::TopMargin, chart.PlotRight, chart.PlotBottom};
-  auto meet = [](const platform::Rect& a, const platform::Rect& b) {
-    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
-  };
-  auto text = [](const TGrfWnd::ChartTextBox& t) {
-    std::ostringstream s;
-    s << "\"" << t.text << "\" " << t.box.Left << "," << t.box.Top << "-" << t.box.Right << "," << t.box.Bottom;
-    return s.str();
-  };
-  const auto& boxes = chart.TextBoxes;
-  if (boxes.empty()) problems.push_back("no texts");
-  for (std::size_t i = 0; i < boxes.size(); ++i) {
-    if (meet(boxes[i].box, plot)) problems.push_back(text(boxes[i]) + " enters the plot");
-    for (std::size_t j = i + 1; j < boxes.size(); ++j)
-      if (meet(boxes[i].box, boxes[j].box)) problems.push_back(text(boxes[i]) + " meets " + text(boxes[j]));
-  }
-  return problems;
-}
-
 // The MDI window of a child form, on the screen.
 QRect SubWindowOnScreen(const Form& f) {
   QWidget* w = gui::WidgetOf(&f);
@@ -585,7 +564,7 @@ TEST_F(LayoutTest, LunettaAtFirstStartAndAfterAnUpdateOfWater) {
   EXPECT_EQ(chart.Axis[0].to, 300);
   EXPECT_TRUE(chart.AxisScaled[1]);
   for (int k = 2; k <= 8; ++k) EXPECT_FALSE(chart.AxisScaled[std::size_t(k)]) << k;
-  EXPECT_EQ(Lines(ChartTextProblems(chart)), "");
+  EXPECT_EQ(Lines(charttext::ChartTextProblems(chart)), "");
   Grab(chart, "lunetta_chart_cp.png");
 
   // Every series that can be checked.
@@ -595,14 +574,14 @@ TEST_F(LayoutTest, LunettaAtFirstStartAndAfterAnUpdateOfWater) {
   }
   Settle();
   for (int k = 1; k <= 6; ++k) EXPECT_TRUE(chart.AxisScaled[std::size_t(k)]) << k;
-  EXPECT_EQ(Lines(ChartTextProblems(chart)), "");
+  EXPECT_EQ(Lines(charttext::ChartTextProblems(chart)), "");
   Grab(chart, "lunetta_chart_all.png");
   Grab(*windows.Frame, "lunetta_after_update.png");
 
   windows.Frame->Tile1Click(windows.Frame->Tile1);
   for (int i = 0; i < 3; ++i) Settle();
   checkPlaces("after Tile");
-  EXPECT_EQ(Lines(ChartTextProblems(chart)), "");
+  EXPECT_EQ(Lines(charttext::ChartTextProblems(chart)), "");
   Grab(*windows.Frame, "lunetta_tiled.png");
   gui::UnbindAll();
 }
@@ -628,7 +607,8 @@ TEST_F(LayoutTest, TheVariationGridAndTheWidenedMessageLog) {
 
   // The log widened to 1200 pixels: the message column takes the width, the time stays in view.
   TAplMsgWnd& log = *windows.Messages;
-  PostLogMessageAlways(LevelImportant, 1297, std::string(150, 'x') + " a long message that ends here");
+  const std::string message = std::string(90, 'x') + " a long message that ends here";
+  PostLogMessageAlways(LevelImportant, 1297, message);
   log.Show();
   Settle();
   QWidget* lw = gui::WidgetOf(&log);
@@ -641,6 +621,7 @@ TEST_F(LayoutTest, TheVariationGridAndTheWidenedMessageLog) {
   EXPECT_LE(right, tree->viewport()->width());
   EXPECT_GE(right, tree->viewport()->width() - 40);
   EXPECT_GT(tree->header()->sectionSize(1), 800);
+  EXPECT_LT(tree->fontMetrics().horizontalAdvance(QString::fromStdString(message)) + 12, tree->header()->sectionSize(1));
   Grab(log, "log_widened.png");
   gui::UnbindAll();
 }

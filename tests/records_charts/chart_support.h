@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/chart_text_boxes.h"
 #include "platform/Headless.h"
 #include "platform/Picture.h"
 #include "records_charts/GrfPara.h"
@@ -104,20 +105,7 @@ class ChartFixture : public ::testing::Test {
     return out;
   }
   // Every two chart texts that meet, and every one that enters the plot.
-  std::vector<std::string> TextClashes() const {
-    std::vector<std::string> out;
-    const platform::Rect plot{chart->LeftMargin, quorel::TGrfWnd::TopMargin, chart->PlotRight, chart->PlotBottom};
-    auto meet = [](const platform::Rect& a, const platform::Rect& b) {
-      return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
-    };
-    const auto& b = chart->TextBoxes;
-    for (std::size_t i = 0; i < b.size(); ++i) {
-      if (meet(b[i].box, plot)) out.push_back(b[i].text + " in the plot");
-      for (std::size_t j = i + 1; j < b.size(); ++j)
-        if (meet(b[i].box, b[j].box)) out.push_back(b[i].text + " meets " + b[j].text);
-    }
-    return out;
-  }
+  std::vector<std::string> TextClashes() const { return charttext::ChartTextProblems(*chart); }
   // Series n with its check box, shown.
   void ShowSeries(int n, const std::string& caption = {}) {
     chart->ShowSeriesCheckBox(n, caption);
