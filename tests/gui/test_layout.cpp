@@ -590,6 +590,8 @@ TEST_F(LayoutTest, TheVariationGridAndTheWidenedMessageLog) {
   OrvantoWindows windows;
   TEqlMainWnd& m = *windows.Main;
   StartOrvanto(m);
+  // The first example system, as the user opens it; its variation section is empty.
+  ASSERT_GE(m.EqlFileReader(QUOREL_SOURCE_DIR "/examples/1_methane_oxygen_3000K.eql"), 1);
   TCalcVarDlg& dlg = *windows.Variation;
   dlg.PrepareVariationDialog();
   dlg.ButtonAdd0->UserClick();
