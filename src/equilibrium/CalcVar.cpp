@@ -164,7 +164,7 @@ TCalcVarDlg::TCalcVarDlg() : Form(nullptr, "CalcVarDlg") {
   SGV->SetFixedCols(1);
   SGV->SetDefaultRowHeight(20);
   SGV->SetOptions(SGV->Options() | goEditing | goRowMoving | goColSizing);
-  const int widths[VariationColumnCount] = {28, 150, 52, 52, 52, 70, 48, 96};
+  const int widths[VariationColumnCount] = {28, 140, 52, 52, 52, 70, 48, 116};
   for (int c = 0; c < VariationColumnCount; ++c) SGV->SetColWidths(c, widths[c]);
   SetVariationHeaders();
 
