@@ -164,13 +164,9 @@ TCalcVarDlg::TCalcVarDlg() : Form(nullptr, "CalcVarDlg") {
   SGV->SetFixedCols(1);
   SGV->SetDefaultRowHeight(20);
   SGV->SetOptions(SGV->Options() | goEditing | goRowMoving | goColSizing);
-  const char* headers[VariationColumnCount] = {"ID",         "Variable", "Begin",  "Step",
-                                               "Limit",      "Dependence", "Factor", "Allocation"};
-  const int widths[VariationColumnCount] = {28, 150, 52, 52, 52, 70, 48, 96};
-  for (int c = 0; c < VariationColumnCount; ++c) {
-    SGV->SetCells(c, 0, headers[c]);
-    SGV->SetColWidths(c, widths[c]);
-  }
+  const int widths[VariationColumnCount] = {28, 140, 52, 52, 52, 70, 48, 116};
+  for (int c = 0; c < VariationColumnCount; ++c) SGV->SetColWidths(c, widths[c]);
+  SetVariationHeaders();
 
   ButtonAdd0->OnClick = [this](Component*) { AddStateClick(); };
   ButtonAdd1->OnClick = [this](Component*) { AddSubstanceClick(); };
@@ -296,6 +292,13 @@ void TCalcVarDlg::DelClick() {
 void TCalcVarDlg::ClearVariationGrid() {
   ClearGridRange(0, 1, *SGV);
   SGV->SetRowCount(2);
+}
+
+// The header row names the columns whatever a system file's section held in its first line.
+void TCalcVarDlg::SetVariationHeaders() {
+  static const char* const headers[VariationColumnCount] = {"ID",    "Variable",   "Begin",  "Step",
+                                                            "Limit", "Dependence", "Factor", "Allocation"};
+  for (int c = 0; c < VariationColumnCount && c < SGV->ColCount(); ++c) SGV->SetCells(c, 0, headers[c]);
 }
 
 void TCalcVarDlg::ClearClick() {
@@ -458,6 +461,7 @@ void TCalcVarDlg::LoadVariationSection() {
     LoadGridFromSection(*SGV, kSection);
     SGV->SetColCount(VariationColumnCount);
     if (SGV->RowCount() < 2) SGV->SetRowCount(2);
+    SetVariationHeaders();
     return;
   }
   if (store.FindSectionRange(kOldSection).first < 0) return;

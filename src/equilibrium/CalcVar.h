@@ -133,6 +133,7 @@ class TCalcVarDlg : public platform::Form {
   std::vector<int> VariablesMissingFromRecords() const;
   void AddVariablesToRecordDefinition();
   void ClearVariationGrid();
+  void SetVariationHeaders();
   // The grid from the system file open in the settings store: section "CalculationVariable",
   // or the older "VariableCalculation".
   void LoadVariationSection();

@@ -61,7 +61,7 @@ const SpreadsheetBook* RecordingSpreadsheet::BookAt(int book) const {
 void RecordingSpreadsheet::NewBook() {
   SpreadsheetBook book;
   book.Name = "Book" + std::to_string(++booksMade_);
-  for (int i = 1; i <= SheetsPerNewWorkbook; ++i) book.Sheets.push_back({"Sheet" + std::to_string(i), {}});
+  for (int i = 1; i <= SheetsPerNewWorkbook; ++i) book.Sheets.push_back({"Sheet" + std::to_string(i), {}, {}});
   Books.push_back(std::move(book));
 }
 
@@ -122,7 +122,7 @@ bool RecordingSpreadsheet::AddSheet(int book) {
   Record("AddSheet " + std::to_string(book));
   SpreadsheetBook* b = BookAt(book);
   if (b == nullptr) return false;
-  b->Sheets.push_back({"Sheet" + std::to_string(b->Sheets.size() + 1), {}});
+  b->Sheets.push_back({"Sheet" + std::to_string(b->Sheets.size() + 1), {}, {}});
   return true;
 }
 

@@ -49,6 +49,11 @@ class Spreadsheet {
 
   // Writes a text into a cell; false when the cell cannot be written.
   virtual bool SetCell(int book, int sheet, int row, int col, const std::string& text) = 0;
+  // Writes a number into a cell; text is the grid's text of it, what a service that holds
+  // only texts writes.
+  virtual bool SetNumber(int book, int sheet, int row, int col, double /*value*/, const std::string& text) {
+    return SetCell(book, sheet, row, col, text);
+  }
 
   // The command that used the spreadsheet has ended: the work is handed to the user (XLSX:
   // files written and opened). False with a reason when that failed.
@@ -78,6 +83,7 @@ class ScopedSpreadsheetService {
 struct SpreadsheetSheet {
   std::string Name;
   std::map<std::pair<int, int>, std::string> Cells;  // (row, col) -> text; no empty texts
+  std::map<std::pair<int, int>, double> Numbers;     // the cells of Cells written as numbers
 };
 
 struct SpreadsheetBook {
@@ -114,6 +120,7 @@ class XlsxSpreadsheet : public Spreadsheet {
   std::string SheetName(int book, int sheet) const override;
   bool SetSheetName(int book, int sheet, const std::string& name) override;
   bool SetCell(int book, int sheet, int row, int col, const std::string& text) override;
+  bool SetNumber(int book, int sheet, int row, int col, double value, const std::string& text) override;
   // Writes every changed workbook ("Book1.xlsx", ...) and opens it when the application is
   // visible. The first failure is returned; the others are still tried.
   bool Finish(std::string& error) override;

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,7 +95,7 @@ bool XlsxSpreadsheet::AddWorkbook() {
   if (!connected_) return false;
   SpreadsheetBook book;
   book.Name = "Book" + std::to_string(++booksMade_);
-  book.Sheets.push_back({"Sheet1", {}});
+  book.Sheets.push_back({"Sheet1", {}, {}});
   books_.push_back(std::move(book));
   return true;
 }
@@ -112,7 +113,7 @@ int XlsxSpreadsheet::SheetCount(int book) const {
 bool XlsxSpreadsheet::AddSheet(int book) {
   SpreadsheetBook* b = Book(book);
   if (b == nullptr) return false;
-  b->Sheets.push_back({"Sheet" + std::to_string(b->Sheets.size() + 1), {}});
+  b->Sheets.push_back({"Sheet" + std::to_string(b->Sheets.size() + 1), {}, {}});
   b->Changed = true;
   return true;
 }
@@ -147,12 +148,19 @@ bool XlsxSpreadsheet::SetCell(int book, int sheet, int row, int col, const std::
   if (s == nullptr || row < 1 || row > kMaxRows || col < 1 || col > kMaxCols || text.size() > kMaxCellText) {
     return false;
   }
+  s->Numbers.erase({row, col});
   if (text.empty()) {
     s->Cells.erase({row, col});
   } else {
     s->Cells[{row, col}] = text;
   }
   Book(book)->Changed = true;
+  return true;
+}
+
+bool XlsxSpreadsheet::SetNumber(int book, int sheet, int row, int col, double value, const std::string& text) {
+  if (!std::isfinite(value) || text.empty() || !SetCell(book, sheet, row, col, text)) return false;
+  Sheet(book, sheet)->Numbers[{row, col}] = value;
   return true;
 }
 
@@ -194,9 +202,12 @@ bool XlsxSpreadsheet::WriteXlsx(const SpreadsheetBook& book, const std::string& 
       return false;
     }
     for (const auto& [cell, text] : sheet.Cells) {
-      const lxw_error rc = worksheet_write_string(worksheet, static_cast<lxw_row_t>(cell.first - 1),
-                                                  static_cast<lxw_col_t>(cell.second - 1),
-                                                  Cp1252ToUtf8(text).c_str(), nullptr);
+      const auto row = static_cast<lxw_row_t>(cell.first - 1);
+      const auto col = static_cast<lxw_col_t>(cell.second - 1);
+      const auto number = sheet.Numbers.find(cell);
+      const lxw_error rc = number != sheet.Numbers.end()
+                               ? worksheet_write_number(worksheet, row, col, number->second, nullptr)
+                               : worksheet_write_string(worksheet, row, col, Cp1252ToUtf8(text).c_str(), nullptr);
       if (rc != LXW_NO_ERROR) {
         error = "Cannot write a cell of \"" + path + "\": " + lxw_strerror(rc);
         workbook_close(workbook);

@@ -67,6 +67,9 @@ TMdiMainWnd::TMdiMainWnd(platform::Component* owner) : platform::Form(owner, "Md
   Messages1->OnClick = [this](Component* s) { Messages1Click(s); };
   About1->OnClick = [this](Component* s) { About1Click(s); };
   OnResize = [this](Component* s) { FormResize(s); };
+  OnShow = [this](Component*) {
+    if (ArrangeOnResize && !arranged_) SetWindowState(WindowState::Maximized);
+  };
 
   MdiMainWnd = this;
   DoCreate();
@@ -80,7 +83,26 @@ TMdiMainWnd::~TMdiMainWnd() {
 void TMdiMainWnd::MnuClose1Click(platform::Component*) { Close(); }
 void TMdiMainWnd::MnuSelectClick(platform::Component*) { ShowSubstanceSelection(); }
 void TMdiMainWnd::Cascade1Click(platform::Component*) { Cascade(); }
-void TMdiMainWnd::Tile1Click(platform::Component*) { Tile(); }
+void TMdiMainWnd::Tile1Click(platform::Component*) { ArrangeTableAndChart(); }
+
+// The table above the chart, both the frame's full width (the table is wide, the chart needs
+// height for its series boxes); other arrangements of children go as the frame tiles them.
+void TMdiMainWnd::ArrangeTableAndChart() {
+  platform::Form* table = PSubstWnd;
+  platform::Form* chart = GrfWnd;
+  const bool both = table && chart && MDIChildCount() == 2 && table->GetWindowState() != platform::WindowState::Minimized &&
+                    chart->GetWindowState() != platform::WindowState::Minimized && table->Visible() && chart->Visible();
+  if (!both) {
+    Tile(platform::TileMode::Horizontal);
+    return;
+  }
+  const int w = MDIClientWidth(), h = MDIClientHeight();
+  const int chartHeight = std::max(std::min(std::max(h / 2, kChartHeight), h - kTableMinHeight), 0);
+  table->SetWindowState(platform::WindowState::Normal);
+  chart->SetWindowState(platform::WindowState::Normal);
+  table->SetBounds(0, 0, w, h - chartHeight);
+  chart->SetBounds(0, h - chartHeight, w, chartHeight);
+}
 void TMdiMainWnd::MnuGraphicClick(platform::Component*) {
   if (GrfWnd) GrfWnd->ShowInFront();
 }
@@ -98,6 +120,13 @@ void TMdiMainWnd::About1Click(platform::Component*) {
 }
 
 void TMdiMainWnd::FormResize(platform::Component*) {
+  // At the first start the maximised frame shares itself out between the table and the chart
+  // until the user gives it a size of its own.
+  if (ArrangeOnResize) {
+    if (GetWindowState() == platform::WindowState::Maximized && Visible()) ArrangeTableAndChart();
+    else if (GetWindowState() == platform::WindowState::Normal && Visible() && arranged_) ArrangeOnResize = false;
+    arranged_ = arranged_ || GetWindowState() == platform::WindowState::Maximized;
+  }
   if (Width() < 255) return;
   StBar->SetPanelWidth(0, Width() / 4);
   StBar->SetPanelWidth(1, Width() / 4);
@@ -189,6 +218,7 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   if (SubstSelDlg) SubstSelDlg->AttachSubstanceTarget(w.CbxSubst, 1);
   // The program's settings.
   const std::string& userFile = SettingsStore().UserSettingsFile;
+  const bool firstStart = !platform::FileExists(userFile);
   ReadThroughSubstanceSlot(w, userFile);
   // The chart: the property curves of the substance, its font, the items Lunetta has no use
   // for, its definition and look from the user file.
@@ -250,7 +280,9 @@ void StartSubstanceWindow(TPSubstWnd& w) {
   if (GrfWnd && MdiMainWnd) GrfWnd->SetWidth(MdiMainWnd->Width() - 128);
   // The chart's variable box holds the gas's and the liquid's nine series and the solid's four
   // one below the other: the window is made high enough to show them all.
-  if (GrfWnd) GrfWnd->SetHeight(std::max(GrfWnd->Height(), 560));
+  if (GrfWnd) GrfWnd->SetHeight(std::max(GrfWnd->Height(), TMdiMainWnd::kChartHeight));
+  // Without settings the frame takes the screen, the table above the chart.
+  if (firstStart && MdiMainWnd) MdiMainWnd->ArrangeOnResize = true;
   // The program's about text.
   if (InfoDlg) InfoDlg->FillAboutText();
 }

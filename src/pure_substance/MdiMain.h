@@ -68,6 +68,16 @@ class TMdiMainWnd : public platform::Form {
   void Messages1Click(platform::Component* sender);
   void About1Click(platform::Component* sender);
   void FormResize(platform::Component* sender);
+  // Window > Tile: the table above the chart across the frame.
+  void ArrangeTableAndChart();
+  // The chart's height for its series boxes, and what the table keeps at least.
+  static constexpr int kChartHeight = 560;
+  static constexpr int kTableMinHeight = 160;
+  // Set at the first start: the maximised frame arranges the table and the chart.
+  bool ArrangeOnResize = false;
+
+ private:
+  bool arranged_ = false;
 };
 
 extern TMdiMainWnd* MdiMainWnd;

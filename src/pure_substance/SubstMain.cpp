@@ -141,8 +141,9 @@ TPSubstWnd::TPSubstWnd(platform::Component* owner) : platform::Form(owner, "PSub
   SetFormStyle(FormStyle::MDIChild);
   SetBounds(0, 0, 1100, 420);
 
+  // The menus open from the tool bar's buttons below (ToolBar1): the window shows no menu
+  // bar of its own besides them.
   MainMenu1 = Make<MainMenu>(this, "MainMenu1");
-  SetMenu(MainMenu1);
   MnuTableMenu = MainMenu1->Add("MnuTableMenu", "Table");
   MnuUpdate = MnuTableMenu->Add("MnuUpdate", "Update");
   MnuBatchCalculation = MnuTableMenu->Add("MnuBatchCalculation", "Batch Calculation");

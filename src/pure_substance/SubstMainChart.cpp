@@ -213,6 +213,11 @@ void SetupSubstanceChart(TPSubstWnd& w, bool withDefaults) {
   ChartPreDrawHook = PreparePlotState;
   ChartColumnHook = PlotSubstanceCurves;
   ChartPostDrawHook = [] {};
+  // The curves lie on the axes of their values; table series on those of their number.
+  chart.SeriesAxisOf = [](int n) {
+    if (ChartShowsTable() || n > 30 || ValueOfSeries(n) > ValGr) return SeriesAxis(n);
+    return AxisOfValue(ValueOfSeries(n));
+  };
   chart.InitChartWindow();
 }
 

@@ -437,14 +437,33 @@ void TGrfParaDlg::ValidateAxisPage(int k, ChartAxis& axis) {
 void TGrfParaDlg::FitAxisToData(int k) {
   if (!GrfWnd || k < 0 || k > ChartYAxisCount) return;
   const std::size_t i = static_cast<std::size_t>(k);
-  if (DataMax[i] == DataMin[i]) return;
   if (k > 0) {
     if (!PageShown(k) || !AutoSizeBox[i]->Visible() || !AutoSizeBox[i]->Checked() || !IncludeBox[i]->Checked()) return;
   } else if (!Cbas0->Checked() || !Cbas0->Visible()) {
     return;
   }
   ChartAxis& axis = GrfWnd->Axis[i];
-  const AxisFit fit = FitAxisRange(axis.log, DataMax[i], DataMin[i], AxisFit{axis.from, axis.to, axis.tiles});
+  // Data without spread (a constant curve, or one that varies in its last digits only) gets
+  // a span around its value: ten steps of a tenth of its decade with the value in the middle,
+  // -1..1 about 0, its decade on a log axis.
+  const double hi = DataMax[i], lo = DataMin[i];
+  AxisFit fit;
+  if (hi - lo <= 1e-6 * std::max(std::fabs(hi), std::fabs(lo))) {
+    const double v = (hi + lo) / 2;
+    if (axis.log) {
+      if (!(v > 0)) return;
+      const double decade = std::floor(std::log10(v));
+      fit = AxisFit{decade * std::log(10.0), (decade + 1) * std::log(10.0), 1};
+    } else if (v == 0) {
+      fit = AxisFit{-1, 1, 10};
+    } else {
+      const double step = std::pow(10.0, std::floor(std::log10(std::fabs(v))) - 1);
+      const double from = (std::nearbyint(v / step) - 5) * step;
+      fit = AxisFit{from, from + 10 * step, 10};
+    }
+  } else {
+    fit = FitAxisRange(axis.log, hi, lo, AxisFit{axis.from, axis.to, axis.tiles});
+  }
   axis.from = fit.from;
   axis.to = fit.to;
   GrfWnd->AxisRange[i] = axis.to - axis.from;

@@ -704,6 +704,8 @@ void TGrfWnd::CbxImgClick(Component* sender) {
   auto* box = dynamic_cast<CheckBox*>(sender);
   if (!box || n < 1 || n > ChartSeriesCount) return;
   Series[static_cast<std::size_t>(n)].shown = box->Checked() ? 1 : 0;
+  // With auto size on, the axes follow the series now shown.
+  if (AutoSize() && AutoSizeChangedHook) AutoSizeChangedHook(true);
   MnuUpdateClick(nullptr);
 }
 

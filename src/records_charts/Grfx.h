@@ -234,9 +234,22 @@ class TGrfWnd : public platform::Form {
   int PlotHeight = 64;
   int PlotBottom = 160;
   int PlotRight = 64;
-  // From the first included Y axis, for the grid.
+  // From the first Y axis with a scale, for the grid.
   int GridCount = 10;
   bool GridLog = false;
+  // The included Y axes that get a scale (those with a shown series, or the first included one
+  // when no series is shown), and the x of each one's scale line on the chart picture.
+  std::array<bool, ChartAxisCount> AxisScaled{};
+  std::array<int, ChartAxisCount> AxisLineX{};
+  // A text of the chart picture and its box, as the last full redraw placed it.
+  struct ChartTextBox {
+    platform::Rect box;
+    std::string text;
+  };
+  std::vector<ChartTextBox> TextBoxes;
+  // The Y axis a series is drawn on, for the choice of the scaled axes; ceil(n / 10) when not
+  // set (Lunetta draws its curves on axes of its own).
+  std::function<int(int n)> SeriesAxisOf;
 
   bool AutoSize() const;
   bool IsTimeAxis() const { return xTime > 0; }
@@ -328,7 +341,11 @@ class TGrfWnd : public platform::Form {
   void DrawScales();
   void DrawLinearScale(int k, int i);
   void DrawLogScale(int k, int i);
+  // The rotated title of Y axis k, its right side at x = right.
+  void DrawAxisTitle(int k, int right);
   void DrawTimeScale();
+  // The texts of the scale of Y axis k, bottom to top (a log scale ends above e^400).
+  std::vector<std::string> ScaleLabels(int k) const;
   void DrawPlotArea();
   void BlitChart();
   void RedrawSeries();
@@ -368,6 +385,14 @@ class TGrfWnd : public platform::Form {
   void PaintMarker(int k, platform::TColor colour, double x, double y, double rangeX, double rangeY, int radius,
                    platform::Picture& picture);
   void HooksPass();
+  // The canvas font of a chart text: unrotated two points below the chart font, rotated at it.
+  void SelectChartTextFont(platform::Canvas& canvas, int angle);
+  // The width and height of a chart text as DrawChartText draws it unrotated (angle 0) or
+  // rotated (the height is then the line's, across the text).
+  int ChartTextWidth(const std::string& text, int angle);
+  int ChartTextHeight(int angle);
+  // Which Y axes get a scale, their scale lines and the left margin.
+  void LayoutYScales();
   void WireCommands();
   // Runs a Y command on the selected axis or on every included one, then redraws.
   template <class Command>

@@ -20,8 +20,17 @@ namespace {
 constexpr double kLn10 = 2.302585092994045684;
 constexpr double kIntMax = 2147483647.0;
 constexpr double kIntMin = -2147483648.0;
-// The width of the scale of one Y axis on the chart picture.
-constexpr int kAxisColumn = 16;
+// The layout of the scales, in pixels: a tick reaches this far either side of its line, a
+// Y label ends this far left of the line, the title keeps this gap to the labels and to the
+// next scale, X labels begin this far below the plot, and nothing comes nearer to the
+// picture's edge than kEdge.
+constexpr int kTick = 4;
+constexpr int kLabelGap = 6;
+constexpr int kTitleGap = 4;
+constexpr int kXLabelGap = 3;
+constexpr int kEdge = 2;
+// The space right of the plot.
+constexpr int kRightMargin = 32;
 
 // The nearest integer, halves to even (the default rounding mode).
 double Nearest(double v) { return std::nearbyint(v); }
@@ -87,12 +96,12 @@ void TGrfWnd::FormResize() {
   const int width = std::max(FBox->PixelWidth(), 0);
   const int height = std::max(FBox->PixelHeight(), 0);
   if (ChartPicture->Width() != width || ChartPicture->Height() != height) ChartPicture->SetSize(width, height);
-  int n = 0;
-  for (int k = 1; k <= ChartYAxisCount; ++k)
-    if (Axis[static_cast<std::size_t>(k)].include) ++n;
-  LeftMargin = 16 * n;
-  PlotHeight = std::max(height - 128, 64) - (IsTimeAxis() ? 16 : 0);
-  PlotWidth = std::max(width - 16 * n - 32, 64);
+  LayoutYScales();
+  // Below the plot: the X labels, the time and date rows of a time axis, the X title.
+  const int line = ChartTextHeight(0);
+  const int bottom = kXLabelGap + line + (IsTimeAxis() ? 2 * (line + 1) : 0) + 2 + line + kEdge;
+  PlotHeight = std::max(height - TopMargin - bottom, 64);
+  PlotWidth = std::max(width - LeftMargin - kRightMargin, 64);
   PlotBottom = PlotHeight + TopMargin;
   PlotRight = PlotWidth + LeftMargin;
   if (PlotPicture->Width() != PlotWidth || PlotPicture->Height() != PlotHeight)
@@ -107,6 +116,57 @@ void TGrfWnd::FormResize() {
   }
 }
 
+void TGrfWnd::LayoutYScales() {
+  auto axisOf = [this](int n) { return SeriesAxisOf ? SeriesAxisOf(n) : SeriesAxis(n); };
+  AxisScaled.fill(false);
+  bool any = false;
+  for (int n = 1; n <= ChartSeriesCount; ++n) {
+    const int k = axisOf(n);
+    if (k < 1 || k > ChartYAxisCount || !Series[static_cast<std::size_t>(n)].shown) continue;
+    if (Axis[static_cast<std::size_t>(k)].include) AxisScaled[static_cast<std::size_t>(k)] = any = true;
+  }
+  // Without a shown series the first included axis still gives the grid its scale.
+  for (int k = 1; k <= ChartYAxisCount && !any; ++k)
+    if (Axis[static_cast<std::size_t>(k)].include) AxisScaled[static_cast<std::size_t>(k)] = any = true;
+  // Each scale takes its tick, its widest label and its title; the first lies at the plot.
+  std::vector<int> widths;
+  for (int k = 1; k <= ChartYAxisCount; ++k) {
+    if (!AxisScaled[static_cast<std::size_t>(k)]) continue;
+    int labels = 0;
+    for (const std::string& t : ScaleLabels(k)) labels = std::max(labels, ChartTextWidth(t, 0));
+    widths.push_back(kLabelGap + labels + kTitleGap + ChartTextHeight(900) + kTitleGap + kTick);
+  }
+  int total = kEdge;
+  for (int w : widths) total += w;
+  LeftMargin = total;
+  AxisLineX.fill(0);
+  int x = LeftMargin;
+  std::size_t i = 0;
+  for (int k = 1; k <= ChartYAxisCount; ++k) {
+    if (!AxisScaled[static_cast<std::size_t>(k)]) continue;
+    AxisLineX[static_cast<std::size_t>(k)] = x;
+    x -= widths[i++];
+  }
+}
+
+std::vector<std::string> TGrfWnd::ScaleLabels(int k) const {
+  const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+  const double range = AxisRange[static_cast<std::size_t>(k)];
+  std::vector<std::string> labels;
+  if (a.log) {
+    const int tiles = std::max(a.tiles, 1);
+    for (int t = 0; t <= tiles; ++t) {
+      const double f = range / tiles * t + a.from;
+      if (f > 400) break;
+      labels.push_back(LogScaleLabel(f));
+    }
+  } else {
+    const int tiles = a.tiles == 0 ? 6 : a.tiles;
+    for (int t = 0; t <= tiles; ++t) labels.push_back(FloatToTextF(range / tiles * t + a.from, 10, 2));
+  }
+  return labels;
+}
+
 void TGrfWnd::BlitChart() {
   FBox->RasterChanged();
   GBox->RasterChanged();
@@ -115,36 +175,65 @@ void TGrfWnd::BlitChart() {
 // ---------------------------------------------------------------------------------------------
 // The chart picture
 
-void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& text, int angle) {
-  if (text.empty()) return;
+void TGrfWnd::SelectChartTextFont(Canvas& canvas, int angle) {
   // The chart font's size is in points of a 96-dpi screen: in pixels as the screen that shows
   // the chart scales its windows.
   const int s = ChartFont.Size;
   const double pixelsPerPoint = 96.0 / 72.0 * TextScale();
+  canvas.FontCellHeight = 0;
   if (angle == 0) {
-    const int was = canvas.FontPixelSize;
     canvas.FontPixelSize = std::max(1, static_cast<int>(std::lround((s - 2) * pixelsPerPoint)));
-    canvas.TextOut(x, y, text);
-    canvas.FontPixelSize = was;
     return;
   }
-  const Brush brush = canvas.Brush;
-  const FontInfo font = canvas.Font;
-  const int cell = canvas.FontCellHeight, pixels = canvas.FontPixelSize;
-  canvas.Brush.Style = BrushStyle::Clear;
   canvas.Font.Bold = false;
   canvas.Font.Italic = false;
   canvas.Font.Name = ChartFont.Name;
-  // A rotated text stays within the 16 pixels of its axis and, running upwards, within the
-  // picture: where the full size would not, it is drawn smaller, down to a cell of s pixels.
-  canvas.FontCellHeight = 0;
-  for (int em = std::max(1, static_cast<int>(std::lround(s * pixelsPerPoint))); em >= 1; --em) {
-    canvas.FontPixelSize = em;
-    const int height = canvas.TextHeight(text);
-    if (height <= std::max(s, 1)) break;
-    if (height <= kAxisColumn && (angle != 900 || canvas.TextWidth(text) <= y)) break;
+  canvas.FontPixelSize = std::max(1, static_cast<int>(std::lround(s * pixelsPerPoint)));
+}
+
+int TGrfWnd::ChartTextWidth(const std::string& text, int angle) {
+  Canvas& c = ChartPicture->GetCanvas();
+  const FontInfo font = c.Font;
+  const int cell = c.FontCellHeight, pixels = c.FontPixelSize;
+  c.Font = ChartFont;
+  SelectChartTextFont(c, angle);
+  const int w = c.TextWidth(text);
+  c.Font = font;
+  c.FontCellHeight = cell;
+  c.FontPixelSize = pixels;
+  return w;
+}
+
+int TGrfWnd::ChartTextHeight(int angle) {
+  Canvas& c = ChartPicture->GetCanvas();
+  const FontInfo font = c.Font;
+  const int cell = c.FontCellHeight, pixels = c.FontPixelSize;
+  c.Font = ChartFont;
+  SelectChartTextFont(c, angle);
+  const int h = c.TextHeight("0");
+  c.Font = font;
+  c.FontCellHeight = cell;
+  c.FontPixelSize = pixels;
+  return h;
+}
+
+void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& text, int angle) {
+  if (text.empty()) return;
+  const Brush brush = canvas.Brush;
+  const FontInfo font = canvas.Font;
+  const int cell = canvas.FontCellHeight, pixels = canvas.FontPixelSize;
+  SelectChartTextFont(canvas, angle);
+  const int w = canvas.TextWidth(text), h = canvas.TextHeight(text);
+  if (angle == 0) {
+    canvas.TextOut(x, y, text);
+    TextBoxes.push_back({Rect{x, y, x + w, y + h}, text});
+  } else {
+    canvas.Brush.Style = BrushStyle::Clear;
+    canvas.TextOutRotated(x, y, text, angle);
+    // Upwards from (x, y), the line's top to the left.
+    if (angle == 900) TextBoxes.push_back({Rect{x, y - w, x + h, y}, text});
+    else TextBoxes.push_back({Rect{x - w, y - w, x + w, y + w}, text});
   }
-  canvas.TextOutRotated(x, y, text, angle);
   canvas.Brush = brush;
   canvas.Font = font;
   canvas.FontCellHeight = cell;
@@ -154,6 +243,7 @@ void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& tex
 void TGrfWnd::DrawScales() {
   Picture& p = *ChartPicture;
   Canvas& c = p.GetCanvas();
+  TextBoxes.clear();
   c.Font = ChartFont;
   c.FontCellHeight = 0;
   c.FontPixelSize = 0;
@@ -167,7 +257,7 @@ void TGrfWnd::DrawScales() {
   int i = 0;
   for (int k = 1; k <= ChartYAxisCount; ++k) {
     const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
-    if (!a.include) continue;
+    if (!a.include || !AxisScaled[static_cast<std::size_t>(k)]) continue;
     ++i;
     if (i == 1) {
       GridCount = a.tiles;
@@ -179,59 +269,110 @@ void TGrfWnd::DrawScales() {
   ChartAxis& x = Axis[0];
   if (x.tiles == 0) x.tiles = 10;
   const int step = std::max(PlotWidth / x.tiles, 1);
+  // Each label centred below its grid line, inside the picture; one that would touch the
+  // label before it is left out.
+  const int line = ChartTextHeight(0);
+  const int labelTop = PlotBottom + kXLabelGap;
+  int previousRight = std::numeric_limits<int>::min() / 2;
   for (int t = 0; t <= x.tiles; ++t) {
     double value = AxisRange[0] / x.tiles * t + x.from;
     if (IsTimeAxis()) value /= xTime;
     const std::string text = x.log ? LogScaleLabel(value) : FloatToTextF(value, 10, 2);
-    DrawChartText(LeftMargin + t * step - 10, PlotBottom, c, text, 0);
+    const int w = ChartTextWidth(text, 0);
+    const int left = std::max(std::min(LeftMargin + t * step - w / 2, p.Width() - kEdge - w), kEdge);
+    if (left < previousRight + kTitleGap) continue;
+    DrawChartText(left, labelTop, c, text, 0);
+    previousRight = left + w;
   }
-  DrawChartText(LeftMargin + (PlotWidth / 3) * 2, PlotBottom + 8, c, XVariableText.empty() ? x.name : XVariableText, 0);
-  if (!ChartCaption.empty()) DrawChartText(PlotWidth / 3 + LeftMargin, 64, c, ChartCaption, 0);
   if (IsTimeAxis()) DrawTimeScale();
+  // The X title on its own line, two thirds along.
+  const std::string title = XVariableText.empty() ? x.name : XVariableText;
+  const int titleTop = labelTop + line + (IsTimeAxis() ? 2 * (line + 1) : 0) + 2;
+  const int titleLeft = std::max(std::min(LeftMargin + (PlotWidth / 3) * 2, p.Width() - kEdge - ChartTextWidth(title, 0)), kEdge);
+  DrawChartText(titleLeft, titleTop, c, title, 0);
+  if (!ChartCaption.empty()) DrawChartText(PlotWidth / 3 + LeftMargin, 64, c, ChartCaption, 0);
 }
 
-void TGrfWnd::DrawLinearScale(int k, int i) {
-  Canvas& c = ChartPicture->GetCanvas();
-  ChartAxis& a = Axis[static_cast<std::size_t>(k)];
-  const int x = LeftMargin - 16 * i;
-  c.MoveTo(x + 16, PlotBottom);
-  c.LineTo(x + 16, TopMargin);
-  if (a.tiles == 0) a.tiles = 6;
-  const int step = std::max(PlotHeight / a.tiles, 1);
-  int y = PlotBottom;
-  for (int t = 0; t <= a.tiles; ++t, y -= step) {
-    const double value = AxisRange[static_cast<std::size_t>(k)] / a.tiles * t + a.from;
-    c.MoveTo(x + 12, y);
-    c.LineTo(x + 20, y);
-    DrawChartText(x + 4, y + 8, c, FloatToTextF(value, 10, 2), 900);
+// A Y label beside its tick at height y, right-aligned at the label column; the bottom one
+// sits above the X labels. False (nothing drawn) when it would touch the label below it.
+namespace {
+struct YLabelPlacer {
+  int right, plotBottom, line;
+  int lowestTop = std::numeric_limits<int>::max() / 2;
+  bool Place(int y, int width, int& left, int& top) {
+    top = std::min(y - line / 2, plotBottom - line);
+    if (top + line + 1 > lowestTop) return false;
+    left = right - width;
+    lowestTop = top;
+    return true;
   }
-  DrawChartText(x + 8, 80, c, AxisTitle(k), 900);
-}
+};
+}  // namespace
 
-void TGrfWnd::DrawLogScale(int k, int i) {
+void TGrfWnd::DrawLinearScale(int k, int) {
   Canvas& c = ChartPicture->GetCanvas();
   ChartAxis& a = Axis[static_cast<std::size_t>(k)];
-  const int x = LeftMargin - 16 * i;
-  c.MoveTo(x + 16, PlotBottom);
-  c.LineTo(x + 16, TopMargin);
-  if (a.tiles < 1) a.tiles = 1;
-  const int step = PlotHeight / a.tiles;
+  const int x = AxisLineX[static_cast<std::size_t>(k)];
+  c.MoveTo(x, PlotBottom);
+  c.LineTo(x, TopMargin);
+  if (a.tiles == 0) a.tiles = 6;
+  const std::vector<std::string> labels = ScaleLabels(k);
+  const int step = std::max(PlotHeight / a.tiles, 1);
+  YLabelPlacer placer{x - kLabelGap, PlotBottom, ChartTextHeight(0)};
+  int widest = 0;
   int y = PlotBottom;
   for (int t = 0; t <= a.tiles; ++t, y -= step) {
-    const double f = AxisRange[static_cast<std::size_t>(k)] / a.tiles * t + a.from;
-    if (f > 400) return;
-    c.MoveTo(x + 12, y);
-    c.LineTo(x + 20, y);
-    DrawChartText(x + 4, y + 8, c, LogScaleLabel(f), 900);
+    c.MoveTo(x - kTick, y);
+    c.LineTo(x + kTick, y);
+    const std::string& text = labels[static_cast<std::size_t>(t)];
+    const int w = ChartTextWidth(text, 0);
+    widest = std::max(widest, w);
+    int left, top;
+    if (placer.Place(y, w, left, top)) DrawChartText(left, top, c, text, 0);
+  }
+  DrawAxisTitle(k, x - kLabelGap - widest - kTitleGap);
+}
+
+void TGrfWnd::DrawLogScale(int k, int) {
+  Canvas& c = ChartPicture->GetCanvas();
+  ChartAxis& a = Axis[static_cast<std::size_t>(k)];
+  const int x = AxisLineX[static_cast<std::size_t>(k)];
+  c.MoveTo(x, PlotBottom);
+  c.LineTo(x, TopMargin);
+  if (a.tiles < 1) a.tiles = 1;
+  const std::vector<std::string> labels = ScaleLabels(k);
+  const int step = PlotHeight / a.tiles;
+  YLabelPlacer placer{x - kLabelGap, PlotBottom, ChartTextHeight(0)};
+  int widest = 0;
+  int y = PlotBottom;
+  for (int t = 0; t <= a.tiles; ++t, y -= step) {
+    // A scale beyond e^400 ends there, without its title.
+    if (static_cast<std::size_t>(t) >= labels.size()) return;
+    c.MoveTo(x - kTick, y);
+    c.LineTo(x + kTick, y);
+    const std::string& text = labels[static_cast<std::size_t>(t)];
+    const int w = ChartTextWidth(text, 0);
+    widest = std::max(widest, w);
+    int left, top;
+    if (placer.Place(y, w, left, top)) DrawChartText(left, top, c, text, 0);
     if (t < a.tiles)
       for (int j = 2; j <= 9; ++j) {
         const double off = Nearest(static_cast<double>(PlotHeight) / a.tiles * std::log(j) / kLn10);
         const int sy = y - static_cast<int>(off);
-        c.MoveTo(x + 12, sy);
-        c.LineTo(x + 20, sy);
+        c.MoveTo(x - kTick, sy);
+        c.LineTo(x + kTick, sy);
       }
   }
-  DrawChartText(x + 8, 80, c, AxisTitle(k), 900);
+  DrawAxisTitle(k, x - kLabelGap - widest - kTitleGap);
+}
+
+void TGrfWnd::DrawAxisTitle(int k, int right) {
+  Canvas& c = ChartPicture->GetCanvas();
+  const std::string title = AxisTitle(k);
+  const int w = ChartTextWidth(title, 900), h = ChartTextHeight(900);
+  // Upwards, centred on the plot's height, never below the plot nor above the picture.
+  const int foot = std::max(std::min(TopMargin + PlotHeight / 2 + w / 2, PlotBottom), std::min(w + kEdge, PlotBottom));
+  DrawChartText(right - h, foot, c, title, 900);
 }
 
 void TGrfWnd::DrawTimeScale() {
@@ -239,12 +380,20 @@ void TGrfWnd::DrawTimeScale() {
   ChartAxis& x = Axis[0];
   const int tiles = x.tiles == 0 ? 1 : x.tiles;
   const int step = std::max(GBox->Width() / tiles, 1);
+  const int line = ChartTextHeight(0);
+  const int timeTop = PlotBottom + kXLabelGap + line + 1, dateTop = timeTop + line + 1;
+  int previousRight = std::numeric_limits<int>::min() / 2;
   for (int t = 0; t <= tiles; ++t) {
     const double when = (AxisRange[0] / tiles * t + x.from) * OneSecond + TimeOrigin;
     const DateTimeParts p = DecodeDateTime(when);
-    const int left = LeftMargin + t * step - 10;
-    DrawChartText(left, PlotBottom + 16, c, Application().LongTimeText(p.Hour, p.Minute, p.Second), 0);
-    DrawChartText(left, PlotBottom + 32, c, Application().ShortDateText(p.Year, p.Month, p.Day), 0);
+    const std::string time = Application().LongTimeText(p.Hour, p.Minute, p.Second);
+    const std::string date = Application().ShortDateText(p.Year, p.Month, p.Day);
+    const int w = std::max(ChartTextWidth(time, 0), ChartTextWidth(date, 0));
+    const int left = std::max(std::min(LeftMargin + t * step - w / 2, ChartPicture->Width() - kEdge - w), kEdge);
+    if (left < previousRight + kTitleGap) continue;
+    DrawChartText(left, timeTop, c, time, 0);
+    DrawChartText(left, dateTop, c, date, 0);
+    previousRight = left + w;
   }
 }
 

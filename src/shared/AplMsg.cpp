@@ -2,6 +2,7 @@
 // stamp, filters later posts by level and comes to the front when something serious arrives.
 #include "shared/AplMsg.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/Canvas.h"
@@ -18,6 +19,9 @@ TAplMsgWnd* AplMsgWnd = nullptr;
 namespace {
 
 constexpr int kCaptionColumn = 0;
+// The designed width of the "Event" column, and what the list's frame and scroll bar take.
+constexpr int kEventWidth = 386;
+constexpr int kEventMargin = 24;
 
 std::string EntryCaption(bool error, int id) { return (error ? "E:" : "I:") + std::to_string(id); }
 
@@ -110,7 +114,7 @@ TAplMsgWnd::TAplMsgWnd(Component* owner) : Form(owner, "AplMsgWnd") {
   LV->SetSmallImages(ImageList1);
   LV->SetPopupMenu(PopupTags);
   LV->AddColumn("ID", 96);
-  LV->AddColumn("Event", 386);
+  LV->AddColumn("Event", kEventWidth);
   LV->AddColumn("Time", 128);
   LV->OnDblClick = [this](Component* s) { LVDblClick(s); };
   LV->OnColumnClick = [this](Component* s, int column) { LVColumnClick(s, column); };
@@ -268,6 +272,12 @@ void TAplMsgWnd::FormResize(Component*) {
   int middle = ClientWidth() / 2;
   ButtonClose->SetLeft(middle + 8);
   ButtonReset->SetLeft(middle - 8 - ButtonReset->Width());
+  // The message text takes the width the window gains, so the time stays at the right edge
+  // (inside the list's frame and its vertical scroll bar).
+  if (LV && LV->ColumnCount() == 3) {
+    const int rest = LV->ClientWidth() - kEventMargin - LV->Column(0).Width - LV->Column(2).Width;
+    LV->SetColumnWidth(1, std::max(rest, kEventWidth));
+  }
 }
 
 // The window opens centred the first time and later where the user left it; it never jumps

@@ -444,7 +444,13 @@ int GridToExcel(const StringGrid& grid, int sheet, const std::string& name) {
   if (!name.empty()) xl.SetSheetName(book, sheet, name);
   for (int r = 0; r < grid.RowCount(); ++r) {
     for (int c = 0; c < grid.ColCount(); ++c) {
-      if (!xl.SetCell(book, sheet, r + 1, c + 1, grid.Cells(c, r))) return fail(c, r);
+      // A number goes in as a number, a blank cell stays empty, any other text is text.
+      const std::string& text = grid.Cells(c, r);
+      double value = 0;
+      const bool written = Trim(text).empty()           ? xl.SetCell(book, sheet, r + 1, c + 1, "")
+                           : TryTextToDouble(text, value) ? xl.SetNumber(book, sheet, r + 1, c + 1, value, text)
+                                                          : xl.SetCell(book, sheet, r + 1, c + 1, text);
+      if (!written) return fail(c, r);
     }
   }
   return 1;

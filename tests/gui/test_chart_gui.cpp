@@ -27,6 +27,7 @@
 #include "equilibrium/Phase.h"
 #include "equilibrium/RcrdDef.h"
 #include "gui/Gui.h"
+#include "../support/chart_text_boxes.h"
 #include "gui/QtServices.h"
 #include "gui/ViewBase.h"
 #include "platform/Components.h"
@@ -365,6 +366,19 @@ TEST_F(ChartGuiTest, OrvantoPlotsThreeCalculationsAndSavesThePicture) {
   chart.BringToFront();
   Settle();
   ExpectShownAsDrawn(chart);
+  // No text of the chart meets another or the plot; the scale's "0" is drawn beside the first
+  // X label.
+  EXPECT_EQ(charttext::ChartTextProblems(chart), std::vector<std::string>{});
+  bool zero = false;
+  for (const auto& t : chart.TextBoxes) zero |= t.text == "0" && t.box.Right <= chart.LeftMargin;
+  EXPECT_TRUE(zero);
+  {
+    const fs::path shots = fs::path(QUOREL_BUILD_DIR) / "screenshots";
+    fs::create_directories(shots);
+    QWidget* w = gui::WidgetOf(&chart);
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+    EXPECT_TRUE(frame->grab().save(QString::fromStdString((shots / "orvanto_chart_three_runs.png").string()), "PNG"));
+  }
 
   // "Save as ..": a bitmap of exactly what the window shows, a JPEG close to it.
   const fs::path bmp = home_ / "run.bmp", jpeg = home_ / "run";

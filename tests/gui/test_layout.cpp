@@ -21,6 +21,9 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QHeaderView>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -36,17 +39,20 @@
 
 #include <unistd.h>
 
+#include "equilibrium/CalcVar.h"
 #include "equilibrium/ElBlnc.h"
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/EqlMain.h"
 #include "gui/Gui.h"
 #include "gui/ViewBase.h"
+#include "../support/chart_text_boxes.h"
 #include "platform/Components.h"
 #include "platform/System.h"
 #include "pure_substance/MdiMain.h"
 #include "pure_substance/SubstMain.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
+#include "records_charts/Grfx.h"
 #include "records_charts/TablOprt.h"
 #include "shared/Elements.h"
 #include "shared/Info.h"
@@ -484,6 +490,141 @@ TEST_F(LayoutTest, CascadeAndTileKeepTheWindowsWhole) {
   }
   EXPECT_EQ(children[2]->GetWindowState(), platform::WindowState::Minimized);
   children.clear();
+  gui::UnbindAll();
+}
+
+
+// The MDI window of a child form, on the screen.
+QRect SubWindowOnScreen(const Form& f) {
+  QWidget* w = gui::WidgetOf(&f);
+  if (!w) return QRect();
+  QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+  return QRect(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+}
+
+void Grab(const Form& f, const std::string& name) {
+  QWidget* w = gui::WidgetOf(&f);
+  ASSERT_NE(w, nullptr);
+  QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+  const fs::path path = ScreenshotFolder() / name;
+  ASSERT_TRUE(frame->grab().save(QString::fromStdString(path.string()), "PNG"));
+}
+
+TEST_F(LayoutTest, LunettaAtFirstStartAndAfterAnUpdateOfWater) {
+  LunettaWindows windows;
+  TPSubstWnd& w = *windows.Substance;
+  TGrfWnd& chart = *windows.Chart;
+  StartSubstanceWindow(w);
+  gui::Show(windows.Frame.get());
+  for (int i = 0; i < 5; ++i) Settle();
+  // One menu bar in the table window.
+  QWidget* table = gui::WidgetOf(&w);
+  ASSERT_NE(table, nullptr);
+  int bars = 0;
+  for (QWidget* any : QApplication::allWidgets())
+    if (auto* bar = qobject_cast<QMenuBar*>(any); bar && bar->isVisible() && !bar->actions().isEmpty() &&
+                                                  bar->actions().front()->text() == "Table") {
+      ++bars;
+    }
+  // The table's menus: its tool bar's buttons, one row.
+  if (QWidget* row = gui::WidgetOf(w.ToolBar1); row && row->isVisibleTo(table)) ++bars;
+  EXPECT_EQ(bars, 1);
+  // The table's last column and the chart on the screen, apart from each other.
+  auto checkPlaces = [&](const char* when) {
+    const QRect screen = table->screen()->availableGeometry();
+    auto* grid = qobject_cast<QTableView*>(gui::WidgetOf(w.SGT));
+    ASSERT_NE(grid, nullptr);
+    const int last = grid->horizontalHeader()->count() - 1;
+    const int right = grid->horizontalHeader()->sectionViewportPosition(last) + grid->horizontalHeader()->sectionSize(last);
+    const QPoint end = grid->viewport()->mapToGlobal(QPoint(right, 0));
+    EXPECT_LE(right, grid->viewport()->width()) << when;
+    EXPECT_TRUE(screen.contains(end)) << when;
+    const QRect tableRect = SubWindowOnScreen(w), chartRect = SubWindowOnScreen(chart);
+    EXPECT_TRUE(screen.contains(chartRect)) << when << " " << Text(chartRect);
+    EXPECT_TRUE(screen.contains(tableRect)) << when << " " << Text(tableRect);
+    EXPECT_FALSE(tableRect.intersects(chartRect)) << when << " " << Text(tableRect) << " " << Text(chartRect);
+  };
+  checkPlaces("at first start");
+  Grab(*windows.Frame, "lunetta_first_start.png");
+
+  // H2O from 0 to 300 C, auto size on, Cp of the gas checked.
+  chart.BtnGraFit->UserClick();
+  ASSERT_TRUE(chart.AutoSize());
+  w.CbxSubst->UserSetText("H2O");
+  w.ETP->UserSetText("1");
+  w.EditV1->UserSetText("0");
+  w.EditdV->UserSetText("25");
+  w.EditV2->UserSetText("300");
+  ASSERT_TRUE(w.ButtonUpdate->UserClick());
+  chart.Series[1].checkBox->UserClick();
+  Settle();
+  chart.MnuUpdateClick(chart.MnuUpdate);
+  Settle();
+  EXPECT_EQ(chart.Axis[0].from, 0);
+  EXPECT_EQ(chart.Axis[0].to, 300);
+  EXPECT_TRUE(chart.AxisScaled[1]);
+  for (int k = 2; k <= 8; ++k) EXPECT_FALSE(chart.AxisScaled[std::size_t(k)]) << k;
+  EXPECT_EQ(Lines(charttext::ChartTextProblems(chart)), "");
+  Grab(chart, "lunetta_chart_cp.png");
+
+  // Every series that can be checked.
+  for (int n = 1; n <= 24; ++n) {
+    platform::CheckBox* box = chart.Series[std::size_t(n)].checkBox;
+    if (box && box->Enabled() && !box->Checked()) box->UserClick();
+  }
+  Settle();
+  for (int k = 1; k <= 6; ++k) EXPECT_TRUE(chart.AxisScaled[std::size_t(k)]) << k;
+  EXPECT_EQ(Lines(charttext::ChartTextProblems(chart)), "");
+  Grab(chart, "lunetta_chart_all.png");
+  Grab(*windows.Frame, "lunetta_after_update.png");
+
+  windows.Frame->Tile1Click(windows.Frame->Tile1);
+  for (int i = 0; i < 3; ++i) Settle();
+  checkPlaces("after Tile");
+  EXPECT_EQ(Lines(charttext::ChartTextProblems(chart)), "");
+  Grab(*windows.Frame, "lunetta_tiled.png");
+  gui::UnbindAll();
+}
+
+TEST_F(LayoutTest, TheVariationGridAndTheWidenedMessageLog) {
+  OrvantoWindows windows;
+  TEqlMainWnd& m = *windows.Main;
+  StartOrvanto(m);
+  // The first example system, as the user opens it; its variation section is empty.
+  ASSERT_GE(m.EqlFileReader(QUOREL_SOURCE_DIR "/examples/1_methane_oxygen_3000K.eql"), 1);
+  TCalcVarDlg& dlg = *windows.Variation;
+  dlg.PrepareVariationDialog();
+  dlg.ButtonAdd0->UserClick();
+  dlg.Show();
+  Settle();
+  const std::vector<std::string> headers = {"ID", "Variable", "Begin", "Step", "Limit", "Dependence", "Factor", "Allocation"};
+  ASSERT_EQ(dlg.SGV->ColCount(), 8);
+  for (int c = 0; c < 8; ++c) EXPECT_EQ(dlg.SGV->Cells(c, 0), headers[std::size_t(c)]) << c;
+  EXPECT_EQ(dlg.SGV->Cells(7, 1), "0x 00 00 00 00");
+  QWidget* dw = gui::WidgetOf(&dlg);
+  ASSERT_NE(dw, nullptr);
+  EXPECT_TRUE(dw->screen()->availableGeometry().contains(dw->frameGeometry())) << Text(dw->frameGeometry());
+  Grab(dlg, "orvanto_variation.png");
+  dlg.Hide();
+
+  // The log widened to 1200 pixels: the message column takes the width, the time stays in view.
+  TAplMsgWnd& log = *windows.Messages;
+  const std::string message = std::string(90, 'x') + " a long message that ends here";
+  PostLogMessageAlways(LevelImportant, 1297, message);
+  log.Show();
+  Settle();
+  QWidget* lw = gui::WidgetOf(&log);
+  ASSERT_NE(lw, nullptr);
+  lw->resize(1200, lw->height());
+  Settle();
+  auto* tree = qobject_cast<QTreeWidget*>(gui::WidgetOf(log.LV));
+  ASSERT_NE(tree, nullptr);
+  const int right = tree->header()->sectionViewportPosition(2) + tree->header()->sectionSize(2);
+  EXPECT_LE(right, tree->viewport()->width());
+  EXPECT_GE(right, tree->viewport()->width() - 40);
+  EXPECT_GT(tree->header()->sectionSize(1), 800);
+  EXPECT_LT(tree->fontMetrics().horizontalAdvance(QString::fromStdString(message)) + 12, tree->header()->sectionSize(1));
+  Grab(log, "log_widened.png");
   gui::UnbindAll();
 }
 

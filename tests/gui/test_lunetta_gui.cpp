@@ -372,12 +372,13 @@ TEST(LunettaGuiTest, BatchOfTypedStatePointsToTheSpreadsheet) {
     EXPECT_EQ(SheetNames(Unzip(xl.opened[0], "xl/workbook.xml")), std::vector<std::string>{"H2O(u)"});
     const auto cells = WorkbookSheetCells(xl.opened[0], 1);
     EXPECT_EQ(cells.at("A1"), "H2O(u)");
-    EXPECT_EQ(cells.at("B1"), "18.01528");
+    // Numbers as numeric cells ("#" and the value).
+    EXPECT_EQ(cells.at("B1"), "#18.01528");
     EXPECT_EQ(cells.at("A3"), "T [ C ]");
     EXPECT_EQ(cells.at("B3"), "P [bar]");
-    EXPECT_EQ(cells.at("A4"), "400");
-    EXPECT_EQ(cells.at("C4"), w.TableCell(ColCp, 1));
-    EXPECT_EQ(cells.at("D5"), w.TableCell(ColH, 2));
+    EXPECT_EQ(cells.at("A4"), "#400");
+    EXPECT_EQ(cells.at("C4"), "#" + w.TableCell(ColCp, 1));
+    EXPECT_EQ(cells.at("D5"), "#" + w.TableCell(ColH, 2));
     EXPECT_EQ(cells.count("A7"), 0u);
 
     ASSERT_TRUE(gui::GrabToPng(windows.Frame.get(), picture));

@@ -72,10 +72,25 @@ class SubstChartTest : public lunettatest::LunettaFixture {
     Chart().ComputeAxisRanges();
   }
   // A full redraw on a plot picture of width x height pixels.
+  // (The scales take what their labels need: the chart picture grows by what the plot lacks.)
   void Draw(int width, int height) {
-    int n = 0;
-    for (int k = 1; k <= ChartYAxisCount; ++k) n += Chart().Axis[static_cast<std::size_t>(k)].include;
-    Chart().FBox->SetBounds(0, 0, width + 16 * n + 32, height + 128);
+    int w = width + 200, h = height + 200;
+    const auto pre = ChartPreDrawHook;
+    const auto column = ChartColumnHook;
+    const auto post = ChartPostDrawHook;
+    ChartPreDrawHook = nullptr;
+    ChartColumnHook = nullptr;
+    ChartPostDrawHook = nullptr;
+    for (int i = 0; i < 2; ++i) {
+      Chart().FBox->SetBounds(0, 0, w, h);
+      Chart().MnuUpdateClick(Chart().MnuUpdate);
+      w += width - Plot().Width();
+      h += height - Plot().Height();
+    }
+    ChartPreDrawHook = pre;
+    ChartColumnHook = column;
+    ChartPostDrawHook = post;
+    Chart().FBox->SetBounds(0, 0, w, h);
     Chart().MnuUpdateClick(Chart().MnuUpdate);
     ASSERT_EQ(Plot().Width(), width);
     ASSERT_EQ(Plot().Height(), height);
@@ -410,6 +425,34 @@ TEST_F(SubstChartTest, AResidualColumnCountsOnlyWithValuesThatDiffer) {
   EXPECT_EQ(Trim(W().TableCell(ColHr, 1)), "");
   EXPECT_EQ(Chart().Axis[2].from, -7);
   EXPECT_EQ(Chart().Axis[2].to, 7);
+}
+
+TEST_F(SubstChartTest, AConstantCurveGetsAnAxisAroundItsValue) {
+  // H of the ideal gas CO(g) over P at 25 C does not change: NIST-JANAF (Chase, 1998) gives
+  // dfH(298.15 K) = -110.527 kJ/mol. The fit centres the H axis on it.
+  EosType = EosIdealGas;
+  Chart().BtnGraFit->Click();
+  ASSERT_TRUE(Chart().AutoSize());
+  Check({2, 5});
+  W().CbxTP->UserSelect(1);
+  Run("CO(g)", "25", "1", "1", "10");
+  const double H = Cell(ColH, 1);
+  ExpectRelative(H, -110527, 0.002, "JANAF H of CO(g)");
+  EXPECT_EQ(Cell(ColH, W().SGT->RowCount() - 1), H);
+  const ChartAxis& h = Chart().Axis[2];
+  EXPECT_LT(h.from, H);
+  EXPECT_GT(h.to, H);
+  // Ten steps of a tenth of its decade, the value in the middle: -160000 .. -60000.
+  EXPECT_EQ(h.from, -160000);
+  EXPECT_EQ(h.to, -60000);
+  EXPECT_EQ(h.tiles, 10);
+  // Z of the ideal gas is 1: its axis spans 0.5 .. 1.5.
+  const ChartAxis& z = Chart().Axis[5];
+  EXPECT_NEAR(z.from, 0.5, 1e-12);
+  EXPECT_NEAR(z.to, 1.5, 1e-12);
+  // The curve lies inside the plot.
+  Draw(400, 200);
+  EXPECT_GT(CountColour(Colour(2)), 300);
 }
 
 TEST_F(SubstChartTest, TheTemperatureSwitchMovesOnlyATemperatureAxis) {

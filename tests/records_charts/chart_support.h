@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../support/chart_text_boxes.h"
 #include "platform/Headless.h"
 #include "platform/Picture.h"
 #include "records_charts/GrfPara.h"
@@ -62,6 +64,48 @@ class ChartFixture : public ::testing::Test {
     chart->texts.clear();
     chart->MnuUpdateClick(chart->MnuUpdate);
   }
+  // A redraw whose plot is width x height pixels: the chart picture grows by what the plot
+  // lacks (the scales take what their labels need). The draw hooks run in the last pass only.
+  void DrawPlot(int width, int height) {
+    int w = width + 200, h = height + 200;
+    const auto pre = quorel::ChartPreDrawHook;
+    const auto column = quorel::ChartColumnHook;
+    const auto post = quorel::ChartPostDrawHook;
+    quorel::ChartPreDrawHook = nullptr;
+    quorel::ChartColumnHook = nullptr;
+    quorel::ChartPostDrawHook = nullptr;
+    for (int i = 0; i < 2; ++i) {
+      Draw(w, h);
+      w += width - chart->PlotWidth;
+      h += height - chart->PlotHeight;
+    }
+    quorel::ChartPreDrawHook = pre;
+    quorel::ChartColumnHook = column;
+    quorel::ChartPostDrawHook = post;
+    Draw(w, h);
+    ASSERT_EQ(chart->PlotWidth, width);
+    ASSERT_EQ(chart->PlotHeight, height);
+  }
+  // The unrotated texts below the plot, row by row from the top.
+  std::vector<std::vector<std::string>> RowsBelowThePlot() const {
+    std::vector<int> tops;
+    for (const DrawnText& t : chart->texts)
+      if (t.angle == 0 && t.y >= chart->PlotBottom && std::find(tops.begin(), tops.end(), t.y) == tops.end())
+        tops.push_back(t.y);
+    std::sort(tops.begin(), tops.end());
+    std::vector<std::vector<std::string>> rows;
+    for (int y : tops) rows.push_back(chart->TextsAt(y));
+    return rows;
+  }
+  // The labels of the Y scales (unrotated, beside the plot), as drawn.
+  std::vector<std::string> YLabels() const {
+    std::vector<std::string> out;
+    for (const DrawnText& t : chart->texts)
+      if (t.angle == 0 && t.y < chart->PlotBottom && t.x < chart->LeftMargin) out.push_back(t.text);
+    return out;
+  }
+  // Every two chart texts that meet, and every one that enters the plot.
+  std::vector<std::string> TextClashes() const { return charttext::ChartTextProblems(*chart); }
   // Series n with its check box, shown.
   void ShowSeries(int n, const std::string& caption = {}) {
     chart->ShowSeriesCheckBox(n, caption);

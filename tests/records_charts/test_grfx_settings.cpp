@@ -162,7 +162,8 @@ TEST_F(ChartSettingsTest, WrittenChangedAndReadBack) {
   EXPECT_TRUE(w.ChartFont.Bold);
   EXPECT_EQ(w.ChartFont.Color, RGB(0, 0, 90));  // the text colour wins
   EXPECT_EQ(w.PnlVarbox->Width(), 150);
-  // The title of Y3 carries its scale (combo item 4).
+  // The title of Y3 carries its scale (combo item 4) once a series shows on it.
+  ShowSeries(21);
   Draw(600, 400);
   bool title = false;
   for (const auto& t : chart->texts) title |= t.text == "S x 1 000";

@@ -817,8 +817,8 @@ TEST(ExcelWorkbook, GridCellsArriveInTheXlsxFile) {
       dir.path()));
   quorel::ResetExcelTransfer();
 
-  auto gas = MakeGrid({{"Nr", "T [\xB0" "C]", "x"}, {"1", "25", "1.5E-7"}, {"2", "", "a<b"}});
-  auto liquid = MakeGrid({{"Substance", "n"}, {"H2O(l)", "0.25"}});
+  auto gas = MakeGrid({{"Nr", "T [\xB0" "C]", "x"}, {"1", "25", "1.5E-7"}, {"2", " ", "a<b"}});
+  auto liquid = MakeGrid({{"Substance", "n"}, {"H2O(l)", "0,25"}});
   ASSERT_TRUE(quorel::TransferGridsToExcel({{gas.get(), 1, "Gas1"}, {liquid.get(), 2, "Liquid1"}}, 2));
   ASSERT_EQ(opened.size(), 1u);
   const std::string& path = opened[0];
@@ -829,13 +829,14 @@ TEST(ExcelWorkbook, GridCellsArriveInTheXlsxFile) {
   EXPECT_EQ(SheetNames(workbook), (std::vector<std::string>{"Gas1", "Liquid1"}));
   const std::string sst = Unzip(path, "xl/sharedStrings.xml");
   const auto sheet1 = SheetCells(Unzip(path, "xl/worksheets/sheet1.xml"), sst);
-  // Every value is text exactly as the grid holds it (UTF-8 in the file).
+  // A number is a numeric cell ("#" and its value as stored), any other text is text exactly
+  // as the grid holds it (UTF-8 in the file); an empty cell stays empty.
   EXPECT_EQ(sheet1, (std::map<std::string, std::string>{{"A1", "Nr"}, {"B1", "T [\xC2\xB0" "C]"}, {"C1", "x"},
-                                                         {"A2", "1"}, {"B2", "25"}, {"C2", "1.5E-7"},
-                                                         {"A3", "2"}, {"C3", "a<b"}}));
+                                                         {"A2", "#1"}, {"B2", "#25"}, {"C2", "#1.5E-07"},
+                                                         {"A3", "#2"}, {"C3", "a<b"}}));
   const auto sheet2 = SheetCells(Unzip(path, "xl/worksheets/sheet2.xml"), sst);
   EXPECT_EQ(sheet2, (std::map<std::string, std::string>{
-                        {"A1", "Substance"}, {"B1", "n"}, {"A2", "H2O(l)"}, {"B2", "0.25"}}));
+                        {"A1", "Substance"}, {"B1", "n"}, {"A2", "H2O(l)"}, {"B2", "#0.25"}}));
   EXPECT_FALSE(log.sink.Has(1047));
   EXPECT_TRUE(log.sink.Has(1373));
   quorel::ResetExcelTransfer();
