@@ -1705,6 +1705,7 @@ void TEqlMainWnd::WritePhaseResults(StringGrid& g) {
   const int last = std::min(PhaseSlotTable.SpeciesEnd[s], EqlKernel->SpeciesCount());
   auto rowOf = [&](int j) { return j - first + 1; };
   Extended fugacity = 0;
+  Extended concSum = 0;  // of the fractions written, unrounded
   for (int j = first; j <= last; ++j) {
     const int r = rowOf(j);
     if (r >= g.RowCount()) break;
@@ -1726,6 +1727,7 @@ void TEqlMainWnd::WritePhaseResults(StringGrid& g) {
         default: break;  // the volumes follow below (gas slots only)
       }
       g.SetCells(ColConc, r, FloatToShortText(EqlKernel->MoleFraction(j)));
+      concSum += EqlKernel->MoleFraction(j);
       g.SetCells(ColActivity, r, FloatToShortText(activity));
     }
     if (gas) fugacity += activity;
@@ -1745,11 +1747,13 @@ void TEqlMainWnd::WritePhaseResults(StringGrid& g) {
   }
   if (conc == ConcMassFraction || conc == ConcMassPercent) {
     g.SetCells(ColConc, 0, ConcentrationHeader(conc));
+    concSum = 0;
     if (tot.OutMass > 0)
       for (int j = first; j <= last && rowOf(j) < g.RowCount(); ++j) {
         Extended w = EqlKernel->SpeciesMass(j) / tot.OutMass;
         if (conc == ConcMassPercent) w *= 100;
         g.SetCells(ColConc, rowOf(j), FloatToShortText(w));
+        concSum += w;
       }
   }
   if (gas) {
@@ -1799,7 +1803,10 @@ void TEqlMainWnd::WritePhaseResults(StringGrid& g) {
     const std::string hint = EqlKernel->PressureHint(s);
     if (!hint.empty()) PostLogMessage(LevelImportant, 1682, (window ? window->Caption() : std::string()) + ": " + hint);
   }
-  if (TPhaseWnd* window = PhaseSlotTable[s].Window) window->RefreshSums({1, 2, 3});
+  if (TPhaseWnd* window = PhaseSlotTable[s].Window) {
+    window->RefreshSums({1, 2});
+    window->ShowColumnSum(ColConc, concSum);
+  }
 }
 
 void TEqlMainWnd::UpdateChartFromRecords(int row) {

@@ -428,6 +428,11 @@ void TPhaseWnd::ShowColumnSum(int column) {
   if (column < 1 || column > 4) return;
   long double sum = 0;
   for (int r = 1; r < SGPhase->RowCount(); ++r) sum += TextToExtended(SGPhase->Cells(column, r));
+  ShowColumnSum(column, sum);
+}
+
+void TPhaseWnd::ShowColumnSum(int column, long double sum) {
+  if (column < 1 || column > 4) return;
   StBar->SetPanelText(column, "S(" + SGPhase->Cells(column, 0) + ")=" + FloatToShortText(sum));
 }
 

@@ -195,6 +195,9 @@ class TPhaseWnd : public platform::Form {
   void FormResize();
   void ApplyToolbarLook();
   void ShowColumnSum(int column);
+  // Shows sum as the sum of column: a calculation gives the sum of the values it computed, which
+  // the 8-digit cells can only approximate.
+  void ShowColumnSum(int column, long double sum);
   void RefreshSums(std::initializer_list<int> columns);
 
   // --- commands ---

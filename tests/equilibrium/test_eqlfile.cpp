@@ -1001,11 +1001,13 @@ TEST_F(EqlFileTest, BadInputsAreSaidAndNoStaleStatusStays) {
        [&] {
          EXPECT_TRUE(m->ResultsValidFlag);
          EXPECT_EQ(m->StBar->PanelText(3).rfind("Calculation success", 0), 0u);
-         // The mole fractions written sum to 1, and the status of the phase says so.
+         // The mole fractions computed sum to 1, and the status of the phase says so. The cells
+         // hold them to 8 digits, so their own sum is 1 only within half a unit of the last digit
+         // of each row.
          EXPECT_NEAR(sumOfX(1), 1.0, 1e-9);
          long double x = 0;
          for (int r = 1; r < Grid(1).RowCount(); ++r) x += TextToExtended(Grid(1).Cells(ColConc, r));
-         EXPECT_NEAR(double(x), sumOfX(1), 1e-9);
+         EXPECT_NEAR(double(x), 1.0, 5e-9 * (Grid(1).RowCount() - 1));
        }},
       {"a copy of example 2 cut inside a row",
        [&] {

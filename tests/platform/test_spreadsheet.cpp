@@ -214,8 +214,12 @@ TEST_F(XlsxTest, WritesAGenuineWorkbookWithSheetsInOrderAndTextCells) {
 TEST_F(XlsxTest, SheetNamesAreMendedIntoValidUniqueNames) {
   SpreadsheetBook book;
   book.Name = "Book1";
-  book.Sheets = {{"a/b", {}}, {"A/B", {}}, {"", {}}, {std::string(40, 'x'), {}}, {std::string(40, 'x'), {}},
-                 {"'quoted'", {}}};
+  book.Sheets = {{"a/b", {}, {}},
+                 {"A/B", {}, {}},
+                 {"", {}, {}},
+                 {std::string(40, 'x'), {}, {}},
+                 {std::string(40, 'x'), {}, {}},
+                 {"'quoted'", {}, {}}};
   const std::string path = dir_ + "/names.xlsx";
   std::string error;
   ASSERT_TRUE(XlsxSpreadsheet::WriteXlsx(book, path, error)) << error;
