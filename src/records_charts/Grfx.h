@@ -101,6 +101,7 @@ constexpr int ChartColourOutOfRangeId = 3308;
 // comes back.
 std::string ChartColourText(platform::TColor colour);
 bool ReadChartColour(const std::string& value, platform::TColor& colour);
+
 // The free picture size: each side 200 to 1000.
 inline constexpr int ChartMinFreeSize = 200;
 inline constexpr int ChartMaxFreeSize = 1000;
