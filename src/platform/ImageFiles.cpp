@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 #include "platform/Canvas.h"
+#include "platform/System.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -29,82 +30,12 @@ std::string Reason(const std::string& what, const std::string& path, int err) {
   return what + " \"" + path + "\": " + std::strerror(err);
 }
 
-// A temporary file beside the target, renamed over it when complete and removed otherwise.
-class ReplacingFile {
- public:
-  // target: the system's text; shown in messages, converted for the file system.
-  explicit ReplacingFile(std::string target) : target_(std::move(target)), native_(NativePath(target_)) {}
-  ~ReplacingFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
-  }
-  ReplacingFile(const ReplacingFile&) = delete;
-  ReplacingFile& operator=(const ReplacingFile&) = delete;
-
-  FileResult Open() {
-    int err = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = native_ + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-      int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd >= 0) {
-        fd_ = fd;
-        tempPath_ = std::move(name);
-        return FileResult::Success();
-      }
-      err = errno;
-      if (err != EEXIST) break;
-    }
-    return FileResult::Failure(Reason("Cannot write", target_, err));
-  }
-
-  // Hands the descriptor over (to a stdio stream); the caller closes it.
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  int Fd() const { return fd_; }
-
-  FileResult WriteAll(const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-      ssize_t n = ::write(fd_, data, size);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return FileResult::Failure(Reason("Cannot write", target_, errno));
-      }
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
+FileResult SaveBytes(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+  std::string reason;
+  if (SaveFileContents(path, std::string_view(reinterpret_cast<const char*>(bytes), size), &reason))
     return FileResult::Success();
-  }
-
-  FileResult CloseAndCommit() {
-    if (fd_ >= 0) {
-      if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) {
-        return FileResult::Failure(Reason("Cannot write", target_, errno));
-      }
-      const int rc = ::close(fd_);
-      fd_ = -1;
-      if (rc != 0) return FileResult::Failure(Reason("Cannot write", target_, errno));
-    }
-    return Commit();
-  }
-
-  FileResult Commit() {
-    if (::rename(tempPath_.c_str(), native_.c_str()) != 0) {
-      return FileResult::Failure(Reason("Cannot replace", target_, errno));
-    }
-    committed_ = true;
-    return FileResult::Success();
-  }
-
- private:
-  std::string target_;
-  std::string native_;
-  std::string tempPath_;
-  int fd_ = -1;
-  bool committed_ = false;
-};
+  return FileResult::Failure("Cannot write \"" + path + "\": " + reason);
+}
 
 void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   out[at] = static_cast<std::uint8_t>(v);
@@ -164,7 +95,9 @@ extern "C" void JpegErrorExit(j_common_ptr cinfo) {
 extern "C" void JpegQuietMessage(j_common_ptr /*cinfo*/) {}
 
 // Only plain C data lives in the two functions that use setjmp, so the jump skips no destructor.
-bool CompressJpeg(const Picture& picture, FILE* out, int quality, char* message) {
+// The file's bytes go to a malloc'ed buffer (*out, *outSize) that the caller frees, also after
+// a failure.
+bool CompressJpeg(const Picture& picture, unsigned char** out, unsigned long* outSize, int quality, char* message) {
   jpeg_compress_struct cinfo;
   JpegErrors errors;
   unsigned char* volatile row = nullptr;
@@ -179,7 +112,7 @@ bool CompressJpeg(const Picture& picture, FILE* out, int quality, char* message)
     return false;
   }
   jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, out);
+  jpeg_mem_dest(&cinfo, out, outSize);
   cinfo.image_width = static_cast<JDIMENSION>(picture.Width());
   cinfo.image_height = static_cast<JDIMENSION>(picture.Height());
   cinfo.input_components = 3;
@@ -341,13 +274,12 @@ FileResult DecodeBmp(const std::vector<std::uint8_t>& in, Picture& picture) {
 }
 
 FileResult WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  ReplacingFile file(path);
-  if (FileResult r = file.Open(); !r) return r;
-  if (FileResult r = file.WriteAll(bytes.data(), bytes.size()); !r) return r;
-  return file.CloseAndCommit();
+  return SaveBytes(path, bytes.data(), bytes.size());
 }
 
 FileResult SaveBmp(const Picture& picture, const std::string& path) {
+  // A bitmap without pixels is no bitmap any reader takes.
+  if (picture.Empty()) return FileResult::Failure("Cannot write bitmap \"" + path + "\": the picture is empty");
   return WriteFileReplacing(path, EncodeBmp(picture));
 }
 
@@ -362,25 +294,14 @@ FileResult LoadBmp(const std::string& path, Picture& picture) {
 FileResult SaveJpeg(const Picture& picture, const std::string& path, int quality) {
   if (quality < 0) quality = 0;
   if (quality > 100) quality = 100;
-  ReplacingFile file(path);
-  if (FileResult r = file.Open(); !r) return r;
-  const int fd = file.Release();
-  FILE* out = ::fdopen(fd, "wb");
-  if (out == nullptr) {
-    const int err = errno;
-    ::close(fd);
-    return FileResult::Failure(Reason("Cannot write", path, err));
-  }
+  unsigned char* encoded = nullptr;
+  unsigned long size = 0;
   char message[JMSG_LENGTH_MAX];
-  errno = 0;
-  const bool encoded = CompressJpeg(picture, out, quality, message);
-  int err = 0;
-  if (std::fflush(out) != 0 || std::ferror(out) != 0) err = errno != 0 ? errno : EIO;
-  if (err == 0 && ::fsync(::fileno(out)) != 0 && errno != EINVAL && errno != EROFS) err = errno;
-  if (std::fclose(out) != 0 && err == 0) err = errno != 0 ? errno : EIO;
-  if (!encoded) return FileResult::Failure("Cannot write JPEG \"" + path + "\": " + message);
-  if (err != 0) return FileResult::Failure(Reason("Cannot write", path, err));
-  return file.Commit();
+  FileResult r = CompressJpeg(picture, &encoded, &size, quality, message)
+                     ? SaveBytes(path, encoded, size)
+                     : FileResult::Failure("Cannot write JPEG \"" + path + "\": " + message);
+  std::free(encoded);
+  return r;
 }
 
 FileResult LoadJpeg(const std::string& path, Picture& picture) {

@@ -1,7 +1,9 @@
 // Picture files: 24-bit Windows bitmaps (written by our own writer) and JPEG through libjpeg.
-// Every write goes to a temporary file in the target's folder that is renamed over the target
-// when complete, so a failed write leaves an existing picture as it was. Failures come back as
-// a result with a reason; nothing here ends the program. Paths are the system's text.
+// A picture is encoded in memory and saved as every other file is (SaveFileContents): a
+// read-only picture is refused, a symbolic link keeps pointing at the picture it names, a
+// failed or killed save leaves an existing picture as it was and the next save removes what it
+// left. Failures come back as a result with a reason; nothing here ends the program. Paths are
+// the system's text.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +28,7 @@ std::vector<std::uint8_t> EncodeBmp(const Picture& picture);
 // Reads uncompressed 24- and 32-bit bitmaps (bottom-up or top-down).
 FileResult DecodeBmp(const std::vector<std::uint8_t>& bytes, Picture& picture);
 
+// An empty picture is refused (as libjpeg refuses it for a JPEG).
 FileResult SaveBmp(const Picture& picture, const std::string& path);
 FileResult LoadBmp(const std::string& path, Picture& picture);
 
@@ -38,7 +41,7 @@ FileResult LoadJpeg(const std::string& path, Picture& picture);
 // maxHeight with its proportions kept (never enlarged): the save dialog's preview.
 FileResult LoadPreview(const std::string& path, int maxWidth, int maxHeight, Picture& picture);
 
-// Writes bytes to path through a temporary file in the same folder.
+// Writes bytes to path with SaveFileContents.
 FileResult WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace platform

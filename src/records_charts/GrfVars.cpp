@@ -472,7 +472,7 @@ void TGrfVarDlg::WriteGraphicDefinition(std::vector<std::string>& list) {
   const std::string name = "Graphic";
   section.SelectSection(name);
   auto set = [&section](const std::string& key, const std::string& value) { section.SetKeyValue(key, value); };
-  auto colour = [](TColor c) { return std::to_string(static_cast<long long>(c)); };
+  const auto colour = ChartColourText;
   set("Caption", chart->ChartCaption);
   section.WriteFontSettings(chart->ChartFont, name);
   set("GbxWidth", std::to_string(chart->PnlVarbox->Width()));

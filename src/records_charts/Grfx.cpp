@@ -936,6 +936,19 @@ bool ReadTiles(const std::string& text, std::int32_t& tiles) {
 
 }  // namespace
 
+std::string ChartColourText(TColor colour) { return std::to_string(colour); }
+
+bool ReadChartColour(const std::string& value, TColor& colour) {
+  const std::string t = Trim(value);
+  if (t.empty()) return true;
+  const std::size_t digits = t[0] == '-' || t[0] == '+' ? 1 : 0;
+  const bool number = t.size() > digits && t.find_first_not_of("0123456789", digits) == std::string::npos;
+  int v = 0;
+  if (number && (!TryTextToInt(t, v) || v < 0)) return false;
+  colour = static_cast<TColor>(TextToInt(t));
+  return true;
+}
+
 void TGrfWnd::LoadGraphicSettings() {
   if (SettingsFileName.empty()) SettingsFileName = ExpandProgramPath("", "Graphic.ini");
   if (SettingsSectionName.empty()) SettingsSectionName = "Graphic";
@@ -957,9 +970,13 @@ void TGrfWnd::LoadGraphicSettings() {
     LayoutCheckClick(nullptr);
     store.ReadFontSettings(ChartFont, section);
     store.SelectSection(section);
-    auto colour = [&store](const char* key, TColor& c) {
+    // A colour out of range keeps what the chart had and is said.
+    const std::string file = SettingsFileName;
+    auto colour = [&store, &file](const std::string& key, TColor& c) {
       const std::string v = store.GetKeyValue(key);
-      if (!v.empty()) c = static_cast<TColor>(TextToInt(v));
+      if (!ReadChartColour(v, c))
+        PostLogMessage(LevelCritical, ChartColourOutOfRangeId,
+                       file + ": " + key + "=" + v + " is no colour, " + ChartColourText(c) + " is kept");
     };
     colour("GrafBG", GrafBG);
     colour("GrafFrame", GrafFrame);
@@ -1030,8 +1047,7 @@ void TGrfWnd::LoadGraphicSettings() {
       s.checkBox->SetVisible(true);
       const std::string sv = store.GetKeyValue("sv" + nn);
       if (!sv.empty()) s.shown = sv == "1" ? 1 : 0;
-      const std::string cl = store.GetKeyValue("cl" + nn);
-      if (!cl.empty()) s.colour = static_cast<TColor>(TextToInt(cl));
+      colour("cl" + nn, s.colour);
       s.penWidth = store.GetKeyValue("gpw" + nn) == "1" ? 1 : 2;
       FontInfo f = s.checkBox->Font();
       f.Color = s.colour;
@@ -1058,7 +1074,7 @@ void TGrfWnd::MnuSaveNowClick(Component* sender) {
   store.WriteFontSettings(ChartFont, section);
   store.SelectSection(section);
   auto set = [&store](const std::string& key, const std::string& value) { store.SetKeyValue(key, value); };
-  auto colour = [](TColor c) { return std::to_string(static_cast<long long>(c)); };
+  const auto colour = ChartColourText;
   set("GbxWidth", std::to_string(PnlVarbox->Width()));
   set("Style", std::to_string(Series[0].style));
   set("GrafBG", colour(GrafBG));

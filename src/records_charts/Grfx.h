@@ -91,6 +91,17 @@ constexpr int SeriesAxis(int n) { return (n + 9) / 10; }
 
 // A chart picture that could not be written ("Save as ..").
 constexpr int ChartPictureNotSavedId = 3307;
+// A colour key of the chart's settings whose number is no colour (below 0 or above 2^31-1):
+// the colour is kept as it was.
+constexpr int ChartColourOutOfRangeId = 3308;
+
+// A chart colour as its settings keep it: the decimal number, 0 to 2^31-1 for every colour the
+// reader takes. ReadChartColour takes value (trimmed) into colour: empty text changes nothing,
+// other text that is no number gives 0, a number out of that range changes nothing and false
+// comes back.
+std::string ChartColourText(platform::TColor colour);
+bool ReadChartColour(const std::string& value, platform::TColor& colour);
+
 // The free picture size: each side 200 to 1000.
 inline constexpr int ChartMinFreeSize = 200;
 inline constexpr int ChartMaxFreeSize = 1000;

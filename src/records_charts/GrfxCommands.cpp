@@ -443,7 +443,7 @@ void TGrfWnd::MnuSaveClick(Component*) {
   const std::shared_ptr<Picture> picture = ComposedPicture();
   const FileResult saved = jpeg ? SaveJpeg(*picture, path, 90) : SaveBmp(*picture, path);
   if (saved) return;
-  const std::string text = path + ": the picture was not saved (" + saved.Error + ")";
+  const std::string text = path + " can not be saved ! (" + saved.Error + ")";
   PostLogMessage(LevelError, ChartPictureNotSavedId, text);
   MessageBox(text, kSaveAsCaption, mbOk | mbIconError);
 }

@@ -80,4 +80,25 @@ inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
   return std::string_view(reinterpret_cast<const char*>(data), size);
 }
 
+// Two writes of one document must be the same bytes: when they are not, where they part is
+// shown (bytes escaped) and the run stopped.
+inline void CheckSameBytes(const std::string& a, const std::string& b) {
+  if (a == b) return;
+  std::size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+  const std::size_t from = at > 200 ? at - 200 : 0;
+  auto show = [&](const std::string& s) {
+    std::string out;
+    for (std::size_t i = from; i < s.size() && i < at + 200; ++i) {
+      const unsigned char c = static_cast<unsigned char>(s[i]);
+      if (c == '\n' || (c >= 32 && c < 127)) out += char(c);
+      else out += "\\x" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
+    }
+    return out;
+  };
+  std::fprintf(stderr, "--- written, from byte %zu ---\n%s\n--- written again ---\n%s\n", from, show(a).c_str(),
+               show(b).c_str());
+  FUZZ_CHECK(a == b);
+}
+
 }  // namespace fuzzsupport

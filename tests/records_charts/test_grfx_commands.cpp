@@ -496,12 +496,46 @@ TEST_F(ChartCommandsTest, AFailedSaveIsReportedAndWritesNothing) {
     ASSERT_TRUE(log.sink.Has(ChartPictureNotSavedId));
     const LoggedMessage& m = log.sink.messages.back();
     EXPECT_EQ(m.level, LevelError);
-    EXPECT_EQ(m.text.rfind(path + ": the picture was not saved (", 0), 0u) << m.text;
+    EXPECT_EQ(m.text.rfind(path + " can not be saved ! (", 0), 0u) << m.text;
     EXPECT_GT(m.text.size(), path.size() + 30);
     ASSERT_EQ(session.dialogs.messages.size(), 1u);
     EXPECT_EQ(session.dialogs.messages[0].text, m.text);
     EXPECT_EQ(platform::MsgIcon(session.dialogs.messages[0].flags), platform::mbIconError);
   }
+}
+
+TEST_F(ChartCommandsTest, AReadOnlyPictureIsRefusedAndALinkedOneIsReplacedThroughItsLink) {
+  DrawnChart();
+  for (auto [name, filter] : {std::pair{"kept.jpg", 1}, std::pair{"kept.bmp", 2}}) {
+    SCOPED_TRACE(name);
+    const fs::path file = folder / name;
+    std::ofstream(file.string(), std::ios::binary) << "old";
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    log.sink.Clear();
+    session.dialogs.messages.clear();
+    session.dialogs.QueueMessageAnswer(platform::mrYes);  // "File exists, replace ?"
+    const std::string path = Save(name, filter);
+    EXPECT_EQ(fs::file_size(file), 3u);
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_TRUE(log.sink.Has(ChartPictureNotSavedId));
+    EXPECT_EQ(log.sink.messages.back().text.rfind(path + " can not be saved ! (", 0), 0u)
+        << log.sink.messages.back().text;
+    ASSERT_EQ(session.dialogs.messages.size(), 2u);  // the question, then the refusal
+    EXPECT_EQ(session.dialogs.messages[1].text, log.sink.messages.back().text);
+  }
+  for (const auto& e : fs::directory_iterator(folder))  // no temporary file is left
+    EXPECT_EQ(e.path().filename().string().find(".~"), std::string::npos) << e.path();
+
+  // Through a symbolic link the picture it names is written; the link stays a link.
+  fs::create_directory(folder / "real");
+  std::ofstream((folder / "real" / "chart.bmp").string(), std::ios::binary) << "old";
+  fs::create_symlink(folder / "real" / "chart.bmp", folder / "link.bmp");
+  session.dialogs.QueueMessageAnswer(platform::mrYes);
+  Save("link.bmp", 2);
+  EXPECT_TRUE(fs::is_symlink(folder / "link.bmp"));
+  Picture bmp;
+  ASSERT_TRUE(platform::LoadBmp((folder / "real" / "chart.bmp").string(), bmp));
+  EXPECT_TRUE(bmp.SamePixels(Composed()));
 }
 
 TEST_F(ChartCommandsTest, LunettaResetsTheScalesAndStoresTheCheckMarks) {

@@ -291,6 +291,62 @@ TEST_F(ChartSettingsTest, ValuesOutOfBoundsAreIgnored) {
   Draw(600, 400);  // and a chart of 1000 tiles is drawn
 }
 
+TEST_F(ChartSettingsTest, AColourOutOfRangeKeepsItsDefaultIsSaidAndReadsBackTheSame) {
+  TGrfWnd& w = *chart;
+  ShowSeries(1, "a");
+  ShowSeries(2, "b");
+  ShowSeries(3, "c");
+  struct Case {
+    const char* key;
+    const char* value;
+    platform::TColor TGrfWnd::*colour;
+  } outOfRange[] = {
+      {"GrafBG", "-1", &TGrfWnd::GrafBG},
+      {"GrafFrame", "4294967295", &TGrfWnd::GrafFrame},
+      {"GrafScale", "2147483648", &TGrfWnd::GrafScale},
+      {"GrafFG", "-16777216", &TGrfWnd::GrafFG},
+      {"GrafFntCol", "99999999999999999999", &TGrfWnd::GrafFntCol},
+  };
+  std::vector<std::string> keys = {"cl01=-1", "cl02=2147483647", "cl03=abc"};
+  for (const Case& c : outOfRange) keys.push_back(std::string(c.key) + "=" + c.value);
+  const platform::TColor series1 = w.Series[1].colour;
+  std::vector<platform::TColor> defaults;
+  for (const Case& c : outOfRange) defaults.push_back(w.*c.colour);
+  const std::string path = WriteGraphic("colours.sys", keys);
+  Load(path);
+  for (std::size_t i = 0; i < std::size(outOfRange); ++i) {
+    const Case& c = outOfRange[i];
+    SCOPED_TRACE(c.key);
+    EXPECT_EQ(w.*c.colour, defaults[i]);
+    const std::string said = path + ": " + c.key + "=" + c.value + " is no colour, " +
+                             std::to_string(defaults[i]) + " is kept";
+    bool found = false;
+    for (const LoggedMessage& m : log.sink.messages)
+      found |= m.id == ChartColourOutOfRangeId && m.level == LevelCritical && m.text == said;
+    EXPECT_TRUE(found) << said;
+  }
+  EXPECT_EQ(w.Series[1].colour, series1);
+  EXPECT_TRUE(log.sink.Has(ChartColourOutOfRangeId));
+  EXPECT_EQ(w.Series[2].colour, 2147483647u);  // the largest that fits is taken
+  EXPECT_EQ(w.Series[3].colour, 0u);           // text that is no number reads 0
+  // Written, read and written again: the same bytes, every colour a number that reads back.
+  w.SettingsFileName = Path("first.usr");
+  w.MnuSaveNowClick(w.MnuSaveNow);
+  log.sink.Clear();
+  Load(Path("first.usr"));
+  EXPECT_FALSE(log.sink.Has(ChartColourOutOfRangeId));
+  w.SettingsFileName = Path("second.usr");
+  w.MnuSaveNowClick(w.MnuSaveNow);
+  auto bytes = [](const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  EXPECT_EQ(bytes(Path("first.usr")), bytes(Path("second.usr")));
+  EXPECT_NE(bytes(Path("first.usr")).find("cl01=" + std::to_string(series1) + "\r\n"), std::string::npos);
+}
+
 TEST_F(ChartSettingsTest, WithoutASenderTheCallerOpensAndSavesTheFile) {
   // As the main window's "Save Now" does: its own lines first, then the chart's section.
   SettingsReader& store = SettingsStore();

@@ -1,5 +1,5 @@
-// The two savers (the settings store's SaveSettingsFile and the grid toolkit's SaveGridText)
-// and the readers on a failing disk: each failing step of a save leaves the old file whole and
+// The savers (the settings store's SaveSettingsFile, the grid toolkit's SaveGridText and the
+// picture writers SaveBmp and SaveJpeg) and the readers on a failing disk: each failing step of a save leaves the old file whole and
 // no temporary file behind; a backup that cannot be copied keeps the old file under the backup
 // name or stops the save; a read-only file is refused; a save killed anywhere leaves the old or
 // the new file, and the next save removes what it left; a read error reads nothing.
@@ -21,6 +21,7 @@
 #include "failing_files.h"
 #include "platform/Grid.h"
 #include "platform/Headless.h"
+#include "platform/ImageFiles.h"
 #include "shared/AplMsg.h"
 #include "shared/AplStgs.h"
 #include "shared/GridTools.h"
@@ -85,18 +86,21 @@ class SaveFaultTest : public ::testing::Test {
   ScopedLogRecorder log_;
 };
 
+// Each step of a save that can fail, and how.
+struct FailingStep {
+  Call call;
+  int err;
+  const char* what;
+};
+const FailingStep kFailingSteps[] = {
+    {Call::Open, ENOSPC, "no temporary file can be made"}, {Call::Write, ENOSPC, "the disk is full"},
+    {Call::Fsync, EIO, "fsync fails"},                      {Call::Close, EIO, "close fails"},
+    {Call::Rename, EACCES, "rename is refused"},
+};
+
 TEST_F(SaveFaultTest, EachFailingStepLeavesTheOldFileWholeAndNoTemporaryFile) {
-  struct Case {
-    Call call;
-    int err;
-    const char* what;
-  } cases[] = {
-      {Call::Open, ENOSPC, "no temporary file can be made"}, {Call::Write, ENOSPC, "the disk is full"},
-      {Call::Fsync, EIO, "fsync fails"},                      {Call::Close, EIO, "close fails"},
-      {Call::Rename, EACCES, "rename is refused"},
-  };
   const std::string sys = File("x.sys"), asc = File("t.asc");
-  for (const Case& c : cases) {
+  for (const FailingStep& c : kFailingSteps) {
     SCOPED_TRACE(c.what);
     WriteBytes(sys, Bytes("old"));
     WriteBytes(asc, "old\r\n");
@@ -365,6 +369,104 @@ TEST_F(SaveFaultTest, AReadErrorReadsNothing) {
   EXPECT_EQ(LoadDatabase(tdb), -2);
   EXPECT_EQ(DatasetTable.RowCount, 0);
   ClearDatabase();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pictures
+
+// A picture of the two formats, and an old file of that name to be kept or replaced.
+struct PictureFormat {
+  const char* name;
+  platform::FileResult (*save)(const platform::Picture&, const std::string&);
+};
+platform::FileResult SaveAsJpeg(const platform::Picture& p, const std::string& path) { return platform::SaveJpeg(p, path); }
+const PictureFormat kPictureFormats[] = {{"chart.bmp", platform::SaveBmp}, {"chart.jpg", SaveAsJpeg}};
+
+platform::Picture SomePicture(int seed) {
+  platform::Picture p(40, 30);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) p.SetPixel(x, y, platform::RGB(x * 6 + seed, y * 8, 100 + seed));
+  return p;
+}
+
+TEST_F(SaveFaultTest, APictureSaveFailingAtAnyStepKeepsTheOldPictureAndNoTemporaryFile) {
+  for (const PictureFormat& f : kPictureFormats) {
+    for (const FailingStep& c : kFailingSteps) {
+      SCOPED_TRACE(std::string(f.name) + ": " + c.what);
+      const std::string path = File(f.name);
+      WriteBytes(path, "old picture");
+      platform::FileResult r;
+      {
+        FailingCalls calls;
+        calls.Fail(c.call, c.err, c.call == Call::Rename ? f.name : std::string(f.name) + ".~tmp");
+        r = f.save(SomePicture(1), path);
+        EXPECT_GT(calls.Count(c.call), 0);
+      }
+      EXPECT_FALSE(r);
+      EXPECT_NE(r.Error.find(std::strerror(c.err)), std::string::npos) << r.Error;
+      EXPECT_EQ(ReadBytes(path), "old picture");
+      EXPECT_EQ(Names(), std::vector<std::string>{f.name});
+      fs::remove(path);
+    }
+  }
+}
+
+TEST_F(SaveFaultTest, AReadOnlyPictureIsRefused) {
+  for (const PictureFormat& f : kPictureFormats) {
+    SCOPED_TRACE(f.name);
+    const std::string path = File(f.name);
+    WriteBytes(path, "old picture");
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(path, readOnly);
+    const platform::FileResult r = f.save(SomePicture(1), path);
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.Error.find(std::strerror(EACCES)), std::string::npos) << r.Error;
+    EXPECT_EQ(ReadBytes(path), "old picture");
+    EXPECT_EQ(fs::status(path).permissions(), readOnly);
+    EXPECT_EQ(Names(), std::vector<std::string>{f.name});
+    fs::remove(path);
+  }
+}
+
+TEST_F(SaveFaultTest, APictureSavedThroughASymbolicLinkReachesThePictureItNames) {
+  fs::create_directory(File("real"));
+  platform::Picture back;
+  for (const PictureFormat& f : kPictureFormats) {
+    SCOPED_TRACE(f.name);
+    const std::string real = File("real/") + f.name, link = File(f.name);
+    WriteBytes(real, "old picture");
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(f.save(SomePicture(1), link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(ReadBytes(real), "old picture");
+    EXPECT_TRUE(platform::LoadPreview(real, 100, 100, back));
+    EXPECT_EQ(back.Width(), 40);
+  }
+}
+
+TEST_F(SaveFaultTest, APictureSaveKilledBeforeTheRenameIsCleanedUpByTheNextSave) {
+  for (const PictureFormat& f : kPictureFormats) {
+    SCOPED_TRACE(f.name);
+    const std::string path = File(f.name);
+    ASSERT_TRUE(f.save(SomePicture(1), path));
+    const std::string before = ReadBytes(path);
+    pid_t child = ::fork();
+    if (child == 0) {
+      KillingCalls calls(Call::Rename, f.name);
+      platform::InstallFileSystemCalls(&calls);
+      f.save(SomePicture(50), path);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(Names().size(), 2u) << "the killed save left its temporary file";
+    ASSERT_TRUE(f.save(SomePicture(100), path));
+    EXPECT_NE(ReadBytes(path), before);
+    EXPECT_EQ(Names(), std::vector<std::string>{f.name});
+    fs::remove(path);
+  }
 }
 
 }  // namespace
