@@ -234,15 +234,18 @@ int RemoveLeftoversNative(const std::string& native) {
   if (native.empty()) return 0;
   const std::string folder = FolderOf(native);
   const std::size_t slash = native.find_last_of('/');
-  const std::string prefix = (slash == std::string::npos ? native : native.substr(slash + 1)) + ".~tmp";
+  // "<file>.~tmp<pid>-<n>" of the saves, and "<file>.~<pid>-<n>" that the picture saves of
+  // earlier versions left behind when they were killed.
+  const std::string prefix = (slash == std::string::npos ? native : native.substr(slash + 1)) + ".~";
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return 0;
   std::vector<std::string> leftovers;
   while (const dirent* e = ::readdir(dir)) {
     std::string_view name(e->d_name);
     if (!name.starts_with(prefix)) continue;
-    // The rest is "<pid>-<n>", nothing else.
+    // The rest is "<pid>-<n>", after "tmp" or not, nothing else.
     std::string_view rest = name.substr(prefix.size());
+    if (rest.starts_with("tmp")) rest.remove_prefix(3);
     std::size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size() || dash > 9) continue;
     auto digits = [](std::string_view t) {

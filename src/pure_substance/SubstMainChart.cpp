@@ -425,7 +425,7 @@ void PlotSubstanceCurves(platform::Picture& plot, double x) {
     const std::size_t p = static_cast<std::size_t>(phase);
     PhaseDatasetEntry& entry = s.datasets[p];
     const int firstSeries = 10 * phase + 1, lastSeries = phase == PhaseSolid ? 24 : 10 * phase + 10;
-    auto notDrawable = [&s](int from, int to) {
+    auto notDrawable = [&](int from, int to) {
       for (int n = from; n <= to; ++n) s.drawable[static_cast<std::size_t>(n)] = false;
     };
     if (!s.enabled[p] || entry.Row <= 0) {

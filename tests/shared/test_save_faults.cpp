@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -467,6 +468,25 @@ TEST_F(SaveFaultTest, APictureSaveKilledBeforeTheRenameIsCleanedUpByTheNextSave)
     EXPECT_EQ(Names(), std::vector<std::string>{f.name});
     fs::remove(path);
   }
+}
+
+TEST_F(SaveFaultTest, APictureSaveRemovesTheTemporaryFilesOfEarlierVersionsButNoOtherFile) {
+  // Earlier picture saves named their temporary file "<file>.~<pid>-<n>". Those of processes
+  // that are gone go; a running process's file, a backup and look-alike names stay.
+  const std::string path = File("chart.bmp");
+  ASSERT_TRUE(platform::SaveBmp(SomePicture(1), path));
+  const std::string gone = "chart.bmp.~999999998-0";  // above any pid_max
+  const std::string running = "chart.bmp.~1-0";  // pid 1 is always there
+  for (const std::string& name : {gone, running, std::string("chart.~bmp"), std::string("chart.bmp.~12x-0"),
+                                  std::string("chart.bmp.~-0"), std::string("other.bmp.~99999999-0")})
+    std::ofstream(File(name)) << "x";
+  ASSERT_TRUE(platform::SaveBmp(SomePicture(2), path));
+  std::vector<std::string> expected = {"chart.bmp",       "chart.bmp.~-0",  "chart.bmp.~1-0", "chart.bmp.~12x-0",
+                                       "chart.~bmp", "other.bmp.~99999999-0"};
+  std::vector<std::string> names = Names();
+  std::sort(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
 }
 
 }  // namespace
