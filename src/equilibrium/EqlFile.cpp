@@ -96,7 +96,7 @@ struct CountedSection {
 // What the reader says of a file cut short: the section the file ends inside, and each section
 // that holds fewer rows than its count says. Nothing of it stops the read.
 void ReportCutShortSections(SettingsReader& store, const std::string& path) {
-  const std::string in = CutShortSection(path, store.FileLines());
+  const std::string in = store.CutShortSection();
   if (!in.empty())
     PostLogMessage(LevelCritical, SystemFileCutShortId,
                    path + ": the file ends inside section [" + in + "]; what was read stays open");

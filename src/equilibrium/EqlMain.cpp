@@ -782,11 +782,11 @@ void TEqlMainWnd::MnuClearInputClick() {
   const std::string file = CurrentSystemPath.substr(CurrentSystemPath.find_last_of("/\\") + 1);
   const std::string caption = file.empty() ? std::string("Equilibrium") : "Equilibrium [" + file + "]";
   if (MessageBox("Clear all input values in the phases ?", caption, mbYesNo | mbIconQuestion) == mrNo) return;
-  for (int s = 1; s <= PhaseSlotCount; ++s)
+  for (int s = 1; s <= PhaseSlotCount; ++s) {
     if (StringGrid* g = PhaseSlotTable[s].Grid)
       for (int r = 1; r < g->RowCount(); ++r) g->SetCells(ColIn, r, "");
-  for (int s = 1; s <= PhaseSlotCount; ++s)
     if (TPhaseWnd* w = PhaseSlotTable[s].Window) w->RefreshSums({1});
+  }
   PostStatus("");  // the results shown are no longer of these inputs
   PhasesChangedFlag = true;
   SystemChangedFlag = true;
@@ -1148,13 +1148,13 @@ void TEqlMainWnd::CalcIsothermal() {
   if (!CalculationReady) return;  // the data check has already restored the window
   PostStatus("Calculating Please Wait !  (Max. It.:" + EqlKernel->EditILimit->Text() + ";   Appr. Fac:" +
              EqlKernel->EditApprFactor->Text() + ")");
-  if (CalculationReady && BreakRequested) {
+  if (BreakRequested) {
     // The user broke the run while the data were checked.
     ResultsValidFlag = false;
     MessageText = "Breaking calculation! ";
     PostLogMessage(LevelError, 1570, MessageText);
     PhasesChangedFlag = true;
-  } else if (CalculationReady) {
+  } else {
     CalculationRunState = CalculationRun::Solving;
     EqlKernel->ClearFailureText();
     const int r = EqlKernel->CalcEquilibrium();

@@ -273,14 +273,11 @@ FileResult DecodeBmp(const std::vector<std::uint8_t>& in, Picture& picture) {
   return FileResult::Success();
 }
 
-FileResult WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  return SaveBytes(path, bytes.data(), bytes.size());
-}
-
 FileResult SaveBmp(const Picture& picture, const std::string& path) {
   // A bitmap without pixels is no bitmap any reader takes.
   if (picture.Empty()) return FileResult::Failure("Cannot write bitmap \"" + path + "\": the picture is empty");
-  return WriteFileReplacing(path, EncodeBmp(picture));
+  const std::vector<std::uint8_t> bytes = EncodeBmp(picture);
+  return SaveBytes(path, bytes.data(), bytes.size());
 }
 
 FileResult LoadBmp(const std::string& path, Picture& picture) {

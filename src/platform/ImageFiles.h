@@ -41,7 +41,4 @@ FileResult LoadJpeg(const std::string& path, Picture& picture);
 // maxHeight with its proportions kept (never enlarged): the save dialog's preview.
 FileResult LoadPreview(const std::string& path, int maxWidth, int maxHeight, Picture& picture);
 
-// Writes bytes to path with SaveFileContents.
-FileResult WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);
-
 }  // namespace platform

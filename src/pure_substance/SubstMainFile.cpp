@@ -254,7 +254,7 @@ bool ReadSubstanceFile(TPSubstWnd& w, const std::string& path) {
     return false;
   }
   // Cut short after the set-up began: what was read is kept, the rest keeps its defaults.
-  const std::string cutIn = windowSection ? CutShortSection(path, store.FileLines()) : std::string();
+  const std::string cutIn = windowSection ? store.CutShortSection() : std::string();
   if (!cutIn.empty())
     PostLogMessage(LevelCritical, SubstanceFileCutShortId,
                    path + ": the file ends inside section [" + cutIn + "]; what is missing keeps its defaults");

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Canvas.h"
@@ -350,8 +351,8 @@ class TGrfWnd : public platform::Form {
 
   // --- drawing ---
   void DrawScales();
-  void DrawLinearScale(int k, int i);
-  void DrawLogScale(int k, int i);
+  void DrawLinearScale(int k);
+  void DrawLogScale(int k);
   // The rotated title of Y axis k, its right side at x = right.
   void DrawAxisTitle(int k, int right);
   void DrawTimeScale();
@@ -402,6 +403,8 @@ class TGrfWnd : public platform::Form {
   // rotated (the height is then the line's, across the text).
   int ChartTextWidth(const std::string& text, int angle);
   int ChartTextHeight(int angle);
+  // Both, with the canvas's own font kept.
+  std::pair<int, int> MeasureChartText(const std::string& text, int angle);
   // Which Y axes get a scale, their scale lines and the left margin.
   void LayoutYScales();
   void WireCommands();

@@ -191,31 +191,21 @@ void TGrfWnd::SelectChartTextFont(Canvas& canvas, int angle) {
   canvas.FontPixelSize = std::max(1, static_cast<int>(std::lround(s * pixelsPerPoint)));
 }
 
-int TGrfWnd::ChartTextWidth(const std::string& text, int angle) {
+std::pair<int, int> TGrfWnd::MeasureChartText(const std::string& text, int angle) {
   Canvas& c = ChartPicture->GetCanvas();
   const FontInfo font = c.Font;
   const int cell = c.FontCellHeight, pixels = c.FontPixelSize;
   c.Font = ChartFont;
   SelectChartTextFont(c, angle);
-  const int w = c.TextWidth(text);
+  const std::pair<int, int> size{c.TextWidth(text), c.TextHeight(text)};
   c.Font = font;
   c.FontCellHeight = cell;
   c.FontPixelSize = pixels;
-  return w;
+  return size;
 }
 
-int TGrfWnd::ChartTextHeight(int angle) {
-  Canvas& c = ChartPicture->GetCanvas();
-  const FontInfo font = c.Font;
-  const int cell = c.FontCellHeight, pixels = c.FontPixelSize;
-  c.Font = ChartFont;
-  SelectChartTextFont(c, angle);
-  const int h = c.TextHeight("0");
-  c.Font = font;
-  c.FontCellHeight = cell;
-  c.FontPixelSize = pixels;
-  return h;
-}
+int TGrfWnd::ChartTextWidth(const std::string& text, int angle) { return MeasureChartText(text, angle).first; }
+int TGrfWnd::ChartTextHeight(int angle) { return MeasureChartText("0", angle).second; }
 
 void TGrfWnd::DrawChartText(int x, int y, Canvas& canvas, const std::string& text, int angle) {
   if (text.empty()) return;
@@ -254,17 +244,17 @@ void TGrfWnd::DrawScales() {
   c.Rectangle(0, 0, p.Width() + 1, p.Height() + 1);
   GridCount = 10;
   GridLog = false;
-  int i = 0;
+  bool first = true;
   for (int k = 1; k <= ChartYAxisCount; ++k) {
     const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
     if (!a.include || !AxisScaled[static_cast<std::size_t>(k)]) continue;
-    ++i;
-    if (i == 1) {
+    if (first) {
       GridCount = a.tiles;
       GridLog = a.log;
+      first = false;
     }
-    if (a.log) DrawLogScale(k, i);
-    else DrawLinearScale(k, i);
+    if (a.log) DrawLogScale(k);
+    else DrawLinearScale(k);
   }
   ChartAxis& x = Axis[0];
   if (x.tiles == 0) x.tiles = 10;
@@ -309,7 +299,7 @@ struct YLabelPlacer {
 };
 }  // namespace
 
-void TGrfWnd::DrawLinearScale(int k, int) {
+void TGrfWnd::DrawLinearScale(int k) {
   Canvas& c = ChartPicture->GetCanvas();
   ChartAxis& a = Axis[static_cast<std::size_t>(k)];
   const int x = AxisLineX[static_cast<std::size_t>(k)];
@@ -333,7 +323,7 @@ void TGrfWnd::DrawLinearScale(int k, int) {
   DrawAxisTitle(k, x - kLabelGap - widest - kTitleGap);
 }
 
-void TGrfWnd::DrawLogScale(int k, int) {
+void TGrfWnd::DrawLogScale(int k) {
   Canvas& c = ChartPicture->GetCanvas();
   ChartAxis& a = Axis[static_cast<std::size_t>(k)];
   const int x = AxisLineX[static_cast<std::size_t>(k)];

@@ -54,17 +54,6 @@ std::vector<std::string> SplitSettingsLines(std::string_view bytes) {
   return lines;
 }
 
-std::string CutShortSection(const std::string& path, const std::vector<std::string>& lines) {
-  std::string bytes;
-  if (!platform::ReadWholeFile(path, bytes) || bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r') return {};
-  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-    if (!IsSectionHeaderLine(*line)) continue;
-    const std::string t = SettingsTrim(*line);
-    return t.substr(1, t.find(']', 1) - 1);
-  }
-  return {};
-}
-
 std::string JoinSettingsLines(const std::vector<std::string>& lines) {
   std::string out;
   size_t size = 0;
@@ -139,6 +128,7 @@ void SettingsReader::ResetSettingsCache() {
   cachedFileAge_ = 0;
   cachedFileSize_ = -1;
   readFailed_ = false;
+  endsInsideLine_ = false;
 }
 
 int SettingsReader::OpenSettingsFile(const std::string& path) {
@@ -154,6 +144,7 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
     cachedFileName_ = path;
     cachedFileAge_ = 0;
     readFailed_ = false;
+  endsInsideLine_ = false;
     return 0;
   }
   std::int64_t age = FileAge(path);
@@ -167,6 +158,7 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
   cachedFileSize_ = size;
   cachedFileName_ = path;
   readFailed_ = false;
+  endsInsideLine_ = false;
 
   std::string bytes;
   const bool ok = platform::ReadWholeFile(path, bytes);
@@ -178,7 +170,18 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
     return -1;
   }
   fileLines_ = SplitSettingsLines(bytes);
+  endsInsideLine_ = !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
   return 1;
+}
+
+std::string SettingsReader::CutShortSection() const {
+  if (!endsInsideLine_) return {};
+  for (auto line = fileLines_.rbegin(); line != fileLines_.rend(); ++line) {
+    if (!IsSectionHeaderLine(*line)) continue;
+    const std::string t = SettingsTrim(*line);
+    return t.substr(1, t.find(']', 1) - 1);
+  }
+  return {};
 }
 
 bool SettingsReader::BackupFile(const std::string& path) const {
@@ -224,6 +227,7 @@ int SettingsReader::SaveSettingsFile(const std::string& path) {
   cachedFileAge_ = FileAge(path);
   cachedFileSize_ = FileSize(fs::path(platform::NativePath(path)));
   readFailed_ = false;
+  endsInsideLine_ = false;
   return 1;
 }
 

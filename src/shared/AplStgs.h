@@ -36,11 +36,6 @@ std::string SettingsTrim(std::string_view text);
 bool IsSectionHeaderLine(std::string_view line);
 // The lines of a settings document: CR and LF each end a line; empty lines are dropped.
 std::vector<std::string> SplitSettingsLines(std::string_view bytes);
-// The section in which a document written by one of the programs was cut short, "" for a whole
-// one: such a writer ends every line with a line break, so a file whose last line has none
-// ends inside its last section (named as the lines, the document's as read, hold it; "" too
-// when they hold no section).
-std::string CutShortSection(const std::string& path, const std::vector<std::string>& lines);
 // The bytes written for the lines: each line followed by CR LF; a CR or LF inside a line is
 // written as a blank, so every line reads back as one line.
 std::string JoinSettingsLines(const std::vector<std::string>& lines);
@@ -106,6 +101,11 @@ class SettingsReader {
   void ReadGridLayout(platform::StringGrid* grid, std::string section = {});
   void WriteGridLayout(platform::StringGrid* grid, std::string section = {});
 
+  // The section in which the file read was cut short, "" for a whole one: the programs end
+  // every line they write with a line break, so a file whose last line has none ends inside
+  // its last section ("" too when it holds no section).
+  std::string CutShortSection() const;
+
   // --- state, for the writers that build a file from nothing (reset, name, lines, save) ---
   std::vector<std::string>& FileLines() { return fileLines_; }
   const std::vector<std::string>& FileLines() const { return fileLines_; }
@@ -140,6 +140,7 @@ class SettingsReader {
   // Set when the cached file exists but could not be read: its (empty) cache must never be
   // saved over it. Cleared by a good read, a missing file and ResetSettingsCache.
   bool readFailed_ = false;
+  bool endsInsideLine_ = false;  // the file read has no line break after its last line
   // The path whose last backup failed (until a backup of it succeeds or a save consumed it).
   mutable std::string failedBackup_;
 };
