@@ -31,14 +31,16 @@ double EvaluateSubstanceProperties(int row, int eosType, double P, double T, boo
     if (!TryParseDatasetValue(DatasetTable.Text(row, FieldOmega), w) || !std::isfinite(w)) w = 0;
     ResidualValues res;
     if (phase == "(g)") {
-      if (eosType >= 1 && eosType <= 3) {
-        if (VirialResiduals(eosType, Pc, P, Tc, T, w, res)) Gr = res.Gr;
-      } else if (eosType >= 4 && eosType <= 6) {
-        if (CubicResiduals(eosType, Pc, P, Tc, T, w, CubicPhase::Gas, res)) Gr = res.Gr;
-      }
+      bool computed = false;
+      if (eosType >= 1 && eosType <= 3) computed = VirialResiduals(eosType, Pc, P, Tc, T, w, res);
+      else if (eosType >= 4 && eosType <= 6) computed = CubicResiduals(eosType, Pc, P, Tc, T, w, CubicPhase::Gas, res);
+      // Where the equation has no vapour root, no gas exists under it.
+      if (computed && res.NoVapourRoot) return 0;
+      if (computed) Gr = res.Gr;
     } else if (phase == "(l)" && eosType >= 4 && eosType <= 6 && Tc > 0 && Pc > 0) {
-      // Without its liquid root the liquid does not exist at (P, T) under this equation.
-      if (!CubicResiduals(eosType, Pc, P, Tc, T, w, CubicPhase::Liquid, res)) return 0;
+      // The liquid's data hold at 1 bar; the equation adds its compression. Without its liquid
+      // root the liquid does not exist at (P, T) under this equation.
+      if (!LiquidResiduals(eosType, Pc, P, Tc, T, w, res)) return 0;
       Gr = res.Gr;
     }
   }
@@ -48,11 +50,15 @@ double EvaluateSubstanceProperties(int row, int eosType, double P, double T, boo
   return G;
 }
 
-void KeepPhasesThatCoverT(std::array<bool, 3>& candidates, const std::array<int, 3>& rangeStatus) {
+void KeepPhasesThatCoverT(std::array<bool, 3>& candidates, const std::array<int, 3>& rangeStatus,
+                          bool liquidBelowTc) {
   bool covered = false;
   for (int p = 0; p < 3; ++p) covered = covered || (candidates[p] && rangeStatus[p] == RangeInside);
   if (!covered) return;
-  for (int p = 0; p < 3; ++p) candidates[p] = candidates[p] && rangeStatus[p] == RangeInside;
+  for (int p = 0; p < 3; ++p) {
+    if (p == PhaseLiquid && liquidBelowTc) continue;
+    candidates[p] = candidates[p] && rangeStatus[p] == RangeInside;
+  }
 }
 
 int EvaluateStablePhase(std::string_view name, double P, double T, bool extrapolation) {
@@ -78,11 +84,13 @@ int EvaluateStablePhase(std::string_view name, double P, double T, bool extrapol
   const double Tcl = PhaseDatasets[PhaseLiquid].Record.Tc;
   const double Tcs = PhaseDatasets[PhaseSolid].Record.Tc;
   // A condensed phase above its critical temperature does not exist, and a phase extrapolated
-  // to T does not displace one whose dataset covers T; what is left chooses, unless nothing is.
+  // to T does not displace one whose dataset covers T, but for a liquid below its critical
+  // temperature: what is left chooses, unless nothing is.
   std::array<bool, 3> eligible = present;
   if (Tcl > 0 && T > Tcl) eligible[PhaseLiquid] = false;
   if (Tcs > 0 && T > Tcs) eligible[PhaseSolid] = false;
-  KeepPhasesThatCoverT(eligible, S);
+  const bool liquidBelowTc = extrapolation && Tcl > 0 && T < Tcl;
+  KeepPhasesThatCoverT(eligible, S, liquidBelowTc);
   if (eligible[PhaseGas] || eligible[PhaseLiquid] || eligible[PhaseSolid]) present = eligible;
   const bool gas = present[PhaseGas], liquid = present[PhaseLiquid], solid = present[PhaseSolid];
   const double Gg = G[PhaseGas], Gl = G[PhaseLiquid], Gs = G[PhaseSolid];
@@ -100,7 +108,8 @@ int EvaluateStablePhase(std::string_view name, double P, double T, bool extrapol
   if (liquid && Sl == 0) {
     if (liquidWins()) choice = PhaseLiquid;
   } else if (liquid && (choice == None || choice == PhaseGas)) {
-    if (extrapolation && Sl >= 1 && Tcl > 0 && T < Tcl && choice == PhaseGas && Gl < Gg) choice = PhaseLiquid;
+    // A liquid below its critical temperature competes outside its dataset's range too.
+    if (liquidBelowTc && choice == PhaseGas && Gl < Gg) choice = PhaseLiquid;
   }
   if (solid && Ss <= 0 && solidWins()) choice = PhaseSolid;
 

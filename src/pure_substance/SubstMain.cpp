@@ -617,6 +617,11 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
     PhaseResults[p] = PropertyResult{};
     evaluated[p] = EvaluateProperties(entry.Row, EosType, PhaseResults[p], P, T);
     if (p == PhaseLiquid) w.LiquidVolume = evaluated[p] ? LastLiquidMolarVolume() : 0;
+    // Where the equation has no vapour root there is no gas: its values are not shown.
+    if (p == PhaseGas && evaluated[p] && PhaseResults[p].NoVapourRoot) {
+      evaluated[p] = false;
+      PhaseResults[p].status = StatusNoPhase;
+    }
     // A gas without critical data is an ideal gas under every equation: the run says so once.
     if (p == PhaseGas && evaluated[p] && !w.IdealGasFallbackPosted && ComputedAsIdealGas(entry.Row, EosType)) {
       PostIdealGasFallback(EosType, {entry.Record.Name + " (g)"});
@@ -637,7 +642,8 @@ int EvaluateTableRow(TPSubstWnd& w, char code, double P, double T) {
       candidate[p] = wanted[p] && evaluated[p];
       rangeStatus[p] = PhaseDatasets[p].Record.RangeStatus;
     }
-    KeepPhasesThatCoverT(candidate, rangeStatus);
+    const double Tcl = PhaseDatasets[PhaseLiquid].Record.Tc;
+    KeepPhasesThatCoverT(candidate, rangeStatus, w.CBex->Checked() && Tcl > 0 && T < Tcl);
     if (candidate[PhaseGas]) chosen = PhaseGas;
     if (candidate[PhaseLiquid] && (chosen < 0 || PhaseResults[PhaseLiquid].G < PhaseResults[chosen].G))
       chosen = PhaseLiquid;

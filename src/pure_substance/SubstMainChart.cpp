@@ -118,6 +118,7 @@ bool EvaluatePhase(const TPSubstWnd& w, int phase, double P, double T, std::arra
                    int& status) {
   PropertyResult r;
   if (!EvaluateProperties(PlotState.datasets[static_cast<std::size_t>(phase)].Row, EosType, r, P, T)) return false;
+  if (phase == PhaseGas && r.NoVapourRoot) return false;  // no gas without a vapour root
   const double ea = w.EnergyFactor * w.AmountFactor;
   values.fill(0);
   values[ValCp] = r.Cp * ea;

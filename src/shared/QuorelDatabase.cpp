@@ -197,28 +197,18 @@ double AlphaSlope(int type, double w) {
   return 0.37464 + 1.54226 * w - 0.26992 * w * w;
 }
 
-// Horner evaluation of c[0] Tr^6 + ... + c[6].
-double Poly6(const double (&c)[7], double x) {
-  double v = 0;
-  for (double ci : c) v = v * x + ci;
-  return v;
+// Critical compressibility factor of each equation: van der Waals 3/8, the Redlich-Kwong forms
+// 1/3, Peng-Robinson 0.30740.
+double CriticalZ(int type) {
+  if (type == EosVanDerWaals) return 0.375;
+  if (type == EosPengRobinson) return 0.307401;
+  return 1.0 / 3.0;
 }
 
-// Generalized liquid Z as a function of Pr, Tr and w: the start of the liquid iteration.
-double LiquidStartZ(double Pr, double Tr, double w) {
-  static constexpr double A0[7] = {0.4724261, -1.66662, 2.39284, -1.78767, 0.73108, -0.15645, 0.01328};
-  static constexpr double B0[7] = {-5.35298, 17.31992, -21.48531, 11.93849, -1.78693, -1.09225, 0.59151};
-  static constexpr double C0lo[7] = {-1.204726, 4.8322682, -7.233893, 5.402399, -2.156026, 0.440211, -0.036081};
-  static constexpr double C0hi[7] = {436.710923, -2188.583871, 4578.032676, -5111.97261, 3211.601025, -1075.72875, 150.005467};
-  static constexpr double A1[7] = {-0.330207, -1.192037, -1.767846, 1.373018, -0.590785, 0.136914, -0.01316};
-  static constexpr double B1[7] = {9.990764, -40.974414, 69.858536, -63.326464, 32.195426, -8.6097, 0.840869};
-  static constexpr double C1lo[7] = {-0.338157, -0.153932, 1.395387, -1.595365, 0.793372, -0.18786, 0.017328};
-  static constexpr double C1hi[7] = {18.369248, -56.228952, 47.366183, 18.265648, -50.968889, 28.46784, -5.304318};
-  const bool low = Tr <= 0.7;
-  const double z0 = Poly6(A0, Tr) * Pr * Pr + Poly6(B0, Tr) * Pr + Poly6(low ? C0lo : C0hi, Tr);
-  const double z1 = Poly6(A1, Tr) * Pr * Pr + Poly6(B1, Tr) * Pr + Poly6(low ? C1lo : C1hi, Tr);
-  return z0 + w * z1;
-}
+// A lone root that belongs to a liquid: below Tc and denser than the equation's critical point,
+// V < Vc, that is Z < Zc Pr / Tr. (Z alone would not tell: a liquid compressed to 1000 bar has
+// Z above Zc.)
+bool DenseRoot(int type, double Z, double Pr, double Tr) { return Tr < 1 && Z < CriticalZ(type) * Pr / Tr; }
 
 // The cubic in Z: Z^3 + c2 Z^2 + c1 Z + c0 = 0, equivalent to both fixed-point forms.
 struct CubicPolynomial {
@@ -695,6 +685,7 @@ bool VirialResiduals(int eosType, double Pc, double P, double Tc, double T, doub
   out.Sr = -R * Pr * (dB0 + wEff * dB1);
   out.Gr = out.Hr - T * out.Sr;
   out.Converged = zConverged;
+  out.NoVapourRoot = !zConverged || DenseRoot(eosType, Z, Pr, Tr);
   return true;
 }
 
@@ -728,80 +719,36 @@ bool CubicResiduals(int eosType, double Pc, double P, double Tc, double T, doubl
   const CubicPolynomial poly = MakePolynomial(k, beta, q);
   const double eb = k.epsilon * beta, sb = k.sigma * beta;
 
+  // The exact real roots with Z > B (V > b); the others have no physical meaning.
   double roots[3];
-  int rootCount = -1;  // computed on demand
-  auto realRoots = [&]() {
-    if (rootCount < 0) rootCount = RealRoots(poly, roots);
-    return rootCount;
-  };
-  // The exact root next to a converged iterate.
-  auto nearestRoot = [&](double z) {
-    const int n = realRoots();
-    double bestRoot = z, bestGap = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < n; ++i) {
-      const double gap = std::fabs(roots[i] - z);
-      if (gap < bestGap) bestGap = gap, bestRoot = roots[i];
-    }
-    return bestGap <= 0.05 * std::fabs(z) ? bestRoot : PolishRoot(poly, z);
-  };
+  const int n = RealRoots(poly, roots);
+  double valid[3];
+  int nValid = 0;
+  for (int i = 0; i < n; ++i)
+    if (roots[i] > beta && std::isfinite(roots[i])) valid[nValid++] = roots[i];
+  // Three roots: liquid, the unstable middle one, vapour. One (or one left of two): a liquid's
+  // when it is dense below Tc, else a vapour's.
+  const bool loneDense = nValid > 0 && nValid < 3 && DenseRoot(eosType, valid[nValid - 1], Pr, Tr);
 
   double Z = 0;
   if (phase == CubicPhase::Gas) {
-    // Vapour root by successive substitution from Z = 1.
-    FixedPoint fp{1, 1};
-    bool converged = false;
-    for (int i = 0; i < 255 && !converged; ++i) {
-      const double z = fp.x;
-      converged = fp.Step(1 + beta - q * beta * (z - beta) / ((z + eb) * (z + sb)), 0.01);
+    if (nValid == 0) {
+      out.VapourZ = 1;
+      return false;
     }
-    if (converged) {
-      Z = nearestRoot(fp.x);
-    } else {
-      // The substitution does not settle (dense supercritical states): the largest real root
-      // of the cubic is the vapour-like root.
-      const int n = realRoots();
-      if (n > 0 && roots[n - 1] > beta) {
-        Z = roots[n - 1];
-        converged = true;
-      }
-    }
-    out.VapourZ = converged ? Z : fp.best;
-    out.Converged = converged;
-    if (!converged) Z = 1;  // residuals of the ideal-gas start
+    Z = valid[nValid - 1];
+    out.VapourZ = Z;
+    out.Converged = true;
+    out.NoVapourRoot = loneDense;
   } else {
-    double start = 0.001;
-    if (Pr > 0.29) {
-      start = LiquidStartZ(Pr, Tr, w);
-      if (!(start > 0) || !std::isfinite(start)) start = 0.001;
-    }
-    FixedPoint fp{start, 0};
-    bool converged = false;
-    const double qb = q * beta;
-    for (int i = 1; i <= 255 && qb > 0 && !converged; ++i) {
-      const double z = fp.x;
-      const double next = beta + (z + eb) * (z + sb) * (1 + beta - z) / qb;
-      if (!std::isfinite(next)) break;
-      if (next < 0) {
-        fp.x = 1.0 / i;  // restart
-        continue;
-      }
-      converged = fp.Step(next, 1e-4);
-    }
-    if (converged) {
-      Z = nearestRoot(fp.x);
-    } else if (realRoots() == 3 && roots[0] > beta) {
-      // Where the substitution does not settle but the cubic has three real roots, the
-      // smallest is the liquid root.
-      Z = roots[0];
-      converged = true;
-    }
-    out.LiquidZ = converged ? Z : fp.best;
-    if (!converged || !(Z > beta)) {
-      // No liquid root at (P, T): the liquid is not evaluated here (no residuals, no volume),
-      // rather than with residuals of the start value.
+    const bool liquid = nValid == 3 || (nValid == 1 && loneDense);
+    if (!liquid) {
+      // No liquid root at (P, T): the liquid is not evaluated here (no residuals, no volume).
       out.Converged = false;
       return false;
     }
+    Z = valid[0];
+    out.LiquidZ = Z;
     out.Converged = true;
     out.LiquidVolume = Z * R * T / (P * 1e5);
   }
@@ -819,6 +766,13 @@ bool CubicResiduals(int eosType, double Pc, double P, double Tc, double T, doubl
     return false;
   }
   return true;
+}
+
+bool LiquidResiduals(int eosType, double Pc, double P, double Tc, double T, double w, ResidualValues& out) {
+  if (!CubicResiduals(eosType, Pc, P, Tc, T, w, CubicPhase::Liquid, out)) return false;
+  out.Hr = out.Gr = out.LiquidVolume * (P - 1) * 1e5;
+  out.Sr = 0;
+  return std::isfinite(out.Hr);
 }
 
 double EvaluateZ(int eosType, double Pc, double P, double Tc, double T, double w) {
@@ -919,40 +873,66 @@ bool EvaluateProperties(int row, int eosType, PropertyResult& result, double P, 
   const bool liquid = phase == "(l)";
   const bool solid = phase == "(s)";
   const bool critical = Tc > 0 && Pc > 0;
-  ResidualValues rv;
+  // The residual model of this row: none, the virial correlation or the cubic of a gas, or the
+  // compression of a liquid (types 4..6).
+  enum class Model { None, Virial, CubicGas, Liquid } model = Model::None;
+  int type = eosType;
   if (gas && critical && eosType > EosIdealGas) {
-    int type = eosType;
     if (!wPresent && eosType > EosRedlichKwongVle) type = EosGeneralizedRedlichKwong;
-    if (type >= EosRedlichKwongVle) {
-      if (CubicResiduals(type, Pc, P, Tc, T, w, CubicPhase::Gas, rv)) result.status = StatusRealGas;
-      result.Z = rv.VapourZ > 0 ? rv.VapourZ : 1;
-    } else {
-      if (VirialResiduals(type, Pc, P, Tc, T, w, rv)) result.status = StatusRealGas;
-      result.Z = rv.Z;
-    }
+    model = type >= EosRedlichKwongVle ? Model::CubicGas : Model::Virial;
   } else if (liquid && critical) {
     if (T > Tc) return Fail(result, StatusNoPhase);
-    if (eosType >= EosRedlichKwongVle) {
-      const bool ok = CubicResiduals(eosType, Pc, P, Tc, T, wPresent ? w : 0, CubicPhase::Liquid, rv);
-      g_lastLiquidVolume = rv.LiquidVolume;
-      // Without a liquid root there is no liquid at (P, T) for this equation.
-      if (!ok) return Fail(result, StatusNoPhase);
-      result.status = StatusRealLiquid;
-      result.Z = rv.LiquidZ;
-    }
+    if (eosType >= EosRedlichKwongVle) model = Model::Liquid;
   } else if (solid && critical && T > Tc) {
     return Fail(result, StatusNoPhase);
   }
+  const double wUsed = wPresent ? w : 0;
+  auto residualsAt = [&](double Tx, ResidualValues& r) {
+    switch (model) {
+      case Model::Virial:
+        return VirialResiduals(type, Pc, P, Tc, Tx, w, r);
+      case Model::CubicGas:
+        return CubicResiduals(type, Pc, P, Tc, Tx, w, CubicPhase::Gas, r);
+      case Model::Liquid:
+        return LiquidResiduals(type, Pc, P, Tc, Tx, wUsed, r);
+      default:
+        return false;
+    }
+  };
+  ResidualValues rv;
+  if (model == Model::CubicGas || model == Model::Virial) {
+    if (residualsAt(T, rv)) result.status = StatusRealGas;
+    result.Z = model == Model::CubicGas ? (rv.VapourZ > 0 ? rv.VapourZ : 1) : rv.Z;
+    result.NoVapourRoot = rv.NoVapourRoot;
+  } else if (model == Model::Liquid) {
+    const bool ok = residualsAt(T, rv);
+    g_lastLiquidVolume = rv.LiquidVolume;
+    // Without a liquid root there is no liquid at (P, T) for this equation.
+    if (!ok) return Fail(result, StatusNoPhase);
+    result.status = StatusRealLiquid;
+    result.Z = rv.LiquidZ;
+  }
+  // The residual enthalpy's slope belongs to Cp: a central difference on the same root (a side
+  // where the root changes kind is left out).
+  double dHr = 0;
   if (result.status != StatusIdeal) {
     result.Hr = rv.Hr;
     result.Sr = rv.Sr;
     result.Gr = rv.Gr;
+    const double h = 1e-3 * T;
+    ResidualValues lo, hi;
+    const bool okLo = residualsAt(T - h, lo) && lo.NoVapourRoot == rv.NoVapourRoot;
+    const bool okHi = residualsAt(T + h, hi) && hi.NoVapourRoot == rv.NoVapourRoot;
+    if (okLo && okHi) dHr = (hi.Hr - lo.Hr) / (2 * h);
+    else if (okHi) dHr = (hi.Hr - rv.Hr) / h;
+    else if (okLo) dHr = (rv.Hr - lo.Hr) / h;
   } else {
     result.Z = 1;
   }
 
   if (!IdealPart(row, P, T, gas, result)) return Fail(result, StatusBadInput);
   if (!IsHgForm(row)) {
+    result.Cp += dHr;
     result.H += result.Hr;
     result.S += result.Sr;
     result.G += result.Gr;
@@ -971,9 +951,15 @@ void PostIdealGasFallback(int eosType, const std::vector<std::string>& keys) {
   if (keys.empty()) return;
   std::string list;
   for (const std::string& key : keys) list += (list.empty() ? "" : ", ") + key;
-  PostLogMessage(LevelCritical, IdealGasFallbackId,
+  PostLogMessage(LevelImportant, IdealGasFallbackId,
                  "Without critical data (Tc, Pc), computed as ideal gases under [" +
                      std::string(EosCaption(eosType)) + "]: " + list);
+}
+
+void PostNoVapourRoot(int eosType, const std::string& key, double P, double T) {
+  PostLogMessage(LevelImportant, NoVapourRootId,
+                 key + ": no vapour root under [" + std::string(EosCaption(eosType)) + "] at T[K]:" +
+                     FloatToShortText(T) + "; P[bar]:" + FloatToShortText(P) + ", computed on the liquid's root");
 }
 
 std::string_view LastEvaluatedPhase() { return g_lastPhase; }

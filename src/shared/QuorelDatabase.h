@@ -224,6 +224,10 @@ struct PropertyResult {
   double Sr = 0;  // residual entropy, J/(mol K)
   double Gr = 0;  // residual Gibbs energy, J/mol
   int status = StatusBadInput;
+  // A gas below its critical temperature for which the equation has only a root denser than its
+  // critical point (or, under types 1-3, no converged Z): the values are those of that root, but
+  // no vapour exists there under this equation.
+  bool NoVapourRoot = false;
 };
 
 // Evaluates dataset row at P [bar] and T [K]. True when properties were computed (status 0, 1
@@ -244,10 +248,15 @@ double LastAcentricFactor(bool* present = nullptr);  // w read from field 16
 // A gas row that eosType, a real-fluid equation, can only compute as an ideal gas: its dataset
 // has no critical temperature or pressure. False for the ideal gas, other phases and bad rows.
 bool ComputedAsIdealGas(int row, int eosType);
-// The note of a run in which such gases take part: level 2, ID IdealGasFallbackId, naming the
+// The note of a run in which such gases take part: level 4, ID IdealGasFallbackId, naming the
 // equation and the gases' keys ("OH (g)") in the given order. Nothing when keys is empty.
 constexpr int IdealGasFallbackId = 1244;
 void PostIdealGasFallback(int eosType, const std::vector<std::string>& keys);
+// The note that a gas was computed where its equation has no vapour root (PropertyResult::
+// NoVapourRoot): level 4, ID NoVapourRootId, naming the gas's key ("H2O (g)"), T, P and the
+// equation.
+constexpr int NoVapourRootId = 1245;
+void PostNoVapourRoot(int eosType, const std::string& key, double P, double T);
 
 // Residual (real-fluid) parts and roots computed by the routines below.
 struct ResidualValues {
@@ -258,7 +267,9 @@ struct ResidualValues {
   double VapourZ = 0;       // cubic: vapour root (best iterate when not converged)
   double LiquidZ = 0;       // cubic: liquid root (best iterate when not converged)
   double LiquidVolume = 0;  // cubic: liquid molar volume, m3/mol; 0 when the root failed
-  bool Converged = false;   // the root iteration converged
+  bool Converged = false;   // a root was found (types 1-3: the Z iteration converged)
+  bool NoVapourRoot = false;  // gas below Tc whose only root is denser than the equation's
+                              // critical point, or types 1-3 without a converged Z
 };
 
 enum class CubicPhase { Gas, Liquid };
@@ -275,11 +286,21 @@ bool CompressibilityFactor(int eosType, double Pc, double P, double Tc, double T
 bool VirialResiduals(int eosType, double Pc, double P, double Tc, double T, double w,
                      ResidualValues& out);
 
-// Residuals of types 4..6 from the generic cubic, for the vapour or the liquid root. False when
-// Pc, P, Tc or T is not positive, and for the liquid when no liquid root was found (out.Hr,
-// Sr, Gr are then 0 and out.LiquidVolume 0). Type < 1: true, zero residuals.
+// Residuals of types 4..6 from the generic cubic (departures from the ideal gas), for the vapour
+// or the liquid root. The roots are the cubic's exact real roots with Z > B: the vapour root is
+// the largest, the liquid root the smallest. Where only one such root is left, it is the
+// liquid's when T < Tc and it is denser than the equation's critical point (V < Vc), else the
+// vapour's; a gas on a liquid's lone root is computed on it with out.NoVapourRoot set. False
+// when Pc, P, Tc or T is not positive, and for the liquid when it has no root (out.Hr, Sr, Gr
+// are then 0 and out.LiquidVolume 0). Type < 1: true, zero residuals.
 bool CubicResiduals(int eosType, double Pc, double P, double Tc, double T, double w,
                     CubicPhase phase, ResidualValues& out);
+
+// What types 4..6 add to a liquid's dataset, which already is the real liquid at 1 bar: the
+// work of compressing it from 1 bar to P at its liquid molar volume V_l(T, P) of the cubic,
+// Hr = Gr = V_l (P - 1 bar), Sr = 0. Z, LiquidZ and LiquidVolume as CubicResiduals gives them.
+// False (no residuals) where the cubic has no liquid root.
+bool LiquidResiduals(int eosType, double Pc, double P, double Tc, double T, double w, ResidualValues& out);
 
 // Z of a gas: types 4..6 the vapour root of the cubic when positive, types 1..3 the Z of
 // CompressibilityFactor when it converges, 1 otherwise. The five-argument form uses the

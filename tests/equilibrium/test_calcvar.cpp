@@ -530,7 +530,7 @@ TEST_F(VariationTest, AGasWithoutCriticalDataIsNamedOncePerCalculationAndPerVari
   EXPECT_EQ(Text(IdealGasFallbackId), note);
   for (const auto& e : log->sink.messages) {
     if (e.id != IdealGasFallbackId) continue;
-    EXPECT_EQ(e.level, LevelCritical);
+    EXPECT_EQ(e.level, LevelImportant);
   }
   // Three steps of a variation: one note for the run.
   DefineRecords({{"T", "0x 00 00 00 00"}});

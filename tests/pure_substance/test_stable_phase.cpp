@@ -92,7 +92,7 @@ TEST_F(StablePhaseTest, DecisionTable) {
     const char* why;
   } cases[] = {
       {"A", 350, gas, "a liquid above its range and its Tc never wins over the gas"},
-      {"B", 350, gas, "above its range, below Tc, Gl < Gg: the gas inside its range stays"},
+      {"B", 350, liquid, "above its range, below Tc, Gl < Gg: the liquid competes and wins"},
       {"C", 300, liquid, "second pass: the liquid below its Tc replaces the gas"},
       {"D", 300, gas, "second pass: without Tc the gas stays"},
       {"E", 300, liquid, "second pass: a liquid below its range is taken when nothing else is"},
@@ -122,9 +122,14 @@ TEST_F(StablePhaseTest, LiquidAboveItsRangeWinsOnlyWithExtrapolation) {
   EXPECT_EQ(SelectedDataset.Phase, "(l)");
   EXPECT_EQ(Stable("H2O", 1.0, 350, false), 1);
   EXPECT_EQ(SelectedDataset.Phase, "(g)");
-  // A gas whose dataset covers 350 K is never displaced by the extrapolated liquid.
+  // A liquid below its critical temperature competes with a gas whose dataset covers 350 K as
+  // well: its data reach to where it boils (about 373 K for this fixture).
   Load(kGas + kLiquidShort);
-  EXPECT_EQ(Stable("H2O", 1.0, 350, true), 1);
+  EXPECT_EQ(Stable("H2O", 1.0, 350, true), 2);
+  EXPECT_EQ(SelectedDataset.Phase, "(l)");
+  EXPECT_EQ(Stable("H2O", 1.0, 380, true), 1);
+  EXPECT_EQ(SelectedDataset.Phase, "(g)");
+  EXPECT_EQ(Stable("H2O", 1.0, 350, false), 1);
   EXPECT_EQ(SelectedDataset.Phase, "(g)");
 }
 

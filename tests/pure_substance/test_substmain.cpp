@@ -995,7 +995,14 @@ TEST_F(ShippedSubstanceTest, SteamAboveItsCriticalTemperatureStaysAGasAtAnyPress
     SCOPED_TRACE(Cell(ColVariable, r));
     EXPECT_EQ(Cell(ColPhase, r), "(g)");
     EXPECT_LT(Number(ColZ, r), previousZ);
-    EXPECT_LT(Number(ColCp, r), 60);  // no liquid's heat capacity
+    // No liquid's heat capacity where the gas is far from its pseudo-critical line; nearer to it
+    // the real gas's Cp rises with the pressure, as steam's does (IAPWS-95).
+    if (Number(ColVariable, r) <= 100) {
+      EXPECT_LT(Number(ColCp, r), 60);
+    }
+    if (r > 1 && Number(ColVariable, r) <= 250) {
+      EXPECT_GT(Number(ColCp, r), Number(ColCp, r - 1));
+    }
     previousZ = Number(ColZ, r);
   }
 }
@@ -1079,7 +1086,7 @@ TEST_F(ShippedSubstanceTest, AGasWithoutCriticalDataIsNamedOncePerRun) {
     ASSERT_EQ(log.sink.Count(IdealGasFallbackId), c.notes);
     if (c.notes == 0) continue;
     const LoggedMessage* m = Message(IdealGasFallbackId);
-    EXPECT_EQ(m->level, LevelCritical);
+    EXPECT_EQ(m->level, LevelImportant);
     EXPECT_EQ(m->text, "Without critical data (Tc, Pc), computed as ideal gases under [" +
                            std::string(EosCaption(c.eos)) + "]: OH (g)");
   }
