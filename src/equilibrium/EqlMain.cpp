@@ -1114,6 +1114,7 @@ void TEqlMainWnd::RunCalculation(bool firstOfRun) {
   if (firstOfRun) {
     idealGasFallbacks_.clear();
     idealGasFallbackPosted_ = false;
+    noVapourRootPosted_ = false;
   }
   CalculationRunState = CalculationRun::DataCheck;
   // Every calculation starts from zero totals: a gas phase that comes out empty keeps none of
@@ -1537,6 +1538,11 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
     const double tc = DatasetTable.Value(n, FieldTc);
     PropertyResult pr;
     const bool evaluated = EvaluateProperties(n, EosType, pr, P, T);
+    // A gas where its equation has no vapour root is computed on the liquid's root: said once.
+    if (evaluated && pr.NoVapourRoot && !noVapourRootPosted_) {
+      PostNoVapourRoot(EosType, name + " (g)", P, T);
+      noVapourRootPosted_ = true;
+    }
     const std::string conditions = "T[K]:" + std::to_string(std::lround(T)) + "; P[bar]:" + FloatToShortText(P);
     if (pr.status == StatusBadInput) {
       PostLogMessage(LevelImportant, 2025, name + " " + phase + ": Calculation is only for ideal gases possible" + conditions);

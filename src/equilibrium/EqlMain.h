@@ -420,6 +420,7 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   // whether the run has said so (once per calculation or variation run).
   std::vector<std::string> idealGasFallbacks_;
   bool idealGasFallbackPosted_ = false;
+  bool noVapourRootPosted_ = false;  // the note of a gas without vapour root, once per run
 };
 
 extern TEqlMainWnd* EqlMainWnd;

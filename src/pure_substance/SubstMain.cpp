@@ -919,6 +919,7 @@ void TPSubstWnd::RangeRun() {
   OnceFlags.fill(true);
   Calculated = true;
   int r = 0;
+  std::string beyondFirst, beyondLast;  // the first and last row whose values are impossible
   for (double value : plan) {
     const double T = constantT ? CurrentT : value;
     if (constantT)
@@ -928,8 +929,19 @@ void TPSubstWnd::RangeRun() {
     const int rowCode = EvaluateTableRow(*this, code, P, T);
     if (rowCode == 0) NoPhaseNotes(code, T);
     VleWarning();
+    if (rowCode > 0 && !PlausibleResult(SelectedResult)) {
+      WriteBeyondDataRow(r, P, T);
+      if (beyondFirst.empty()) beyondFirst = VariableText(P, T);
+      beyondLast = VariableText(P, T);
+      continue;
+    }
     if (rowCode > 0) WriteRow(rowCode, r, previousCode, P, T, constantT ? dP : dT);
   }
+  if (!beyondFirst.empty())
+    PostLogMessage(LevelImportant, BeyondDataId,
+                   BlankFreeKey + ": the data do not reach " + beyondFirst +
+                       (beyondLast != beyondFirst ? " to " + beyondLast : "") + " " +
+                       (constantT ? std::string("[bar]") : UnitText) + ", no values shown");
 
   // The table's columns show their whole numbers.
   SGT->WidenColumnsToText(0, SGT->ColCount() - 1);
@@ -963,9 +975,12 @@ void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double 
     for (int c = ColVariable; c < SubstanceColumnCount; ++c) SetTableCell(c, r, " ");
     ++r;
     ensureRow(r);
-    // Rising along the run towards the solid: the extrapolated data are suspect.
-    if (previousCode < code)
-      PostLogMessage(LevelError, 994, "Extremly extrapolations cause errors at T :" + FloatToShortText(T - TemperatureOffset));
+    // Rising along the run towards the solid: the extrapolated data are suspect. The note names
+    // the extrapolated row at the change; rows inside their datasets give none.
+    const bool extrapolated = SelectedDataset.RangeStatus != RangeInside;
+    if (previousCode < code && (extrapolated || PreviousRowExtrapolated))
+      PostLogMessage(LevelError, 994, "Extremly extrapolations cause errors at T :" +
+                                          FloatToShortText((extrapolated ? T : PreviousRowT) - TemperatureOffset));
     // Liquid to gas near 1 bar: the change lies at the normal boiling point, from which the
     // acentric factor can be estimated. It is only reported; the dataset keeps its own.
     if (previousCode == 2 && code == 1 && SelectedDataset.Pc > 0 && P > 0.99 && P <= 1.02 &&
@@ -976,6 +991,21 @@ void TPSubstWnd::WriteRow(int code, int& r, int& previousCode, double P, double 
   SetTableCell(ColVariable, r, VariableText(P, T));
   WriteResultCells(r, P, T, true);
   previousCode = code;
+  PreviousRowT = T;
+  PreviousRowExtrapolated = SelectedDataset.RangeStatus != RangeInside;
+}
+
+bool PlausibleResult(const PropertyResult& r) {
+  return std::isfinite(r.Cp) && std::isfinite(r.H) && std::isfinite(r.S) && std::isfinite(r.G) && r.Cp > 0 &&
+         r.S >= 0;
+}
+
+void TPSubstWnd::WriteBeyondDataRow(int& r, double P, double T) {
+  ++r;
+  if (r >= SGT->RowCount()) SGT->SetRowCount(r + 1);
+  SetTableCell(ColPhase, r, BeyondDataText);
+  SetTableCell(ColVariable, r, VariableText(P, T));
+  for (int c = ColVariable + 1; c < SubstanceColumnCount; ++c) SetTableCell(c, r, " ");
 }
 
 std::string TPSubstWnd::VariableText(double P, double T) const {

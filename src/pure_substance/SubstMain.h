@@ -56,6 +56,12 @@ constexpr int RangeConstantCorrectedId = 584;  // P or T not above 0
 constexpr int RangeSingleRowId = 585;          // dP of 0: the start pressure alone
 constexpr int RangeCutId = 586;                // more rows than the table holds
 constexpr int BatchRowRefusedId = 587;         // a batch row that is no state point ends the batch
+constexpr int BeyondDataId = 588;              // rows whose values no dataset gives (S < 0, Cp <= 0)
+// The phase cell of a row whose computed values are impossible (Cp not positive, S negative or
+// not finite): the data do not reach there.
+inline constexpr const char* BeyondDataText = "no data";
+// Values a chemist can take as a result: finite, Cp positive, S not negative.
+bool PlausibleResult(const PropertyResult& r);
 
 // Grid column of each logical column.
 extern std::array<int, SubstanceColumnCount> TableColumnIndex;
@@ -317,6 +323,8 @@ class TPSubstWnd : public platform::Form {
   bool Calculated = false;
   std::array<bool, 3> PhaseEnabled{};  // gas, liquid, solid (SubstancePhase order)
   std::array<bool, 16> OnceFlags{};
+  double PreviousRowT = 0;               // T of the last row written, K
+  bool PreviousRowExtrapolated = false;  // its dataset was extrapolated to that T
   bool IdealGasFallbackPosted = false;  // this run said that its gas is computed as ideal
   bool BatchMode = false;   // Table>"Batch Calculation" is checked
   int SelectedCellCol = 0;  // the last selected table cell (grid column and row)
@@ -440,6 +448,8 @@ class TPSubstWnd : public platform::Form {
   // selected dataset.
   void TakeSelectedSubstance();
   void WriteRow(int code, int& r, int& previousCode, double P, double T, double step);
+  // A row of the range whose values are impossible: its phase cell says so, no values.
+  void WriteBeyondDataRow(int& r, double P, double T);
   // A range note: posted at level 2 and kept in RangeNotes for the status bar.
   void SayRangeNote(int id, const std::string& text);
   // A range value the run replaced: the note names what was given and what is used, and the
