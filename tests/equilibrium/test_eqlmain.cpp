@@ -818,4 +818,43 @@ TEST_F(OrvantoTest, AnAdiabaticSearchWhoseBalanceNeverChangesSignEnds) {
   }
 }
 
+// Nitrogen over liquid water at 25 C and 1 bar under Peng-Robinson: the gas takes up water to
+// its vapour pressure, 0.03169 bar (IAPWS-95), x(H2O) = 0.0317. The liquid keeps the Gibbs
+// energy of its data at 1 bar; the fugacity coefficient of the vapour (about 0.985) adds 1.5 %.
+TEST_F(OrvantoTest, NitrogenOverLiquidWaterTakesUpWaterToItsVapourPressure) {
+  TDynOprtWnd->RGgrl->UserSelect(EosPengRobinson);
+  Fill(1, {{"N2 (g)", "1"}, {"H2O (g)", "0"}});
+  Fill(3, {{"H2O (l)", "1"}});
+  Calculate("298.15", "1");
+  ASSERT_TRUE(m->ResultsValidFlag) << m->StBar->PanelText(3);
+  EXPECT_NEAR(Cell(1, ColConc, 2), 0.0317, 0.03 * 0.0317);
+  EXPECT_FALSE(Logged(NoVapourRootId));
+}
+
+// Water at 200 bar and 600 K is a compressed liquid: the equation has no vapour root, and a
+// calculation that still holds the gas says so once.
+TEST_F(OrvantoTest, AGasWithoutAVapourRootIsNamedOncePerCalculation) {
+  for (int eos : {EosPengRobinson, EosGeneralizedRedlichKwong}) {
+    SCOPED_TRACE(EosCaption(eos));
+    TDynOprtWnd->RGgrl->UserSelect(eos);
+    Fill(1, {{"H2O (g)", "1"}, {"N2 (g)", "0.001"}});
+    Fill(3, {{"H2O (l)", "0"}});
+    Calculate("600", "200");
+    ASSERT_EQ(log->sink.Count(NoVapourRootId), 1);
+    const std::string text = Text(NoVapourRootId);
+    EXPECT_NE(text.find("H2O (g)"), std::string::npos) << text;
+    EXPECT_NE(text.find("T[K]:600"), std::string::npos) << text;
+    EXPECT_NE(text.find("P[bar]:200"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string(EosCaption(eos))), std::string::npos) << text;
+    for (const auto& e : log->sink.messages) {
+      if (e.id == NoVapourRootId) {
+        EXPECT_EQ(e.level, LevelImportant);
+      }
+    }
+    // Steam above its saturation temperature has its vapour root: no note.
+    Calculate("700", "200");
+    EXPECT_FALSE(Logged(NoVapourRootId));
+  }
+}
+
 }  // namespace

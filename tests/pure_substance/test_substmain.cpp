@@ -1068,6 +1068,116 @@ TEST_F(ShippedSubstanceTest, ABatchRowOfWaterAt1000KelvinIsSteam) {
   EXPECT_NE(Cell(ColZ, 1), " ");  // a real gas under the default equation
 }
 
+TEST_F(ShippedSubstanceTest, LiquidWaterKeepsItsDataAtOneBarUnderEveryEquation) {
+  // H2O(l) at 298.15 K and 1 bar: H = -285.83 kJ/mol, S = 69.95 J/(mol K) (NIST-JANAF, Chase
+  // 1998). At 1 bar an equation of state adds nothing to a liquid's data.
+  w->MnuTempK->Click();
+  for (int eos = EosIdealGas; eos < EosTypeCount; ++eos) {
+    SCOPED_TRACE(EosCaption(eos));
+    EosType = eos;
+    Run("H2O(l)", "1", "298.15", "10", "298.15");
+    ASSERT_EQ(DataRows(), 1);
+    EXPECT_EQ(Cell(ColPhase, 1), "(l)");
+    EXPECT_NEAR(Number(ColH, 1), -285830, 50);
+    EXPECT_NEAR(Number(ColS, 1), 69.95, 0.1);
+  }
+}
+
+TEST_F(ShippedSubstanceTest, WaterBoilsWhereIapws95PutsItUnderPengRobinson) {
+  // Saturation temperatures (IAPWS-95, W. Wagner and A. Pruss, J. Phys. Chem. Ref. Data 31
+  // (2002) 387): 584.15 K at 100 bar, 638.90 K at 200 bar. Below Tc a gas row never takes a
+  // root denser than the critical point of the equation (Z < 0.3074 near 200 bar).
+  EosType = EosPengRobinson;
+  w->MnuTempK->Click();
+  const struct {
+    const char *P, *T1, *T2;
+    double saturation;
+  } cases[] = {{"100", "570", "600", 584.15}, {"200", "620", "650", 638.90}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.P) + " bar");
+    Run("H2O(u)", c.P, c.T1, "0.5", c.T2);
+    EXPECT_NEAR(Transition("(l)", "(g)"), c.saturation, 4);
+    for (int r = 1; r <= DataRows(); ++r) {
+      if (Cell(ColPhase, r) == "(g)") {
+        EXPECT_GE(Number(ColZ, r), 0.3074) << Cell(ColVariable, r);
+      }
+    }
+  }
+}
+
+TEST_F(ShippedSubstanceTest, HexaneBoilsAtItsNormalBoilingPoint) {
+  // n-hexane boils at 341.9 K under 1.01325 bar (NIST Chemistry WebBook); its liquid data end
+  // at 300 K, so the liquid is extrapolated up to its boiling point.
+  w->MnuTempK->Click();
+  for (int eos : {EosIdealGas, EosPengRobinson}) {
+    SCOPED_TRACE(EosCaption(eos));
+    EosType = eos;
+    Run("C6H14,n-hexane(u)", "1", "320", "0.5", "360");
+    EXPECT_NEAR(Transition("(l)", "(g)"), 341.9, 3);
+  }
+}
+
+TEST_F(ShippedSubstanceTest, CpOfARealGasIsTheSlopeOfItsEnthalpy) {
+  // Carbon dioxide at 50 bar under Peng-Robinson: the Cp column agrees with the central
+  // difference of the H column.
+  EosType = EosPengRobinson;
+  w->MnuTempK->Click();
+  const double step = 5;
+  Run("CO2(u)", "50", "300", FloatToShortText(step), "1000");
+  ASSERT_EQ(DataRows(), 141);
+  for (int r = 2; r < DataRows(); ++r) {
+    SCOPED_TRACE(Cell(ColVariable, r));
+    ASSERT_EQ(Cell(ColPhase, r), "(g)");
+    const double slope = (Number(ColH, r + 1) - Number(ColH, r - 1)) / (2 * step);
+    EXPECT_NEAR(Number(ColCp, r), slope, 0.005 * Number(ColCp, r));
+  }
+}
+
+TEST_F(ShippedSubstanceTest, NoGasWhereTheEquationHasNoVapourRoot) {
+  // Water at 200 bar and 600 K is a compressed liquid (IAPWS-95: saturation at 638.9 K); the
+  // equations have no vapour root there.
+  w->MnuTempK->Click();
+  for (int eos : {EosPengRobinson, EosGeneralizedRedlichKwong}) {
+    SCOPED_TRACE(EosCaption(eos));
+    EosType = eos;
+    Run("H2O(u)", "200", "600", "10", "600");
+    ASSERT_EQ(DataRows(), 1);
+    EXPECT_EQ(Cell(ColPhase, 1), "(l)");
+    Run("H2O(g)", "200", "590", "10", "610");
+    for (int r = 1; r <= DataRows(); ++r) EXPECT_NE(Cell(ColPhase, r), "(g)") << Cell(ColVariable, r);
+    // Steam at 200 bar above its saturation has its row.
+    Run("H2O(g)", "200", "700", "10", "700");
+    ASSERT_EQ(DataRows(), 1);
+    EXPECT_EQ(Cell(ColPhase, 1), "(g)");
+  }
+}
+
+TEST_F(ShippedSubstanceTest, ColdWaterShowsNoImpossibleValues) {
+  // Down to 0.001 K the datasets are extrapolated far below 200 K: no row shows a negative S
+  // or a Cp beyond any substance's; one line names where the data do not reach.
+  w->MnuTempK->Click();
+  Run("H2O(u)", "1", "0.001", "1", "300");
+  int beyond = 0;
+  for (int r = 1; r <= DataRows(); ++r) {
+    const std::string phase = Cell(ColPhase, r);
+    if (phase == "change") continue;
+    SCOPED_TRACE(Cell(ColVariable, r));
+    if (phase == BeyondDataText) {
+      ++beyond;
+      EXPECT_EQ(Cell(ColCp, r), " ");
+      EXPECT_EQ(Cell(ColS, r), " ");
+      continue;
+    }
+    EXPECT_GE(Number(ColS, r), 0);
+    EXPECT_GT(Number(ColCp, r), 0);
+    EXPECT_LE(Number(ColCp, r), 1000);
+  }
+  EXPECT_GT(beyond, 0);
+  EXPECT_EQ(Cell(ColPhase, 1), BeyondDataText);
+  EXPECT_EQ(log.sink.Count(BeyondDataId), 1);
+  EXPECT_EQ(Cell(ColPhase, DataRows()), "(l)");
+}
+
 TEST_F(ShippedSubstanceTest, AGasWithoutCriticalDataIsNamedOncePerRun) {
   struct Case {
     int eos;
