@@ -545,6 +545,23 @@ TEST_F(VariationTest, AGasWithoutCriticalDataIsNamedOncePerCalculationAndPerVari
   EXPECT_FALSE(Logged(IdealGasFallbackId));
 }
 
+TEST_F(VariationTest, AGasWithoutAVapourRootIsNamedOncePerVariationRun) {
+  // Water compressed to 200 bar from 590 to 610 K has no vapour root (saturation 638.9 K,
+  // IAPWS-95): one note for the run of three steps, again one for the next run.
+  TDynOprtWnd->RGgrl->UserSelect(EosPengRobinson);
+  m->MnuTempK->Click();
+  m->EditTsys->SetText("600");
+  m->EditPVsys->SetText("200");
+  Fill(1, {{"H2O (g)", "1"}, {"N2 (g)", "0.001"}});
+  DefineRecords({{"T", "0x 00 00 00 00"}});
+  for (int run = 0; run < 2; ++run) {
+    log->sink.Clear();
+    RunVariationCommand({{"T [K]", "590", "10", "610", "", "", "0x 00 00 00 00"}});
+    ASSERT_EQ(RecordCount(), 3 * (run + 1)) << Text(1570);
+    EXPECT_EQ(log->sink.Count(NoVapourRootId), 1);
+  }
+}
+
 TEST_F(VariationTest, ABreakEndsTheRunAndNothingCanBeClosedUnderIt) {
   ChartProbe chart;
   WaterGasShift();

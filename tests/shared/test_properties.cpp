@@ -322,6 +322,69 @@ TEST_F(PropertiesTest, LiquidWithoutCubicRootIsNotEvaluated) {
   EXPECT_GT(LastLiquidMolarVolume(), 0);
 }
 
+// The lone root of the cubic belongs to the liquid when it is denser than the equation's
+// critical point, whatever its Z: water (Tc 647.3 K, Pc 220.5 bar, w 0.344) compressed to
+// 1000 bar at 300 K has Z near 0.8, above the critical Z, and is still a liquid; at 1 bar and
+// 600 K the lone root is the vapour's.
+TEST_F(PropertiesTest, ALoneRootIsTheLiquidsWhenItIsDenserThanTheCriticalPoint) {
+  const double Tc = 647.3, Pc = 220.5, w = 0.344;
+  const struct {
+    double P, T;
+    bool liquid, vapour;
+  } cases[] = {
+      {1000, 300, true, false},  // compressed liquid, Z > Zc
+      {200, 600, true, false},   // compressed liquid near saturation (638.9 K, IAPWS-95)
+      {1, 298.15, true, true},   // three roots: liquid and vapour
+      {1, 600, false, true},     // a lone vapour root
+      {300, 700, false, true},   // above Tc: a fluid, the vapour's side
+  };
+  for (int eos : {EosRedlichKwongVle, EosSoaveRedlichKwong, EosPengRobinson}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(EosCaption(eos)) + " " + std::to_string(c.P) + " bar " + std::to_string(c.T) + " K");
+      ResidualValues gas, liquid;
+      ASSERT_TRUE(CubicResiduals(eos, Pc, c.P, Tc, c.T, w, CubicPhase::Gas, gas));
+      EXPECT_EQ(gas.NoVapourRoot, !c.vapour);
+      EXPECT_EQ(CubicResiduals(eos, Pc, c.P, Tc, c.T, w, CubicPhase::Liquid, liquid), c.liquid);
+      if (c.liquid && !c.vapour) {
+        EXPECT_DOUBLE_EQ(gas.VapourZ, liquid.LiquidZ);  // the gas is computed on that root
+      }
+      if (c.liquid && c.vapour) {
+        EXPECT_LT(liquid.LiquidZ, 0.01);
+        EXPECT_GT(gas.VapourZ, 0.9);
+      }
+    }
+  }
+  ResidualValues compressed;
+  ASSERT_TRUE(CubicResiduals(EosPengRobinson, Pc, 1000, Tc, 300, w, CubicPhase::Liquid, compressed));
+  EXPECT_GT(compressed.LiquidZ, 0.3074);
+  // Its volume lies near that of real water, 17.6 cm3/mol at 1000 bar and 300 K (IAPWS-95);
+  // Peng-Robinson's liquid is known to be about 20 % too large for water.
+  EXPECT_NEAR(compressed.LiquidVolume * 1e6, 17.6, 0.3 * 17.6);
+}
+
+// A liquid under the vapour-liquid equations is its data at 1 bar plus its compression at the
+// cubic's liquid volume: Hr = Gr = V_l (P - 1 bar), Sr = 0.
+TEST_F(PropertiesTest, ALiquidGainsOnlyItsCompression) {
+  const int row = Row("C4H10", "(l)");
+  for (int eos : {EosRedlichKwongVle, EosSoaveRedlichKwong, EosPengRobinson}) {
+    SCOPED_TRACE(EosCaption(eos));
+    const PropertyResult ideal = Eval(row, EosIdealGas, 30, 350);
+    const PropertyResult r = Eval(row, eos, 30, 350);
+    ASSERT_EQ(r.status, StatusRealLiquid);
+    const double V = LastLiquidMolarVolume();
+    EXPECT_GT(V, 5e-5);
+    EXPECT_LT(V, 2e-4);
+    EXPECT_DOUBLE_EQ(r.Hr, V * 29e5);
+    EXPECT_DOUBLE_EQ(r.Gr, r.Hr);
+    EXPECT_EQ(r.Sr, 0);
+    EXPECT_DOUBLE_EQ(r.H, ideal.H + r.Hr);
+    EXPECT_DOUBLE_EQ(r.S, ideal.S);
+    const PropertyResult one = Eval(row, eos, 1, 350);
+    EXPECT_EQ(one.Hr, 0);
+    EXPECT_DOUBLE_EQ(one.G, Eval(row, EosIdealGas, 1, 350).G);
+  }
+}
+
 // SRK and PR: alpha = (1 + m (1 - sqrt Tr))^2 reaches zero at Tr = (1 + 1/m)^2 (Tc 100 K, w 0:
 // 937.3 K for SRK, 668.2 K for PR). The evaluation passes through that point without NaN.
 TEST_F(PropertiesTest, AlphaReachingZeroLeavesNoNaN) {
