@@ -685,7 +685,9 @@ bool VirialResiduals(int eosType, double Pc, double P, double Tc, double T, doub
   out.Sr = -R * Pr * (dB0 + wEff * dB1);
   out.Gr = out.Hr - T * out.Sr;
   out.Converged = zConverged;
-  out.NoVapourRoot = !zConverged || DenseRoot(eosType, Z, Pr, Tr);
+  // Below Tc a Z iteration that does not settle, or one that ends on a dense root, has found no
+  // vapour; above Tc the fluid is the gas's whatever the iteration did.
+  out.NoVapourRoot = Tr < 1 && (!zConverged || DenseRoot(eosType, Z, Pr, Tr));
   return true;
 }
 
