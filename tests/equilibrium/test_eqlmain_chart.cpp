@@ -54,8 +54,10 @@ class OrvantoChartTest : public orvtest::OrvantoTest {
     Vars().CBY->UserSelect(2);
     Vars().ButtonAdd->Click();
     Vars().ButtonOK->Click();
-    Chart().Series[1].checkBox->Click();  // a new series is drawn once ticked
-    ASSERT_EQ(Chart().Series[1].shown, 1);
+    ASSERT_EQ(Chart().Series[1].shown, 1);  // a new series is shown at once
+    ASSERT_TRUE(Chart().Series[1].checkBox->Checked());
+    Chart().BtnGraFit->Click();  // auto size off: the axes stay as the user sets them
+    ASSERT_FALSE(Chart().AutoSize());
     Chart().MnuStylePoint->Click();  // a marker even for the first point
     TGrfParaDlg& f = *windows->ChartFormat;
     Chart().MnuFormatAxis->Click();
@@ -178,6 +180,7 @@ TEST_F(OrvantoChartTest, TheChartVariablesAreWiredToTheMainWindow) {
   Vars().ButtonOK->Click();
   EXPECT_TRUE(m->SystemChangedFlag);
   EXPECT_EQ(Chart().Points.count, 3);
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   EXPECT_DOUBLE_EQ(Chart().Axis[1].to, 40);
   EXPECT_EQ(Chart().Axis[1].tiles, 4);

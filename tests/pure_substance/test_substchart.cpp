@@ -241,6 +241,7 @@ TEST_F(SubstChartTest, TheVolumeCurveIsTheQuantityOfTheVolumeColumn) {
 
 TEST_F(SubstChartTest, CurvesLieOnTheirTableValues) {
   // With auto size on, the Update run fits every axis to its table column.
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   ASSERT_TRUE(Chart().AutoSize());
   Check({1, 2, 3, 11, 12, 13});
@@ -353,6 +354,13 @@ TEST_F(SubstChartTest, AValueThatIsNoNumberStartsANewCurve) {
   Run("N2(g)", "300", "1", "1", "2");
   Check({6});
   SetX(0, 5e-310);
+  // The curves are drawn over the table's range only: here over the whole axis.
+  const auto prepare = ChartPreDrawHook;
+  ChartPreDrawHook = [prepare] {
+    prepare();
+    PlotState.tableFrom = 0;
+    PlotState.tableTo = 5e-310;
+  };
   std::vector<std::pair<bool, bool>> seen;  // V finite, new curve after the column
   Watch([&](double) {
     seen.emplace_back(std::isfinite(PlotState.current[PhaseGas][kV]), PlotState.newCurve[6]);
@@ -375,6 +383,7 @@ TEST_F(SubstChartTest, AValueThatIsNoNumberStartsANewCurve) {
 // The axis fit
 
 TEST_F(SubstChartTest, TheFitFollowsMovedColumnsAndKeepsTheChartsAssignment) {
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   Check({1, 2, 3});
   Run("H2O(u)", "1", "0", "25", "500");
@@ -406,6 +415,7 @@ TEST_F(SubstChartTest, TheFitFollowsMovedColumnsAndKeepsTheChartsAssignment) {
 }
 
 TEST_F(SubstChartTest, AResidualColumnCountsOnlyWithValuesThatDiffer) {
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   // Only the gas's Hr is shown: axis 2 (H) is fitted to Hr, not to H.
   Check({7});
@@ -431,6 +441,7 @@ TEST_F(SubstChartTest, AConstantCurveGetsAnAxisAroundItsValue) {
   // H of the ideal gas CO(g) over P at 25 C does not change: NIST-JANAF (Chase, 1998) gives
   // dfH(298.15 K) = -110.527 kJ/mol. The fit centres the H axis on it.
   EosType = EosIdealGas;
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   ASSERT_TRUE(Chart().AutoSize());
   Check({2, 5});
@@ -467,6 +478,7 @@ TEST_F(SubstChartTest, TheTemperatureSwitchMovesOnlyATemperatureAxis) {
       {false, true, std::log(300.0), std::log(900.0), std::log(300.0), std::log(900.0), "T on a log axis"},
       {true, false, 1, 10, 1, 10, "X is P in bar"},
   };
+  Chart().BtnGraFit->SetDown(false);  // the user's axes, not fitted to the runs
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     W().MnuTempC->Click();

@@ -78,15 +78,16 @@ TEST_F(ChartModelTest, PointStoreOpensPointsAndSetsTheNewestValues) {
   EXPECT_EQ(w.Points.capacity, 512);
 }
 
-TEST_F(ChartModelTest, ANewPointStartsWithEverySeriesValueZero) {
-  // A series the feed skips after a clear shows 0, not what the store held before the clear.
+TEST_F(ChartModelTest, ANewPointStartsWithoutAnySeriesValue) {
+  // A series the feed skips after a clear has no value there (a gap), not 0 nor what the
+  // store held before the clear.
   TGrfWnd& w = *chart;
   AddPoint(1, {{1, 5}, {2, 7}});
   AddPoint(2, {{1, 6}, {2, 8}});
   w.ClearChartData();
   AddPoint(3, {{1, 9}});
   EXPECT_EQ(w.Points.columns[1][0], 9);
-  EXPECT_EQ(w.Points.columns[2][0], 0);
+  EXPECT_TRUE(std::isnan(w.Points.columns[2][0]));
 }
 
 TEST_F(ChartModelTest, TimeAxisPlotsSecondsSinceTheWholeHourOfTheFirstPoint) {

@@ -203,7 +203,8 @@ TEST_F(ChartSettingsTest, KeysThatAreAbsentOrOld) {
   w.ShowSeriesCheckBox(3, "c");
   EXPECT_EQ(w.Series[3].penWidth, 2);
   EXPECT_TRUE(w.Series[3].checkBox->Font().Bold);
-  // gfs "0": point; grf0LogX after ln0 wins; no AutoFormat: the button up.
+  // gfs "0": point; grf0LogX after ln0 wins; no AutoFormat: the button stays down (auto size
+  // is on from the start), AutoFormat=0 sets it up.
   w.BtnGraFit->SetDown(true);
   Load(WriteGraphic("b.sys", {"gfs01=0", "ln0=1", "grf0LogX=0", "sv02=1", "gpw01=1"}));
   EXPECT_EQ(w.Series[1].style, 0);
@@ -211,6 +212,8 @@ TEST_F(ChartSettingsTest, KeysThatAreAbsentOrOld) {
   EXPECT_EQ(w.Series[2].shown, 1);
   EXPECT_TRUE(w.Series[2].checkBox->Checked());
   EXPECT_EQ(w.Series[1].penWidth, 1);
+  EXPECT_TRUE(w.BtnGraFit->Down());
+  Load(WriteGraphic("b0.sys", {"AutoFormat=0"}));
   EXPECT_FALSE(w.BtnGraFit->Down());
   Load(WriteGraphic("c.sys", {"AutoFormat=1"}));
   EXPECT_TRUE(w.BtnGraFit->Down());
