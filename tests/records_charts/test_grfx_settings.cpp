@@ -379,3 +379,39 @@ TEST_F(ChartSettingsTest, WithoutASenderTheCallerOpensAndSavesTheFile) {
 }
 
 }  // namespace
+
+// A chart font size no chart can draw (tens of thousands of points, or below 0) takes the
+// nearest bound, names the key in the log, and the texts are drawn in it.
+TEST_F(ChartSettingsTest, AFontSizeOutOfRangeTakesTheNearestBoundAndIsSaid) {
+  TGrfWnd& w = *chart;
+  struct Case {
+    const char* section;
+    const char* size;
+    int bound;
+  };
+  for (const Case& c : {Case{"Graphic", "60000", ChartMaxFontSize}, Case{"Graphic", "-5", ChartMinFontSize},
+                        Case{"TableWnd", "60000", ChartMaxFontSize}}) {
+    SCOPED_TRACE(std::string(c.section) + " " + c.size);
+    log.sink.Clear();
+    w.ChartFont.Size = 10;
+    w.SettingsSectionName = c.section;
+    const std::string path = WriteGraphic(std::string(c.section) + c.size + ".ini", {std::string("FontSize=") + c.size}, c.section);
+    Load(path);
+    EXPECT_EQ(w.ChartFont.Size, c.bound);
+    const std::string said = path + ": FontSize=" + c.size + " is outside 4..72, " + std::to_string(c.bound) + " is taken";
+    bool found = false;
+    for (const LoggedMessage& m : log.sink.messages) found |= m.id == ChartFontSizeOutOfRangeId && m.text == said;
+    EXPECT_TRUE(found) << said;
+    // The texts are drawn: the scale labels and titles have their boxes.
+    w.FBox->SetBounds(0, 0, 600, 400);
+    w.MnuUpdateClick(w.MnuUpdate);
+    EXPECT_FALSE(w.TextBoxes.empty());
+    for (const auto& t : w.TextBoxes) EXPECT_GT(t.box.Right - t.box.Left, 0) << t.text;
+  }
+  w.SettingsSectionName = "Graphic";
+  // A size inside the range is taken as it is, without a word.
+  log.sink.Clear();
+  Load(WriteGraphic("ok.ini", {"FontSize=12"}));
+  EXPECT_EQ(w.ChartFont.Size, 12);
+  EXPECT_FALSE(log.sink.Has(ChartFontSizeOutOfRangeId));
+}
