@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "orvanto_support.h"
+#include "equilibrium/CalcVar.h"
 #include "equilibrium/RcrdDef.h"
 #include "records_charts/GrfPara.h"
 #include "records_charts/GrfVars.h"
@@ -254,6 +255,27 @@ TEST_F(OrvantoChartTest, FromTheFirstStartTheChartFitsEveryCalculation) {
   EXPECT_EQ(Chart().Points.count, 3);
   EXPECT_LE(Chart().Axis[0].from, 1.5);
   EXPECT_GE(Chart().Axis[0].to, 2.5);
+
+  // A variation of the O2 input from 1 to 4 mol: the X axis covers 1..4 after the run.
+  session.modal.QueueModal([this](platform::Form&) {
+    TCalcVarDlg& v = *windows->Variation;
+    v.ClearVariationGrid();
+    v.SGV->SetRowCount(2);
+    const std::vector<std::string> row = {"1", "O2 (g) in", "1", "0.5", "4", "", "", "0x 01 01 01 02"};
+    for (int c = 0; c < int(row.size()); ++c) v.SGV->SetCells(c, 1, row[size_t(c)]);
+    v.ButtonStart->Click();
+  });
+  m->MnuCalcVar->Click();
+  ASSERT_EQ(Chart().Points.count, 3 + 7);
+  EXPECT_LE(Chart().Axis[0].from, 1);
+  EXPECT_GE(Chart().Axis[0].to, 4);
+  EXPECT_LE(Chart().Axis[0].to, 10);
+  for (int i = 0; i < Chart().Points.count; ++i)
+    for (int n : {1, 2}) {
+      const double py = Chart().Points.columns[size_t(n)][size_t(i)];
+      EXPECT_GE(py, Chart().Axis[1].from) << n;
+      EXPECT_LE(py, Chart().Axis[1].to) << n;
+    }
 }
 
 TEST_F(OrvantoChartTest, EveryCalculationIsPlotted) {
