@@ -273,6 +273,21 @@ TEST_F(EqlFileTest, AFileWithAutoSizeOnFitsTheAxesToItsRecords) {
   EXPECT_NE(chart.Axis[0].to, 1400);
 }
 
+// A system file with chart variables but no "Graphic" section (example 1 with the x of CO2
+// and CO over the O2 input): its series are shown and ticked as the file opens.
+TEST_F(EqlFileTest, TheChartVariablesOfAFileWithoutAGraphicSectionAreShown) {
+  ASSERT_EQ(m->EqlFileReader(Fixture("chart_without_graphic.eql")), 1);
+  TGrfWnd& chart = *GrfWnd;
+  EXPECT_TRUE(chart.GbxY[1]->Visible());
+  for (int n : {1, 2}) {
+    SCOPED_TRACE(n);
+    ASSERT_NE(chart.Series[size_t(n)].checkBox, nullptr);
+    EXPECT_TRUE(chart.Series[size_t(n)].checkBox->Visible());
+    EXPECT_TRUE(chart.Series[size_t(n)].checkBox->Checked());
+    EXPECT_EQ(chart.Series[size_t(n)].shown, 1);
+  }
+}
+
 TEST_F(EqlFileTest, TheFullFileReadsEveryValue) {
   const std::string path = Fixture("full.eql");
   m->ResultsValidFlag = true;  // results of the system before
