@@ -28,13 +28,17 @@ class OrvantoChartTest : public orvtest::OrvantoTest {
   TGrfWnd& Chart() { return *windows->Chart; }
   TGrfVarDlg& Vars() { return *windows->ChartVariables; }
   platform::StringGrid& Records() { return *TablOprtWnd->SGT; }
-  // CH4 + 2 O2 with its products in Gas1; record variables T and the CO2 out of Gas1.
-  void MethaneWithRecords() {
+  // Gas1: 1 mol CH4 with o2 mol O2 in, and their products.
+  void FillMethane(const std::string& o2) {
     const char* species[] = {"CH4", "O2", "CO2", "H2O", "CO", "H2", "OH", "H", "O"};
     std::vector<std::vector<std::string>> rows;
     for (const char* sp : species)
-      rows.push_back({std::string(sp) + " (g)", sp == std::string("CH4") ? "1" : sp == std::string("O2") ? "2" : ""});
+      rows.push_back({std::string(sp) + " (g)", sp == std::string("CH4") ? "1" : sp == std::string("O2") ? o2 : ""});
     Fill(1, rows);
+  }
+  // CH4 + 2 O2 with its products in Gas1; record variables T and the CO2 out of Gas1.
+  void MethaneWithRecords() {
+    FillMethane("2");
     session.modal.QueueModal([](platform::Form& f) {
       auto& d = dynamic_cast<TRcrdDefDlg&>(f);
       d.CBState->UserSelect(0);  // T
@@ -200,11 +204,7 @@ TEST_F(OrvantoChartTest, TheChartVariablesAreWiredToTheMainWindow) {
 // are ticked at once, the axes fitted after every calculation, every point inside the plot.
 TEST_F(OrvantoChartTest, FromTheFirstStartTheChartFitsEveryCalculation) {
   ASSERT_TRUE(Chart().AutoSize());
-  const char* species[] = {"CH4", "O2", "CO2", "H2O", "CO", "H2", "OH", "H", "O"};
-  std::vector<std::vector<std::string>> rows;
-  for (const char* sp : species)
-    rows.push_back({std::string(sp) + " (g)", sp == std::string("CH4") ? "1" : sp == std::string("O2") ? "1.5" : ""});
-  Fill(1, rows);
+  FillMethane("1.5");
   session.modal.QueueModal([](platform::Form& f) {
     auto& d = dynamic_cast<TRcrdDefDlg&>(f);
     for (auto [row, col] : {std::pair{2, ColIn - 1}, std::pair{3, ColConc - 1}, std::pair{5, ColConc - 1}}) {
