@@ -1828,17 +1828,22 @@ void TEqlMainWnd::UpdateChartFromRecords(int row) {
     if (!fed(a.column[0])) return;
     for (int e = 0; e <= count; ++e) {
       const int column = a.column[static_cast<std::size_t>(e)];
-      if (fed(column)) chart.AddChartValue(a.seriesNumber[static_cast<std::size_t>(e)], TextToDouble(table.Cells(column, r)));
+      // An empty cell, or one that is no number, is no value: its series has a gap there.
+      if (fed(column)) chart.AddChartValue(a.seriesNumber[static_cast<std::size_t>(e)], ChartValueOfCell(table.Cells(column, r)));
     }
   };
+  // While auto size is on, every new record fits the axes anew (and redraws the chart).
+  const bool fit = chart.AutoSize() && AutoSizeChangedHook;
   if (row > 0) {
     feed(table.RowCount() - 1);
-    chart.DrawNewestPoint();
+    if (fit) AutoSizeChangedHook(true);
+    else chart.DrawNewestPoint();
     return;
   }
   chart.ClearChartData();
   const bool none = table.RowCount() == 2 && Trim(table.Cells(0, 1)).empty();
   for (int r = 1; r < table.RowCount() && !none; ++r) feed(r);
+  if (fit) AutoSizeChangedHook(true);
   chart.MnuUpdateClick(nullptr);
 }
 

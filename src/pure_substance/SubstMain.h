@@ -153,6 +153,9 @@ struct SubstancePlotState {
   double currentX = 0, previousX = 0;
   double constT = 0;  // K, constant-temperature mode
   double constP = 0;  // bar, constant-pressure mode
+  // The table's own range of the running variable (in its column's units): curves are drawn
+  // over it only, never where the datasets are extrapolated beyond the run.
+  double tableFrom = 0, tableTo = 0;
   bool firstColumn = false;
 };
 extern SubstancePlotState PlotState;

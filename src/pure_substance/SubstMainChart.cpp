@@ -139,6 +139,36 @@ bool EvaluatePhase(const TPSubstWnd& w, int phase, double P, double T, std::arra
   return true;
 }
 
+// The lowest and highest running variable of the table's rows; false without a number.
+bool TableRange(const TPSubstWnd& w, double& from, double& to) {
+  bool found = false;
+  for (int r = 1; r < w.SGT->RowCount(); ++r) {
+    const double v = ChartValueOfCell(w.TableCell(ColVariable, r));
+    if (std::isnan(v)) continue;
+    from = found ? std::min(from, v) : v;
+    to = found ? std::max(to, v) : v;
+    found = true;
+  }
+  return found;
+}
+
+// A linear X axis over from..to: round steps (1, 2, 2.5 or 5 times a power of ten) of about an
+// eighth of the span, the ends on the steps next outside the range, so no more than one step
+// is added on either side.
+AxisFit FitAxisAround(double from, double to) {
+  const double span = to - from;
+  if (!(span > 0)) return AxisFit{from, to, 1};
+  const double raw = span / 8, decade = std::pow(10.0, std::floor(std::log10(raw)));
+  double step = 10 * decade;
+  for (double m : {1.0, 2.0, 2.5, 5.0})
+    if (m * decade >= raw * (1 - 1e-9)) {
+      step = m * decade;
+      break;
+    }
+  const double a = std::floor(from / step + 1e-9) * step, b = std::ceil(to / step - 1e-9) * step;
+  return AxisFit{a, b, std::max(1, static_cast<int>(std::lround((b - a) / step)))};
+}
+
 // The format dialog as wide as its shown tabs need (their captions are the axis names).
 void FitFormatDialogToTabs() {
   if (!GrfParaDlg) return;
@@ -347,6 +377,19 @@ void FitSubstanceAxes(TPSubstWnd& w) {
 
   dialog.ProbeOnly = wasProbe;
   SeriesAssignment = own;
+
+  // X spans the table's own range (the curves are drawn over nothing else).
+  ChartAxis& x = chart.Axis[0];
+  double from = 0, to = 0;
+  if (x.log || !dialog.Cbas0->Checked() || !TableRange(w, from, to) || !(to > from)) return;
+  const AxisFit fit = FitAxisAround(from, to);
+  x.from = fit.from;
+  x.to = fit.to;
+  x.tiles = fit.tiles;
+  chart.ComputeAxisRanges();
+  dialog.FromEdit[0]->SetText(FloatToShortText(x.from));
+  dialog.ToEdit[0]->SetText(FloatToShortText(x.to));
+  dialog.TileEdit[0]->SetText(std::to_string(x.tiles));
 }
 
 void ChartAutoSizeChanged(bool autoSize) {
@@ -375,11 +418,12 @@ void RefreshChartFromTable(int arg) {
       const int n = a.seriesNumber[static_cast<std::size_t>(e)];
       if (c == 0) {
         // Column 0 stands for 1/T (in K) or 1/P of the row.
-        double x = TextToDouble(grid.Cells(1, r));
+        double x = ChartValueOfCell(grid.Cells(1, r));
         if (kelvinOffset) x += 273.15;
-        chart.AddChartValue(n, x > 0 ? 1 / x : 0);
+        chart.AddChartValue(n, std::isnan(x) ? NoChartValue : x > 0 ? 1 / x : 0);
       } else if (c > 0 && c < grid.ColCount()) {
-        chart.AddChartValue(n, TextToDouble(grid.Cells(c, r)));
+        // A cell without a number (a value not computed for the row's phase) is a gap.
+        chart.AddChartValue(n, ChartValueOfCell(grid.Cells(c, r)));
       }
     }
   }
@@ -398,6 +442,7 @@ void PreparePlotState() {
   s.datasets = PhaseDatasets;
   s.firstColumn = true;
   for (int n = 1; n <= 24; ++n) s.newCurve[static_cast<std::size_t>(n)] = true;
+  if (!TableRange(w, s.tableFrom, s.tableTo)) s.tableFrom = s.tableTo = 0;
   const double value = TextToDouble(w.ETP->Text());
   if (ConstantPressure(w)) s.constP = value;
   else s.constT = value + (Celsius(w) ? 273.15 : 0);
@@ -411,6 +456,12 @@ void PlotSubstanceCurves(platform::Picture& plot, double x) {
   if (w.ErrorState > 0 || !w.Calculated) return;
   SubstancePlotState& s = PlotState;
   if (chart.Axis[0].log) x = std::exp(x);
+  // Outside the table's range nothing is drawn; a curve starts where the range begins.
+  const double margin = 1e-9 * std::max(std::fabs(s.tableFrom), std::fabs(s.tableTo));
+  if (x < s.tableFrom - margin || x > s.tableTo + margin) {
+    for (int n = 1; n <= 24; ++n) s.newCurve[static_cast<std::size_t>(n)] = true;
+    return;
+  }
 
   s.previous = s.current;
   s.previousX = s.currentX;

@@ -474,7 +474,8 @@ void TGrfParaDlg::FitAxisToData(int k) {
 }
 
 void TGrfParaDlg::AutoSizeAxes(const StringGrid& grid) {
-  if (!GrfWnd || grid.RowCount() <= 2) return;
+  // One record is enough: an axis without spread gets a span around its value.
+  if (!GrfWnd || grid.RowCount() < 2) return;
   SeriesAssignmentTable& a = SeriesAssignment;
   a.count = std::clamp(a.count, 0, ChartSeriesCount);
   DataMin.fill(0);

@@ -294,6 +294,18 @@ int TGrfVarDlg::RenumberAssignmentPage(int k) {
 // ---------------------------------------------------------------------------------------------
 // The assignment
 
+// The check box of series n fed by column; a series new on the chart is shown at once when
+// the record table has that column.
+void TGrfVarDlg::ShowAssignedSeries(TGrfWnd& chart, int n, int column, const std::string& caption) {
+  const CheckBox* before = chart.Series[static_cast<std::size_t>(n)].checkBox;
+  const bool fresh = !before || !before->Visible();
+  chart.ShowSeriesCheckBox(n, caption);
+  const StringGrid* table = FieldGrid();
+  if (!fresh || !table || column < 0 || column >= table->ColCount()) return;
+  chart.Series[static_cast<std::size_t>(n)].checkBox->SetChecked(true);
+  chart.Series[static_cast<std::size_t>(n)].shown = 1;
+}
+
 void TGrfVarDlg::ApplyGraphicVariables() {
   SeriesAssignmentTable& a = SeriesAssignment;
   a.seriesNumber[0] = 0;
@@ -328,7 +340,7 @@ void TGrfVarDlg::ApplyGraphicVariables() {
       a.column[static_cast<std::size_t>(a.count)] = column;
       a.seriesNumber[static_cast<std::size_t>(a.count)] = SeriesOf(k, r);
       if (AssignableColumn(column)) a.axisOfColumn[static_cast<std::size_t>(column)] = k;
-      if (chart) chart->ShowSeriesCheckBox(SeriesOf(k, r), Trim(g.Cells(GrfVarColVariable, r)));
+      if (chart) ShowAssignedSeries(*chart, SeriesOf(k, r), column, Trim(g.Cells(GrfVarColVariable, r)));
     }
     TabSheet* formatSheet = GrfParaDlg ? GrfParaDlg->Sheet[ki] : nullptr;
     if (!any) {
@@ -338,6 +350,9 @@ void TGrfVarDlg::ApplyGraphicVariables() {
       Edit* name = EditName[ki];
       if (name->Text().empty()) SetPageName(k, "G" + std::to_string(k));
       if (chart) {
+        // An axis that comes into use is fitted while the chart's auto size is on.
+        CheckBox* autoBox = GrfParaDlg ? GrfParaDlg->AutoSizeBox[ki] : nullptr;
+        if (!chart->Axis[ki].include && chart->AutoSize() && autoBox) autoBox->SetChecked(true);
         chart->Axis[ki].include = true;
         chart->Axis[ki].name = name->Text();
         chart->GbxY[ki]->SetCaption(name->Text());

@@ -121,6 +121,7 @@ class TGrfVarDlg : public platform::Form {
  private:
   void Status(const std::string& text) { StatusBar1->SetSimpleText(text); }
   std::string FieldItemText(const std::string& field) const;
+  void ShowAssignedSeries(TGrfWnd& chart, int n, int column, const std::string& caption);
   platform::StringGrid* fieldGrid_ = nullptr;
 };
 

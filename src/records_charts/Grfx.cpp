@@ -158,6 +158,7 @@ TGrfWnd::TGrfWnd(Component* owner) : Form(owner, "GrfWnd") {
   BtnUpdate = tool("BtnUpdate", "Update", IconUpdate);
   BtnGraFit = tool("BtnGraFit", "Autosize Graphics Coordinates", IconFit);
   BtnGraFit->SetStyle(ToolButtonStyle::Check);
+  BtnGraFit->SetDown(true);  // the axes follow the data unless the user says otherwise
   MakeToolButton(ToolBar1, "ToolSep1", "", "")->SetStyle(ToolButtonStyle::Separator);
   BtnVertZoomIn = tool("BtnVertZoomIn", "Zoom In", IconZoomIn);
   BtnVertZoomOut = tool("BtnVertZoomOut", "Zoom Out", IconZoomOut);
@@ -366,9 +367,14 @@ TGrfWnd::~TGrfWnd() {
 }
 
 void TGrfWnd::WireCommands() {
-  BtnUpdate->OnClick = [this](Component* s) { MnuUpdateClick(s); };
-  MnuUpdate->OnClick = [this](Component* s) { MnuUpdateClick(s); };
-  PopUpdate->OnClick = [this](Component* s) { MnuUpdateClick(s); };
+  // The user's Update fits the axes anew while auto size is on.
+  auto update = [this](Component* s) {
+    if (AutoSize() && AutoSizeChangedHook) AutoSizeChangedHook(true);
+    MnuUpdateClick(s);
+  };
+  BtnUpdate->OnClick = update;
+  MnuUpdate->OnClick = update;
+  PopUpdate->OnClick = update;
   BtnGraFit->OnClick = [this](Component* s) { BtnGraFitClick(s); };
   MnuFormatAxis->OnClick = [this](Component* s) { FormatAxisClick(s); };
   PopFormat->OnClick = [this](Component* s) { FormatAxisClick(s); };
@@ -505,6 +511,13 @@ void TGrfWnd::FormDestroy() {
 // ---------------------------------------------------------------------------------------------
 // The point store
 
+double ChartValueOfCell(const std::string& text) {
+  const std::string t = Trim(text);
+  long double v = 0;
+  if (t.empty() || !TryTextToFloat(t, v) || !std::isfinite(static_cast<double>(v))) return NoChartValue;
+  return static_cast<double>(v);
+}
+
 void TGrfWnd::AddChartValue(int index, double value) {
   if (index == 0) {
     Points.count += 1;
@@ -512,8 +525,8 @@ void TGrfWnd::AddChartValue(int index, double value) {
     Points.newest = Points.count - 1;
     const std::size_t i = static_cast<std::size_t>(Points.newest);
     Points.rawX[i] = value;
-    // A new point starts with every series value 0.
-    for (int c = 1; c < ChartColumnCount; ++c) Points.columns[static_cast<std::size_t>(c)][i] = 0;
+    // A new point starts with no series value: a series not fed for it has a gap there.
+    for (int c = 1; c < ChartColumnCount; ++c) Points.columns[static_cast<std::size_t>(c)][i] = NoChartValue;
     if (Points.newest == 0 && xTime > 0) SetTimeOrigin(Points.rawX[0]);
     Points.columns[0][i] = xTime > 0 ? (Points.rawX[i] - TimeOrigin) / OneSecond : Points.rawX[i];
     return;
@@ -737,6 +750,7 @@ void TGrfWnd::InitChartWindow() {
                       GrfParaDlg->TileEdit[static_cast<std::size_t>(k)]})
         if (e) e->OnKeyDown = [this](Component* s, int& key, ShiftState shift) { FtextKeyDown(s, key, shift); };
   }
+  BtnGraFitClick(nullptr);  // the format dialog's Auto Size boxes follow the flag
   LayoutAxisGroups(0, true);
   const std::vector<std::string> args = Application().Arguments();
   if (!args.empty()) {
@@ -970,6 +984,14 @@ void TGrfWnd::LoadGraphicSettings() {
     LayoutCheckClick(nullptr);
     store.ReadFontSettings(ChartFont, section);
     store.SelectSection(section);
+    if (ChartFont.Size < ChartMinFontSize || ChartFont.Size > ChartMaxFontSize) {
+      const int bound = std::clamp(ChartFont.Size, ChartMinFontSize, ChartMaxFontSize);
+      PostLogMessage(LevelCritical, ChartFontSizeOutOfRangeId,
+                     SettingsFileName + ": FontSize=" + store.GetKeyValue("FontSize") + " is outside " +
+                         std::to_string(ChartMinFontSize) + ".." + std::to_string(ChartMaxFontSize) + ", " +
+                         std::to_string(bound) + " is taken");
+      ChartFont.Size = bound;
+    }
     // A colour out of range keeps what the chart had and is said.
     const std::string file = SettingsFileName;
     auto colour = [&store, &file](const std::string& key, TColor& c) {
@@ -987,7 +1009,9 @@ void TGrfWnd::LoadGraphicSettings() {
     if (!style.empty()) Series[0].style = TextToInt(style);
     const int pen = TextToInt(store.GetKeyValue("PenWidth"));
     if (pen == 1 || pen == 2) Series[0].penWidth = pen;
-    BtnGraFit->SetDown(store.GetKeyValue("AutoFormat") == "1");
+    // Without the key the chart keeps its auto size (on from the start).
+    const std::string autoFormat = store.GetKeyValue("AutoFormat");
+    if (!autoFormat.empty()) BtnGraFit->SetDown(autoFormat == "1");
     BtnGraFitClick(nullptr);
     MnuStyleClick(nullptr);
     // X.

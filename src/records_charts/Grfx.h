@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -52,8 +53,14 @@ struct ChartSeries {
   std::uint8_t shown = 0;                  // 1: drawn
 };
 
+// A series value a point does not have (an empty record cell, text that is no number): the
+// series' line breaks there.
+inline constexpr double NoChartValue = std::numeric_limits<double>::quiet_NaN();
+// A record-table or substance-table cell as a chart value: NoChartValue unless it is a number.
+double ChartValueOfCell(const std::string& text);
+
 // The points: raw X as fed, then per column the plotted values; all columns as long as the
-// capacity. A series value not set for a point keeps what the storage held (0 when grown).
+// capacity. A series value not set for a point is NoChartValue.
 struct ChartPointStore {
   std::vector<double> rawX;
   std::array<std::vector<double>, ChartColumnCount> columns;
@@ -95,6 +102,11 @@ constexpr int ChartPictureNotSavedId = 3307;
 // A colour key of the chart's settings whose number is no colour (below 0 or above 2^31-1):
 // the colour is kept as it was.
 constexpr int ChartColourOutOfRangeId = 3308;
+// A chart font size of the settings outside ChartMinFontSize..ChartMaxFontSize: the nearest
+// bound is taken (a text of tens of thousands of points is no text a chart can draw).
+constexpr int ChartFontSizeOutOfRangeId = 3309;
+inline constexpr int ChartMinFontSize = 4;
+inline constexpr int ChartMaxFontSize = 72;
 
 // A chart colour as its settings keep it: the decimal number, 0 to 2^31-1 for every colour the
 // reader takes. ReadChartColour takes value (trimmed) into colour: empty text changes nothing,
@@ -102,6 +114,10 @@ constexpr int ChartColourOutOfRangeId = 3308;
 // comes back.
 std::string ChartColourText(platform::TColor colour);
 bool ReadChartColour(const std::string& value, platform::TColor& colour);
+
+// The text of a linear scale's label at value, for labels step apart: no more decimals than
+// two significant digits of the step need ("1.21", not "1.214285714"), trailing zeros dropped.
+std::string ScaleLabelText(double value, double step);
 
 // The free picture size: each side 200 to 1000.
 inline constexpr int ChartMinFreeSize = 200;
@@ -368,6 +384,13 @@ class TGrfWnd : public platform::Form {
   // A circle of the current marker radius at (x, y) on the plot picture.
   void DrawMarker(int k, platform::TColor colour, double y, double x);
   void DrawNewestPoint();
+  // The line of series n as RedrawSeries draws it: one segment (in axis units, the scale
+  // factor applied) from each point with a value to the next one with a value; a point after
+  // one without a value starts a new line (a segment of length 0).
+  struct Segment {
+    double x1, y1, x2, y2;
+  };
+  std::vector<Segment> SeriesSegments(int n) const;
   // Text in the chart font, its points taken at the screen's scale (TextScale): unrotated two
   // points smaller, rotated (angle in tenths of a degree) with a cell height of the font's size
   // and no background.

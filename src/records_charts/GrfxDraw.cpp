@@ -149,6 +149,18 @@ void TGrfWnd::LayoutYScales() {
   }
 }
 
+std::string ScaleLabelText(double value, double step) {
+  step = std::fabs(step);
+  if (!std::isfinite(value) || !std::isfinite(step) || step == 0) return FloatToTextF(value, 10, 2);
+  // Two significant digits of the step: a step of 0.157 gives two decimals, 200 none.
+  const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(step))), 0, 15);
+  const double unit = std::pow(10.0, -decimals);
+  double rounded = std::nearbyint(value / unit) * unit;
+  if (rounded == 0) rounded = 0;  // no "-0"
+  // Large values keep their full integer digits; the general form drops trailing zeros.
+  return FloatToTextF(rounded, std::max(10, decimals + 1 + static_cast<int>(std::log10(std::fabs(rounded) + 1))), 2);
+}
+
 std::vector<std::string> TGrfWnd::ScaleLabels(int k) const {
   const ChartAxis& a = Axis[static_cast<std::size_t>(k)];
   const double range = AxisRange[static_cast<std::size_t>(k)];
@@ -162,7 +174,7 @@ std::vector<std::string> TGrfWnd::ScaleLabels(int k) const {
     }
   } else {
     const int tiles = a.tiles == 0 ? 6 : a.tiles;
-    for (int t = 0; t <= tiles; ++t) labels.push_back(FloatToTextF(range / tiles * t + a.from, 10, 2));
+    for (int t = 0; t <= tiles; ++t) labels.push_back(ScaleLabelText(range / tiles * t + a.from, range / tiles));
   }
   return labels;
 }
@@ -267,7 +279,8 @@ void TGrfWnd::DrawScales() {
   for (int t = 0; t <= x.tiles; ++t) {
     double value = AxisRange[0] / x.tiles * t + x.from;
     if (IsTimeAxis()) value /= xTime;
-    const std::string text = x.log ? LogScaleLabel(value) : FloatToTextF(value, 10, 2);
+    const std::string text =
+        x.log ? LogScaleLabel(value) : ScaleLabelText(value, AxisRange[0] / x.tiles / (IsTimeAxis() ? xTime : 1));
     const int w = ChartTextWidth(text, 0);
     const int left = std::max(std::min(LeftMargin + t * step - w / 2, p.Width() - kEdge - w), kEdge);
     if (left < previousRight + kTitleGap) continue;
@@ -444,28 +457,43 @@ void TGrfWnd::HooksPass() {
   if (ChartPostDrawHook) ChartPostDrawHook();
 }
 
-void TGrfWnd::RedrawSeries() {
-  Canvas& c = PlotPicture->GetCanvas();
-  double previousX = 0;
+std::vector<TGrfWnd::Segment> TGrfWnd::SeriesSegments(int n) const {
+  std::vector<Segment> out;
+  const int k = SeriesAxis(n);
+  if (n < 1 || n > ChartSeriesCount || k > ChartYAxisCount) return out;
+  const auto& column = Points.columns[static_cast<std::size_t>(n)];
+  const double f = AxisScaleFactor[static_cast<std::size_t>(k)];
+  bool open = false;  // the point before has a value
+  double previousX = 0, previous = 0;
   for (int p = 0; p < Points.count; ++p) {
     const std::size_t i = static_cast<std::size_t>(p);
-    const double x = Points.columns[0][i];
-    if (p == 0) previousX = x;
-    for (int n = 1; n <= ChartSeriesCount; ++n) {
-      const ChartSeries& s = Series[static_cast<std::size_t>(n)];
-      const int k = SeriesAxis(n);
-      if (!s.shown || k > ChartYAxisCount) continue;
-      const auto& column = Points.columns[static_cast<std::size_t>(n)];
-      const double value = column[i];
-      const double previous = p == 0 ? value : column[i - 1];
-      const double f = AxisScaleFactor[static_cast<std::size_t>(k)];
-      c.Pen.Width = s.penWidth;
-      CurrentMarkerRadius = s.markerRadius;
-      if (s.style != 0) DrawChartLine(k, s.colour, previousX, previous * f, x, value * f, *PlotPicture);
-      else DrawMarker(k, s.colour, value * f, x);
-      c.Pen.Width = 1;
+    const double x = Points.columns[0][i], value = column[i];
+    if (std::isnan(value) || std::isnan(x)) {
+      open = false;
+      continue;
     }
+    if (!open) previousX = x, previous = value;
+    out.push_back(Segment{previousX, previous * f, x, value * f});
+    open = true;
     previousX = x;
+    previous = value;
+  }
+  return out;
+}
+
+void TGrfWnd::RedrawSeries() {
+  Canvas& c = PlotPicture->GetCanvas();
+  for (int n = 1; n <= ChartSeriesCount; ++n) {
+    const ChartSeries& s = Series[static_cast<std::size_t>(n)];
+    const int k = SeriesAxis(n);
+    if (!s.shown || k > ChartYAxisCount) continue;
+    c.Pen.Width = s.penWidth;
+    CurrentMarkerRadius = s.markerRadius;
+    for (const Segment& g : SeriesSegments(n)) {
+      if (s.style != 0) DrawChartLine(k, s.colour, g.x1, g.y1, g.x2, g.y2, *PlotPicture);
+      else DrawMarker(k, s.colour, g.y2, g.x2);
+    }
+    c.Pen.Width = 1;
   }
 }
 
@@ -484,11 +512,14 @@ void TGrfWnd::RedrawSeriesTimed() {
       if (!s.shown || k > ChartYAxisCount) continue;
       const auto& column = Points.columns[static_cast<std::size_t>(n)];
       const double value = column[i];
-      const double previous = p == 0 ? value : column[i - 1];
+      if (std::isnan(value)) continue;  // no value: a gap
+      // After a point without a value the line starts anew.
+      const bool starts = p == 0 || std::isnan(column[i - 1]);
+      const double previous = starts ? value : column[i - 1];
       const double f = AxisScaleFactor[static_cast<std::size_t>(k)];
       c.Pen.Width = s.penWidth;
       CurrentMarkerRadius = s.markerRadius;
-      if (s.style != 0) DrawChartLine(k, s.colour, previousX, previous * f, x, value * f, *PlotPicture);
+      if (s.style != 0) DrawChartLine(k, s.colour, starts ? x : previousX, previous * f, x, value * f, *PlotPicture);
       else DrawMarker(k, s.colour, value * f, x);
       c.Pen.Width = 1;
     }
@@ -584,6 +615,8 @@ void TGrfWnd::DrawNewestPoint() {
     double x1 = Points.columns[0][prev], x2 = Points.columns[0][i];
     double y1 = Points.columns[static_cast<std::size_t>(n)][prev] * f;
     double y2 = Points.columns[static_cast<std::size_t>(n)][i] * f;
+    if (std::isnan(y2)) continue;  // no value: a gap
+    if (std::isnan(y1)) x1 = x2, y1 = y2;  // after a gap the line starts anew
     c.Pen.Width = s.penWidth;
     if (s.style != 0) {
       DrawChartLine(k, s.colour, x1, y1, x2, y2, plot);
@@ -621,6 +654,7 @@ void TGrfWnd::MnuFontSelectClick(Component* sender) {
   dlg.SetDialogFont(ChartFont);
   if (!dlg.Execute()) return;
   ChartFont = dlg.DialogFont();
+  ChartFont.Size = std::clamp(ChartFont.Size, ChartMinFontSize, ChartMaxFontSize);
   MnuUpdateClick(sender);
 }
 

@@ -208,6 +208,7 @@ class EqlFileTest : public OrvantoTest {
     v.ButtonOK->Click();
     EXPECT_FALSE(v.Visible());
     TGrfWnd& chart = *GrfWnd;
+    chart.BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
     chart.BtnGraFit->Click();
     ASSERT_TRUE(chart.AutoSize());
     TGrfParaDlg& f = *GrfParaDlg;
@@ -228,11 +229,13 @@ class EqlFileTest : public OrvantoTest {
     for (auto [n, colour] : {std::pair{1, platform::clRed}, std::pair{11, platform::clBlue}}) {
       platform::CheckBox* box = chart.Series[size_t(n)].checkBox;
       ASSERT_NE(box, nullptr) << n;
-      box->Click();
+      ASSERT_TRUE(box->Checked());  // a new series is shown at once
       box->ContextPopup(0, 0);
       session.dialogs.QueueColor(colour);
       chart.PopColor1->Click();
     }
+    chart.BtnGraFit->Click();  // auto size off: the file keeps these axes
+    ASSERT_FALSE(chart.AutoSize());
   }
   // A grid filled with the TAB rows of a golden section (from the line after "Desc").
   static void FillFromGolden(platform::StringGrid& g, const std::vector<std::string>& section, size_t first) {
@@ -242,6 +245,48 @@ class EqlFileTest : public OrvantoTest {
 
 // ---------------------------------------------------------------------------------------------
 // The full golden file
+
+// A system file whose chart has auto size on: its records fit the axes as it opens, over its
+// own values (T 1200..1400 K; CO2 out 0.041..0.044; mass -1..12.5).
+TEST_F(EqlFileTest, AFileWithAutoSizeOnFitsTheAxesToItsRecords) {
+  const std::string path = Fixture("full.eql");
+  std::string text = ReadBytes(path);
+  const std::size_t at = text.find("AutoFormat=0");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 12, "AutoFormat=1");
+  std::ofstream(path, std::ios::binary) << text;
+  ASSERT_EQ(m->EqlFileReader(path), 1);
+  TGrfWnd& chart = *GrfWnd;
+  ASSERT_TRUE(chart.AutoSize());
+  struct Range {
+    int axis;
+    double lo, hi;
+  };
+  for (const Range& r : {Range{0, 1200, 1400}, Range{1, 0.041, 0.044}, Range{2, -1, 12.5}}) {
+    SCOPED_TRACE(r.axis);
+    const ChartAxis& a = chart.Axis[size_t(r.axis)];
+    EXPECT_LE(a.from, r.lo);
+    EXPECT_GE(a.to, r.hi);
+    EXPECT_NE(a.from, a.to);
+  }
+  // The file's own axes (1200..1400, 0..0.05, 0..20) were not what the fit gives for X.
+  EXPECT_NE(chart.Axis[0].to, 1400);
+}
+
+// A system file with chart variables but no "Graphic" section (example 1 with the x of CO2
+// and CO over the O2 input): its series are shown and ticked as the file opens.
+TEST_F(EqlFileTest, TheChartVariablesOfAFileWithoutAGraphicSectionAreShown) {
+  ASSERT_EQ(m->EqlFileReader(Fixture("chart_without_graphic.eql")), 1);
+  TGrfWnd& chart = *GrfWnd;
+  EXPECT_TRUE(chart.GbxY[1]->Visible());
+  for (int n : {1, 2}) {
+    SCOPED_TRACE(n);
+    ASSERT_NE(chart.Series[size_t(n)].checkBox, nullptr);
+    EXPECT_TRUE(chart.Series[size_t(n)].checkBox->Visible());
+    EXPECT_TRUE(chart.Series[size_t(n)].checkBox->Checked());
+    EXPECT_EQ(chart.Series[size_t(n)].shown, 1);
+  }
+}
 
 TEST_F(EqlFileTest, TheFullFileReadsEveryValue) {
   const std::string path = Fixture("full.eql");
@@ -360,7 +405,7 @@ TEST_F(EqlFileTest, TheFullFileReadsEveryValue) {
   EXPECT_EQ(chart.SettingsFileName, SettingsStore().UserSettingsFile);
   EXPECT_EQ(chart.ChartCaption, "Calcination");
   EXPECT_EQ(chart.XVariableText, "T [K]");
-  EXPECT_TRUE(chart.AutoSize());
+  EXPECT_FALSE(chart.AutoSize());  // AutoFormat=0: the axes stay as the file has them
   EXPECT_EQ(chart.GrafScale, platform::RGB(128, 128, 128));
   EXPECT_EQ(chart.Axis[0].name, "T");
   EXPECT_DOUBLE_EQ(chart.Axis[0].from, 1200);

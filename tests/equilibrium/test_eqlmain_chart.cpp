@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "orvanto_support.h"
+#include "equilibrium/CalcVar.h"
 #include "equilibrium/RcrdDef.h"
 #include "records_charts/GrfPara.h"
 #include "records_charts/GrfVars.h"
@@ -27,13 +28,17 @@ class OrvantoChartTest : public orvtest::OrvantoTest {
   TGrfWnd& Chart() { return *windows->Chart; }
   TGrfVarDlg& Vars() { return *windows->ChartVariables; }
   platform::StringGrid& Records() { return *TablOprtWnd->SGT; }
-  // CH4 + 2 O2 with its products in Gas1; record variables T and the CO2 out of Gas1.
-  void MethaneWithRecords() {
+  // Gas1: 1 mol CH4 with o2 mol O2 in, and their products.
+  void FillMethane(const std::string& o2) {
     const char* species[] = {"CH4", "O2", "CO2", "H2O", "CO", "H2", "OH", "H", "O"};
     std::vector<std::vector<std::string>> rows;
     for (const char* sp : species)
-      rows.push_back({std::string(sp) + " (g)", sp == std::string("CH4") ? "1" : sp == std::string("O2") ? "2" : ""});
+      rows.push_back({std::string(sp) + " (g)", sp == std::string("CH4") ? "1" : sp == std::string("O2") ? o2 : ""});
     Fill(1, rows);
+  }
+  // CH4 + 2 O2 with its products in Gas1; record variables T and the CO2 out of Gas1.
+  void MethaneWithRecords() {
+    FillMethane("2");
     session.modal.QueueModal([](platform::Form& f) {
       auto& d = dynamic_cast<TRcrdDefDlg&>(f);
       d.CBState->UserSelect(0);  // T
@@ -54,8 +59,10 @@ class OrvantoChartTest : public orvtest::OrvantoTest {
     Vars().CBY->UserSelect(2);
     Vars().ButtonAdd->Click();
     Vars().ButtonOK->Click();
-    Chart().Series[1].checkBox->Click();  // a new series is drawn once ticked
-    ASSERT_EQ(Chart().Series[1].shown, 1);
+    ASSERT_EQ(Chart().Series[1].shown, 1);  // a new series is shown at once
+    ASSERT_TRUE(Chart().Series[1].checkBox->Checked());
+    Chart().BtnGraFit->Click();  // auto size off: the axes stay as the user sets them
+    ASSERT_FALSE(Chart().AutoSize());
     Chart().MnuStylePoint->Click();  // a marker even for the first point
     TGrfParaDlg& f = *windows->ChartFormat;
     Chart().MnuFormatAxis->Click();
@@ -178,6 +185,7 @@ TEST_F(OrvantoChartTest, TheChartVariablesAreWiredToTheMainWindow) {
   Vars().ButtonOK->Click();
   EXPECT_TRUE(m->SystemChangedFlag);
   EXPECT_EQ(Chart().Points.count, 3);
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   EXPECT_DOUBLE_EQ(Chart().Axis[1].to, 40);
   EXPECT_EQ(Chart().Axis[1].tiles, 4);
@@ -191,6 +199,85 @@ TEST_F(OrvantoChartTest, TheChartVariablesAreWiredToTheMainWindow) {
 
 // Three calculations of CH4 + 2 O2, at 3000, 2000 and 2500 K: each adds its record as a point,
 // the table ends sorted by T and the points are the records.
+// From the first start: CH4 with O2 at 3000 K, the x of CO2 and of CO recorded against the O2
+// input and made chart variables; three calculations with O2 = 1.5, 2, 2.5 mol. Both series
+// are ticked at once, the axes fitted after every calculation, every point inside the plot.
+TEST_F(OrvantoChartTest, FromTheFirstStartTheChartFitsEveryCalculation) {
+  ASSERT_TRUE(Chart().AutoSize());
+  FillMethane("1.5");
+  session.modal.QueueModal([](platform::Form& f) {
+    auto& d = dynamic_cast<TRcrdDefDlg&>(f);
+    for (auto [row, col] : {std::pair{2, ColIn - 1}, std::pair{3, ColConc - 1}, std::pair{5, ColConc - 1}}) {
+      d.CBRow->UserSelect(row);  // O2 (g) in, CO2 (g) x, CO (g) x
+      d.CBCol->UserSelect(col);
+      d.ButtonAdd1->Click();
+    }
+    d.ButtonAccept->Click();
+  });
+  m->BtnRecordVar->Click();
+  ASSERT_EQ(RcrdDefDlg->RecordVariableCount, 3);
+  m->BtnGrfVar->Click();
+  Vars().CBX->UserSelect(1);
+  for (int y : {2, 3}) {
+    Vars().CBY->UserSelect(y);
+    Vars().ButtonAdd->Click();
+  }
+  Vars().ButtonOK->Click();
+  for (const char* o2 : {"1.5", "2", "2.5"}) {
+    SCOPED_TRACE(o2);
+    Grid(1).SetCells(ColIn, 2, o2);
+    Calculate("3000");
+    ASSERT_TRUE(m->ResultsValidFlag) << Text(1570);
+    for (int n : {1, 2}) {
+      EXPECT_EQ(Chart().Series[size_t(n)].shown, 1) << n;
+      ASSERT_NE(Chart().Series[size_t(n)].checkBox, nullptr);
+      EXPECT_TRUE(Chart().Series[size_t(n)].checkBox->Checked()) << n;
+    }
+    const ChartAxis& x = Chart().Axis[0];
+    const ChartAxis& y = Chart().Axis[1];
+    for (int i = 0; i < Chart().Points.count; ++i) {
+      const double px = Chart().Points.columns[0][size_t(i)];
+      EXPECT_GE(px, x.from);
+      EXPECT_LE(px, x.to);
+      for (int n : {1, 2}) {
+        const double py = Chart().Points.columns[size_t(n)][size_t(i)];
+        EXPECT_GE(py, y.from) << n;
+        EXPECT_LE(py, y.to) << n;
+      }
+    }
+    // Fitted, not the defaults: X no wider than 0..10 for O2 inputs of 1.5..2.5 mol, and a Y
+    // axis of mole fractions within 0..1.
+    EXPECT_GE(x.from, 0);
+    EXPECT_LE(x.to, 10);
+    EXPECT_GE(y.from, 0);
+    EXPECT_LE(y.to, 1);
+  }
+  EXPECT_EQ(Chart().Points.count, 3);
+  EXPECT_LE(Chart().Axis[0].from, 1.5);
+  EXPECT_GE(Chart().Axis[0].to, 2.5);
+
+  // A variation of the O2 input from 1 to 4 mol: the X axis covers 1..4 after the run.
+  session.modal.QueueModal([this](platform::Form&) {
+    TCalcVarDlg& v = *windows->Variation;
+    v.ClearVariationGrid();
+    v.SGV->SetRowCount(2);
+    const std::vector<std::string> row = {"1", "O2 (g) in", "1", "0.5", "4", "", "", "0x 01 01 01 02"};
+    for (int c = 0; c < int(row.size()); ++c) v.SGV->SetCells(c, 1, row[size_t(c)]);
+    v.ButtonStart->Click();
+  });
+  m->MnuCalcVar->Click();
+  ASSERT_EQ(Chart().Points.count, 3 + 7);
+  EXPECT_LE(Chart().Axis[0].from, 1);
+  EXPECT_GE(Chart().Axis[0].to, 4);
+  EXPECT_LE(Chart().Axis[0].to, 10);
+  for (int i = 0; i < Chart().Points.count; ++i)
+    for (int n : {1, 2}) {
+      const double py = Chart().Points.columns[size_t(n)][size_t(i)];
+      EXPECT_GE(py, Chart().Axis[1].from) << n;
+      EXPECT_LE(py, Chart().Axis[1].to) << n;
+    }
+}
+
 TEST_F(OrvantoChartTest, EveryCalculationIsPlotted) {
   MethaneWithRecords();
   PlotCO2OverT();

@@ -548,6 +548,7 @@ TEST_F(LayoutTest, LunettaAtFirstStartAndAfterAnUpdateOfWater) {
   Grab(*windows.Frame, "lunetta_first_start.png");
 
   // H2O from 0 to 300 C, auto size on, Cp of the gas checked.
+  chart.BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   chart.BtnGraFit->UserClick();
   ASSERT_TRUE(chart.AutoSize());
   w.CbxSubst->UserSetText("H2O");

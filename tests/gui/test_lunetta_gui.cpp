@@ -198,6 +198,7 @@ TEST(LunettaGuiTest, WaterCurvesInTheChartWindowAndASavedSetUp) {
       ASSERT_NE(box, nullptr);
       ASSERT_TRUE(box->UserClick()) << n;
     }
+    chart.BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
     ASSERT_TRUE(chart.BtnGraFit->UserClick());
     QApplication::processEvents();
     ASSERT_TRUE(chart.AutoSize());

@@ -241,6 +241,7 @@ TEST_F(SubstChartTest, TheVolumeCurveIsTheQuantityOfTheVolumeColumn) {
 
 TEST_F(SubstChartTest, CurvesLieOnTheirTableValues) {
   // With auto size on, the Update run fits every axis to its table column.
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   ASSERT_TRUE(Chart().AutoSize());
   Check({1, 2, 3, 11, 12, 13});
@@ -353,6 +354,13 @@ TEST_F(SubstChartTest, AValueThatIsNoNumberStartsANewCurve) {
   Run("N2(g)", "300", "1", "1", "2");
   Check({6});
   SetX(0, 5e-310);
+  // The curves are drawn over the table's range only: here over the whole axis.
+  const auto prepare = ChartPreDrawHook;
+  ChartPreDrawHook = [prepare] {
+    prepare();
+    PlotState.tableFrom = 0;
+    PlotState.tableTo = 5e-310;
+  };
   std::vector<std::pair<bool, bool>> seen;  // V finite, new curve after the column
   Watch([&](double) {
     seen.emplace_back(std::isfinite(PlotState.current[PhaseGas][kV]), PlotState.newCurve[6]);
@@ -374,7 +382,95 @@ TEST_F(SubstChartTest, AValueThatIsNoNumberStartsANewCurve) {
 // ---------------------------------------------------------------------------------------------
 // The axis fit
 
+// From the first start (an empty settings folder) the chart fits itself: CO2(g) from 300 to
+// 2000 K at 1 bar, then Cp and H ticked. NIST-JANAF (Chase, 1998), CO2: Cp(300 K) = 37.221,
+// Cp(2000 K) = 60.351 J/(mol K); H = dfH(298.15) + H - H(298.15) = -393.522 + 0.069 and
+// -393.522 + 91.439 kJ/mol. The X axis spans the table's range with at most one tile more on
+// either side, and no curve is drawn outside it. The same for Fe from 300 to 3000 K after a
+// water run.
+TEST_F(SubstChartTest, FromTheFirstStartTheChartFitsTheTableRange) {
+  ASSERT_TRUE(Chart().AutoSize());
+  W().MnuTempK->Click();
+  auto columnRange = [&](int logical) {
+    std::pair<double, double> r{1e300, -1e300};
+    for (int row = 1; row < W().SGT->RowCount(); ++row) {
+      const std::string t = Trim(W().TableCell(logical, row));
+      if (t.empty()) continue;
+      r.first = std::min(r.first, TextToDouble(t));
+      r.second = std::max(r.second, TextToDouble(t));
+    }
+    return r;
+  };
+  auto expectHolds = [&](int k, std::pair<double, double> r, const char* what) {
+    const ChartAxis& a = Chart().Axis[static_cast<std::size_t>(k)];
+    EXPECT_LE(a.from, r.first) << what;
+    EXPECT_GE(a.to, r.second) << what;
+  };
+  auto expectX = [&](double from, double to) {
+    const ChartAxis& x = Chart().Axis[0];
+    const double tile = (x.to - x.from) / x.tiles;
+    EXPECT_LE(x.from, from);
+    EXPECT_GE(x.to, to);
+    EXPECT_LT(from - x.from, tile);
+    EXPECT_LT(x.to - to, tile);
+    // The curves: no pixel column drawn below the first or above the last row's temperature.
+    int drawn = 0;
+    const auto plot = ChartColumnHook;
+    Watch([&](double at) {
+      if (PlotState.newCurve[1]) return;
+      ++drawn;
+      EXPECT_GE(at, from - 1e-9) << "a curve point below the table's range";
+      EXPECT_LE(at, to + 1e-9) << "a curve point above the table's range";
+    });
+    Draw(600, 300);
+    ChartColumnHook = plot;
+    EXPECT_GT(drawn, 400);
+  };
+
+  Run("CO2(g)", "1", "300", "50", "2000");
+  Check({1});
+  Check({2});
+  const auto cp = columnRange(ColCp), h = columnRange(ColH);
+  ExpectRelative(cp.first, 37.221, 0.002, "JANAF Cp(300 K) of CO2");
+  ExpectRelative(cp.second, 60.351, 0.002, "JANAF Cp(2000 K) of CO2");
+  ExpectRelative(h.first / 1000, -393.522 + 0.069, 0.001, "JANAF H(300 K) of CO2");
+  ExpectRelative(h.second / 1000, -393.522 + 91.439, 0.001, "JANAF H(2000 K) of CO2");
+  expectHolds(1, cp, "Cp");
+  expectHolds(2, h, "H");
+  EXPECT_TRUE(Chart().AxisScaled[1]);
+  EXPECT_TRUE(Chart().AxisScaled[2]);
+  expectX(300, 2000);
+
+  Run("H2O(u)", "1", "300", "25", "500");
+  Run("Fe(u)", "1", "300", "50", "3000");
+  expectHolds(1, columnRange(ColCp), "Cp of Fe");
+  expectHolds(2, columnRange(ColH), "H of Fe");
+  expectX(300, 3000);
+}
+
+// Every shown series has a scale with its unit: the residual parts lie on the axes of H, S and
+// G, which are scaled when only a residual series is shown.
+TEST_F(SubstChartTest, EveryShownSeriesHasAScale) {
+  Run("CO2(g)", "1", "200", "25", "500");
+  for (int n : {7, 8, 9}) {
+    SCOPED_TRACE(n);
+    for (int m = 1; m <= 24; ++m)
+      if (Chart().Series[static_cast<std::size_t>(m)].checkBox && Chart().Series[static_cast<std::size_t>(m)].shown)
+        Chart().Series[static_cast<std::size_t>(m)].checkBox->UserClick();
+    Check({n});
+    Draw(500, 200);
+    const int k = n - 5;  // Hr on H, Sr on S, Gr on G
+    EXPECT_TRUE(Chart().AxisScaled[static_cast<std::size_t>(k)]);
+    const std::string unit = Chart().Axis[static_cast<std::size_t>(k)].name;
+    EXPECT_NE(unit.find('['), std::string::npos) << unit;
+    bool titled = false;
+    for (const auto& t : Chart().TextBoxes) titled |= t.text.find(unit) != std::string::npos;
+    EXPECT_TRUE(titled) << unit;
+  }
+}
+
 TEST_F(SubstChartTest, TheFitFollowsMovedColumnsAndKeepsTheChartsAssignment) {
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   Check({1, 2, 3});
   Run("H2O(u)", "1", "0", "25", "500");
@@ -406,6 +502,7 @@ TEST_F(SubstChartTest, TheFitFollowsMovedColumnsAndKeepsTheChartsAssignment) {
 }
 
 TEST_F(SubstChartTest, AResidualColumnCountsOnlyWithValuesThatDiffer) {
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   // Only the gas's Hr is shown: axis 2 (H) is fitted to Hr, not to H.
   Check({7});
@@ -431,6 +528,7 @@ TEST_F(SubstChartTest, AConstantCurveGetsAnAxisAroundItsValue) {
   // H of the ideal gas CO(g) over P at 25 C does not change: NIST-JANAF (Chase, 1998) gives
   // dfH(298.15 K) = -110.527 kJ/mol. The fit centres the H axis on it.
   EosType = EosIdealGas;
+  Chart().BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   Chart().BtnGraFit->Click();
   ASSERT_TRUE(Chart().AutoSize());
   Check({2, 5});
@@ -467,6 +565,7 @@ TEST_F(SubstChartTest, TheTemperatureSwitchMovesOnlyATemperatureAxis) {
       {false, true, std::log(300.0), std::log(900.0), std::log(300.0), std::log(900.0), "T on a log axis"},
       {true, false, 1, 10, 1, 10, "X is P in bar"},
   };
+  Chart().BtnGraFit->SetDown(false);  // the user's axes, not fitted to the runs
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     W().MnuTempC->Click();

@@ -173,6 +173,7 @@ TEST_F(FormatDialogTest, AcceptStoresEveryShownPageOnlyWhenAllAreRegular) {
     ++hooks;
     flag = on;
   };
+  w.BtnGraFit->SetDown(false);
   w.xTime = 60;
   d.CBxTime->SetVisible(true);
   w.FormatAxisClick(nullptr);
@@ -312,13 +313,17 @@ TEST_F(FormatDialogTest, AutoSizeFitsTheAxesToTheirRecordColumns) {
   SeriesAssignment.seriesNumber[1] = 1;
   SeriesAssignment.axisOfColumn[1] = 0;
   SeriesAssignment.axisOfColumn[2] = 1;
+  w.BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   w.BtnGraFit->Click();  // auto size on
   EXPECT_TRUE(d.Cbas0->Checked());
   EXPECT_TRUE(d.AutoSizeBox[1]->Checked());
-  // One data row: nothing.
+  // One data row: each axis gets a span around its one value (0: -1..1; 310: 260..360).
   for (int c = 0; c < 4; ++c) grid.SetCells(c, 1, rows[0][static_cast<std::size_t>(c)]);
   d.AutoSizeAxes(grid);
-  EXPECT_EQ(w.Axis[1].to, 100);
+  EXPECT_EQ(w.Axis[1].from, -1);
+  EXPECT_EQ(w.Axis[1].to, 1);
+  EXPECT_DOUBLE_EQ(w.Axis[0].from, 260);
+  EXPECT_DOUBLE_EQ(w.Axis[0].to, 360);
   grid.SetRowCount(4);
   for (int r = 1; r <= 3; ++r)
     for (int c = 0; c < 4; ++c) grid.SetCells(c, r, rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)]);
@@ -350,6 +355,7 @@ TEST_F(FormatDialogTest, AutoSizeOfATimeAxisCountsFromTheWholeHour) {
   w.xTime = 60;
   d.CBxTime->SetVisible(true);
   d.CBxTime->SetItemIndex(1);
+  w.BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   w.BtnGraFit->Click();
   const double start = EncodeDateTime({2024, 3, 7, 10, 37}), end = EncodeDateTime({2024, 3, 7, 14, 5});
   d.FitTimeAxis(end, start);
@@ -395,6 +401,8 @@ TEST_F(FormatDialogTest, AutoSizeButtonTellsTheHookOnlyWhenClicked) {
   TGrfWnd& w = *chart;
   std::vector<bool> calls;
   AutoSizeChangedHook = [&](bool on) { calls.push_back(on); };
+  EXPECT_TRUE(w.AutoSize());  // on from the start
+  w.BtnGraFit->SetDown(false);
   w.BtnGraFit->Click();
   w.BtnGraFit->Click();
   w.BtnGraFit->SetDown(true);

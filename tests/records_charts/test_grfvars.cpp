@@ -307,6 +307,11 @@ TEST_F(ChartVariablesTest, TheDefinitionIsWrittenAndReadBack) {
   vars->EditCaption->UserSetText("Kiln 4");
   vars->EditXvar->UserSetText("T [K]");
   vars->ButtonOKClick(nullptr);
+  // The new series are shown at once; the user unticks series 11.
+  EXPECT_EQ(chart->Series[11].shown, 1);
+  EXPECT_EQ(chart->Series[13].shown, 1);
+  chart->Series[11].checkBox->SetChecked(false);
+  chart->Series[11].shown = 0;
   chart->Series[13].checkBox->SetChecked(true);
   chart->Series[13].shown = 1;
   chart->Series[13].colour = platform::RGB(1, 2, 3);

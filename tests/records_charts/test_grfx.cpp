@@ -78,15 +78,16 @@ TEST_F(ChartModelTest, PointStoreOpensPointsAndSetsTheNewestValues) {
   EXPECT_EQ(w.Points.capacity, 512);
 }
 
-TEST_F(ChartModelTest, ANewPointStartsWithEverySeriesValueZero) {
-  // A series the feed skips after a clear shows 0, not what the store held before the clear.
+TEST_F(ChartModelTest, ANewPointStartsWithoutAnySeriesValue) {
+  // A series the feed skips after a clear has no value there (a gap), not 0 nor what the
+  // store held before the clear.
   TGrfWnd& w = *chart;
   AddPoint(1, {{1, 5}, {2, 7}});
   AddPoint(2, {{1, 6}, {2, 8}});
   w.ClearChartData();
   AddPoint(3, {{1, 9}});
   EXPECT_EQ(w.Points.columns[1][0], 9);
-  EXPECT_EQ(w.Points.columns[2][0], 0);
+  EXPECT_TRUE(std::isnan(w.Points.columns[2][0]));
 }
 
 TEST_F(ChartModelTest, TimeAxisPlotsSecondsSinceTheWholeHourOfTheFirstPoint) {
@@ -284,3 +285,49 @@ TEST_F(ChartModelTest, ClosingStopsThePaintingAndShowingStartsIt) {
 }
 
 }  // namespace
+
+// A record without a value for a series (an empty cell, text that is no number) breaks its
+// line: the next value starts a new segment, nothing is drawn at 0.
+TEST_F(ChartModelTest, APointWithoutAValueBreaksTheLine) {
+  TGrfWnd& w = *chart;
+  const std::vector<std::string> cells = {"1", "2", "", "x", "3", "4", " ", "5"};
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    w.AddChartValue(0, double(i));
+    w.AddChartValue(1, ChartValueOfCell(cells[i]));
+  }
+  using S = TGrfWnd::Segment;
+  const std::vector<S> segments = w.SeriesSegments(1);
+  const std::vector<S> expected = {{0, 1, 0, 1}, {0, 1, 1, 2}, {4, 3, 4, 3}, {4, 3, 5, 4}, {7, 5, 7, 5}};
+  ASSERT_EQ(segments.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(segments[i].x1, expected[i].x1);
+    EXPECT_EQ(segments[i].y1, expected[i].y1);
+    EXPECT_EQ(segments[i].x2, expected[i].x2);
+    EXPECT_EQ(segments[i].y2, expected[i].y2);
+  }
+  for (const S& s : segments) EXPECT_NE(s.y2, 0);
+}
+
+// Scale labels carry the digits their step needs: 0.9 to 2 in 7 tiles is labelled with at most
+// two decimals, and a round step shows no trailing zeros.
+TEST_F(ChartModelTest, ScaleLabelsHaveTheDigitsOfTheirStep) {
+  TGrfWnd& w = *chart;
+  struct Case {
+    double from, to;
+    int tiles;
+    std::vector<std::string> labels;
+  };
+  const Case cases[] = {
+      {0.9, 2, 7, {"0.9", "1.06", "1.21", "1.37", "1.53", "1.69", "1.84", "2"}},
+      {0, 2, 10, {"0", "0.2", "0.4", "0.6", "0.8", "1", "1.2", "1.4", "1.6", "1.8", "2"}},
+      {250, 2000, 7, {"250", "500", "750", "1000", "1250", "1500", "1750", "2000"}},
+      {-400000, -300000, 4, {"-400000", "-375000", "-350000", "-325000", "-300000"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.from);
+    w.Axis[1] = ChartAxis{true, false, c.tiles, c.from, c.to, "y"};
+    w.ComputeAxisRanges();
+    EXPECT_EQ(w.ScaleLabels(1), c.labels);
+  }
+}

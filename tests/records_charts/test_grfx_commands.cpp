@@ -233,6 +233,7 @@ TEST_F(ChartCommandsTest, TheSelectorShowsTheAxisWithItsScale) {
 TEST_F(ChartCommandsTest, TheAutoSizeButtonTellsTheHookOnlyWhenClicked) {
   std::vector<bool> told;
   AutoSizeChangedHook = [&](bool on) { told.push_back(on); };
+  chart->BtnGraFit->SetDown(false);  // auto size is on from the start; the user switches it off and on
   chart->BtnGraFit->Click();
   EXPECT_TRUE(chart->AutoSize());
   EXPECT_TRUE(para->Cbas0->Visible());

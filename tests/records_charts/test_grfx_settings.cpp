@@ -203,7 +203,8 @@ TEST_F(ChartSettingsTest, KeysThatAreAbsentOrOld) {
   w.ShowSeriesCheckBox(3, "c");
   EXPECT_EQ(w.Series[3].penWidth, 2);
   EXPECT_TRUE(w.Series[3].checkBox->Font().Bold);
-  // gfs "0": point; grf0LogX after ln0 wins; no AutoFormat: the button up.
+  // gfs "0": point; grf0LogX after ln0 wins; no AutoFormat: the button stays down (auto size
+  // is on from the start), AutoFormat=0 sets it up.
   w.BtnGraFit->SetDown(true);
   Load(WriteGraphic("b.sys", {"gfs01=0", "ln0=1", "grf0LogX=0", "sv02=1", "gpw01=1"}));
   EXPECT_EQ(w.Series[1].style, 0);
@@ -211,6 +212,8 @@ TEST_F(ChartSettingsTest, KeysThatAreAbsentOrOld) {
   EXPECT_EQ(w.Series[2].shown, 1);
   EXPECT_TRUE(w.Series[2].checkBox->Checked());
   EXPECT_EQ(w.Series[1].penWidth, 1);
+  EXPECT_TRUE(w.BtnGraFit->Down());
+  Load(WriteGraphic("b0.sys", {"AutoFormat=0"}));
   EXPECT_FALSE(w.BtnGraFit->Down());
   Load(WriteGraphic("c.sys", {"AutoFormat=1"}));
   EXPECT_TRUE(w.BtnGraFit->Down());
@@ -376,3 +379,39 @@ TEST_F(ChartSettingsTest, WithoutASenderTheCallerOpensAndSavesTheFile) {
 }
 
 }  // namespace
+
+// A chart font size no chart can draw (tens of thousands of points, or below 0) takes the
+// nearest bound, names the key in the log, and the texts are drawn in it.
+TEST_F(ChartSettingsTest, AFontSizeOutOfRangeTakesTheNearestBoundAndIsSaid) {
+  TGrfWnd& w = *chart;
+  struct Case {
+    const char* section;
+    const char* size;
+    int bound;
+  };
+  for (const Case& c : {Case{"Graphic", "60000", ChartMaxFontSize}, Case{"Graphic", "-5", ChartMinFontSize},
+                        Case{"TableWnd", "60000", ChartMaxFontSize}}) {
+    SCOPED_TRACE(std::string(c.section) + " " + c.size);
+    log.sink.Clear();
+    w.ChartFont.Size = 10;
+    w.SettingsSectionName = c.section;
+    const std::string path = WriteGraphic(std::string(c.section) + c.size + ".ini", {std::string("FontSize=") + c.size}, c.section);
+    Load(path);
+    EXPECT_EQ(w.ChartFont.Size, c.bound);
+    const std::string said = path + ": FontSize=" + c.size + " is outside 4..72, " + std::to_string(c.bound) + " is taken";
+    bool found = false;
+    for (const LoggedMessage& m : log.sink.messages) found |= m.id == ChartFontSizeOutOfRangeId && m.text == said;
+    EXPECT_TRUE(found) << said;
+    // The texts are drawn: the scale labels and titles have their boxes.
+    w.FBox->SetBounds(0, 0, 600, 400);
+    w.MnuUpdateClick(w.MnuUpdate);
+    EXPECT_FALSE(w.TextBoxes.empty());
+    for (const auto& t : w.TextBoxes) EXPECT_GT(t.box.Right - t.box.Left, 0) << t.text;
+  }
+  w.SettingsSectionName = "Graphic";
+  // A size inside the range is taken as it is, without a word.
+  log.sink.Clear();
+  Load(WriteGraphic("ok.ini", {"FontSize=12"}));
+  EXPECT_EQ(w.ChartFont.Size, 12);
+  EXPECT_FALSE(log.sink.Has(ChartFontSizeOutOfRangeId));
+}
