@@ -548,6 +548,9 @@ void TEqlMainWnd::ReadMainSettings() {
     if (!bars.empty()) MnuToolBars->SetChecked(bars == "1");
     const std::string captions = store.GetKeyValue("ShowCaption");
     if (!captions.empty()) MnuShowCaption->SetChecked(captions == "1");
+    // The equation of state chosen when the settings were saved.
+    int eos = -1;
+    if (TryTextToInt(store.GetKeyValue("grl"), eos) && eos >= 0 && eos < EosTypeCount) SelectEquationOfState(eos);
     store.ReadFormPlacement(this, "MainWnd");
   }
   if (InfoDlg) InfoDlg->UpdateRecentFiles("");
@@ -576,6 +579,7 @@ int TEqlMainWnd::MnuSaveNowClick() {
   store.SetKeyValue("FixCol", MnuFixCol->Checked() ? "1" : "0");
   store.SetKeyValue("ToolBars", MnuToolBars->Checked() ? "1" : "0");
   store.SetKeyValue("ShowCaption", MnuShowCaption->Checked() ? "1" : "0");
+  store.SetKeyValue("grl", std::to_string(EosType));
   store.WriteSection("MainWnd");
   store.WriteFormPlacement(this, "MainWnd");
   if (InfoDlg) InfoDlg->SaveRecentFiles();

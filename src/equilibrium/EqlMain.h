@@ -59,6 +59,10 @@ constexpr int SystemFileElementSkippedId = 493;
 // count says. What was read stays open.
 constexpr int SystemFileCutShortId = 494;
 constexpr int SystemFileSectionShortId = 495;
+// A system file computed under another equation of state than the one chosen: the file's one is
+// taken. A value that names none keeps the current choice.
+constexpr int SystemFileEosTakenId = 496;
+constexpr int SystemFileEosUnknownId = 497;
 // A calculation of a system that holds no substance (the solver's own ID and text for a system
 // without input amounts).
 constexpr int NoInputValuesId = 1004;
@@ -402,6 +406,10 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void LockForRun(bool lock);
   // Captions and recent files after a read or write of path.
   void ShowSystemPath(const std::string& path);
+  // The "grl" value of a system file (path for the log), and the choice of an equation of state
+  // in EosType and in the "Behaviour of System" window without its advice.
+  void ReadEquationOfState(const std::string& value, const std::string& path);
+  void SelectEquationOfState(int eos);
   // A system file to open that does not exist: a box and the log, as the open command says it.
   void ReportMissingSystemFile(const std::string& path);
   std::vector<std::uint8_t> ElementSelectionFlags() const;

@@ -118,6 +118,7 @@ class EqlFileTest : public OrvantoTest {
     s["PV mode"] = std::to_string(m->PVMode);
     s["celsius"] = std::to_string(m->TempInCelsius());
     s["adiabatic"] = std::to_string(m->MnuAdiabatic->Checked());
+    s["equation of state"] = std::to_string(EosType) + std::to_string(TDynOprtWnd->RGgrl->ItemIndex());
     s["extrapolation"] = std::to_string(m->MnuExtrapolation->Checked()) +
                          std::to_string(TDynOprtWnd->CBExtrapolation->Checked());
     TEqlKernel& k = *EqlKernel;
@@ -271,6 +272,8 @@ TEST_F(EqlFileTest, TheFullFileReadsEveryValue) {
   EXPECT_EQ(m->LabelPV->Caption(), "V [m3]");
   EXPECT_TRUE(m->MnuAdiabatic->Checked());
   EXPECT_FALSE(m->MnuIsotherm->Checked());
+  EXPECT_EQ(EosType, EosPengRobinson);
+  EXPECT_EQ(TDynOprtWnd->RGgrl->ItemIndex(), EosPengRobinson);
   TEqlKernel& k = *EqlKernel;
   EXPECT_EQ(k.EditILimit->Text(), "50000");
   EXPECT_EQ(k.EditPrec->Text(), "0.001");
@@ -434,6 +437,7 @@ TEST_F(EqlFileTest, ASystemBuiltThroughTheCommandsIsWrittenAsTheGoldenFileAndRea
   k.EditApprFactor->UserSetText("0.75");
   k.EdtZero->UserSetText("1E-20");
   m->MnuExtrapolation->Click();
+  TDynOprtWnd->RGgrl->UserSelect(EosPengRobinson);
   Phase(1).DimInClick(DimGram);
   Phase(1).DimOutClick(DimKilogram);
   Phase(2).DimInClick(DimCubicMetre);
@@ -473,6 +477,8 @@ TEST_F(EqlFileTest, ASystemBuiltThroughTheCommandsIsWrittenAsTheGoldenFileAndRea
   // Close and open: everything as before.
   const std::map<std::string, std::string> before = State();
   m->MnuClose->Click();
+  EosType = DefaultEosType;  // as a new run of the program starts
+  TDynOprtWnd->RGgrl->SetItemIndex(DefaultEosType);
   EXPECT_NE(State(), before);
   session.dialogs.QueueFileName(written.string());
   m->MnuFileOpen->Click();
@@ -1194,3 +1200,82 @@ TEST_F(EqlFileTest, AmmoniaExampleUnderPengRobinsonFollowsMassActionAndTheMeasur
 }
 
 }  // namespace
+
+namespace {
+// The example after which the file names its own equation of state, and a copy of it as the
+// version before wrote it (without "grl") or with a value that names none.
+const std::string kAmmonia = QUOREL_SOURCE_DIR "/examples/3_ammonia_synthesis.eql";
+}  // namespace
+
+TEST_F(EqlFileTest, ASavedSystemIsCalculatedAgainUnderItsEquationOfState) {
+  // x(NH3) of example 3 under Peng-Robinson, and under the default one; the two must differ by
+  // more than the tolerance for the test to tell them apart.
+  const double kPengRobinson = 0.3558, kDefault = 0.3644;
+  auto xNH3 = [this] {
+    m->BtnCalc->Click();
+    EXPECT_TRUE(m->ResultsValidFlag) << m->StBar->PanelText(3);
+    return Cell(1, ColConc, 3);
+  };
+  ASSERT_EQ(m->EqlFileReader(kAmmonia), 1);
+  EXPECT_FALSE(Logged(SystemFileEosTakenId));  // a file of the version before: the choice stays
+  EXPECT_EQ(EosType, DefaultEosType);
+  EXPECT_NEAR(xNH3(), kDefault, 5e-4);
+  TDynOprtWnd->RGgrl->UserSelect(EosPengRobinson);
+  EXPECT_TRUE(m->SystemChangedFlag);  // the file records the choice
+  EXPECT_NEAR(xNH3(), kPengRobinson, 5e-4);
+  const std::string saved = (home / "ammonia_pr.eql").string();
+  ASSERT_EQ(m->EqlFileWriter(saved), 1);
+  EXPECT_NE(ReadBytes(saved).find("\r\n  grl=6\r\n"), std::string::npos);
+
+  // A new run of the program on the saved file, without user settings: it starts on the default.
+  Stop();
+  session.application.arguments = {saved};
+  Start();
+  EXPECT_EQ(EosType, EosPengRobinson);
+  EXPECT_EQ(TDynOprtWnd->RGgrl->ItemIndex(), EosPengRobinson);
+  EXPECT_NEAR(xNH3(), kPengRobinson, 5e-4);
+
+  // The user settings keep the last choice between runs; a file that names the choice of now
+  // says nothing, one that names another says once what it chose.
+  TDynOprtWnd->RGgrl->UserSelect(DefaultEosType);
+  ASSERT_EQ(m->MnuSaveNowClick(), 1);
+  Stop();
+  session.application.arguments = {};
+  Start();
+  EXPECT_EQ(EosType, DefaultEosType);
+  TDynOprtWnd->RGgrl->UserSelect(EosPengRobinson);
+  ASSERT_EQ(m->MnuSaveNowClick(), 1);
+  Stop();
+  Start();
+  EXPECT_EQ(EosType, EosPengRobinson);
+  EXPECT_EQ(TDynOprtWnd->RGgrl->ItemIndex(), EosPengRobinson);
+  log->sink.Clear();
+  ASSERT_EQ(m->EqlFileReader(saved), 1);
+  EXPECT_FALSE(Logged(SystemFileEosTakenId));
+  ASSERT_EQ(m->EqlFileReader(kAmmonia), 1);  // the version before: Peng-Robinson stays
+  EXPECT_EQ(EosType, EosPengRobinson);
+  EXPECT_NEAR(xNH3(), kPengRobinson, 5e-4);
+  TDynOprtWnd->RGgrl->UserSelect(DefaultEosType);
+  log->sink.Clear();
+  ASSERT_EQ(m->EqlFileReader(saved), 1);
+  EXPECT_EQ(EosType, EosPengRobinson);
+  EXPECT_EQ(std::count_if(log->sink.messages.begin(), log->sink.messages.end(),
+                          [](const LoggedMessage& e) { return e.id == SystemFileEosTakenId; }),
+            1);
+  EXPECT_EQ(Text(SystemFileEosTakenId), saved + " was computed with Peng-Robinson, Vap. Liq. Eql., 1976, which is chosen now");
+
+  // A value that names no equation of state is said, and the choice stays.
+  for (const char* value : {"7", "-1", "PR"}) {
+    SCOPED_TRACE(value);
+    std::string bytes = ReadBytes(saved);
+    bytes.replace(bytes.find("grl=6"), 5, std::string("grl=") + value);
+    const std::string odd = (home / "odd.eql").string();
+    std::ofstream(odd, std::ios::binary) << bytes;
+    log->sink.Clear();
+    ASSERT_EQ(m->EqlFileReader(odd), 1);
+    EXPECT_EQ(EosType, EosPengRobinson);
+    EXPECT_EQ(Text(SystemFileEosUnknownId),
+              odd + ": grl=" + value + " names no equation of state; Peng-Robinson, Vap. Liq. Eql., 1976 stays");
+  }
+  EosType = DefaultEosType;  // for the tests after this one
+}
