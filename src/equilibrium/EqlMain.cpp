@@ -1312,6 +1312,7 @@ void TEqlMainWnd::CalcAdiabatic() {
     // A press of "Calculation" between two solves is seen here.
     ProcessMessages();
     if (EqlKernel->SolverBreakFlag || BreakRequested) {
+      if (MessageText.empty()) MessageText = "Breaking calculation! ";
       AbandonAdiabaticSearch();
       return;
     }
@@ -1475,6 +1476,7 @@ bool TEqlMainWnd::ReadSystemConditions() {
     const std::string text = TranslateText("Irregular temperature");
     MessageBox(text, "Equilibrium ", mbOk | mbIconError);
     PostLogMessage(LevelError, 1462, text);
+    MessageText = text;
     return false;
   }
   T = double(t) + (TempInCelsius() ? kCelsius : 0.0);
@@ -1482,6 +1484,7 @@ bool TEqlMainWnd::ReadSystemConditions() {
     const std::string text = TranslateText("Irregular temperature");
     MessageBox(text, "Equilibrium ", mbOk | mbIconError);
     PostLogMessage(LevelError, 1472, text);
+    MessageText = text;
     return false;
   }
   P = 1.0;
@@ -1489,6 +1492,7 @@ bool TEqlMainWnd::ReadSystemConditions() {
   if (!(value > 0)) {
     MessageBox("Irregular pressure", "Equilibrium", mbOk | mbIconError);
     PostLogMessage(LevelError, 1481, "Irregular pressure");
+    MessageText = "Irregular pressure";
     return false;
   }
   if (PVMode == 0) P = value;
@@ -1515,9 +1519,8 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
   for (int r = 1; r < g.RowCount(); ++r) {
     const std::string key = Trim(g.Cells(ColKey, r));
     if (key.empty()) {
-      PostLogMessage(LevelError, 1982, "Blank cell in first column " + std::to_string(r) + " in the phase \"" +
-                                           caption + "\" irregular (EM)");
-      return false;
+      return RefuseRow(1982, "Blank cell in first column " + std::to_string(r) + " in the phase \"" + caption +
+                                 "\" irregular (EM)");
     }
     ++PhaseSlotTable[s].RowCount;
     ++SpeciesRead;
@@ -1532,6 +1535,7 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
       const std::string text = "The data of \"" + key + "\"  in " + caption + ", Row:" + std::to_string(r) +
                                " do not exist in the database !";
       PostLogMessage(LevelError, 2030, text);
+      MessageText = text;
       if (MessageBox(text, "Equilibrium", mbOkCancel | mbIconInformation) == mrCancel) return false;
       // Nothing of this row can be evaluated: the run ends with "no calculation because errors".
       continue;
@@ -1571,9 +1575,7 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
       }
     }
     if (!ok || amount < 0 || !std::isfinite(amount)) {
-      PostLogMessage(LevelError, 1134, name + " " + phase + ": Irregular input");
-      CalculationReady = false;
-      return false;
+      return RefuseRow(1134, name + " " + phase + ": Irregular input");
     }
     tot.InAmount += amount;
 
@@ -1585,24 +1587,18 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
         forced = true;
       } else if (ctext[0] == '[' && ctext.find(']', 2) != std::string::npos) {
         if (PhaseDimensionTable.Concentration[s] != 0) {
-          PostLogMessage(LevelError, 1309, key + ":" + caption + ", output concentration must be in mol ratio, " +
-                                               "when activity/fugacity coeff is given by a relation");
-          CalculationReady = false;
-          return false;
+          return RefuseRow(1309, key + ":" + caption + ", output concentration must be in mol ratio, " +
+                                     "when activity/fugacity coeff is given by a relation");
         }
         if (!EqlMainHooks.RelationValue || !EqlMainHooks.RelationValue(ctext, g.Cells(ColConc, r), T, coefficient)) {
-          PostLogMessage(LevelError, RelationUnavailableId, key + ": the relation " + ctext + " can not be evaluated");
-          CalculationReady = false;
-          return false;
+          return RefuseRow(RelationUnavailableId, key + ": the relation " + ctext + " can not be evaluated");
         }
       } else if (ctext.find('[') == std::string::npos) {
         coefficient = TextToDouble(ctext);
       }
       if (coefficient < 0) {
-        PostLogMessage(LevelError, 1121, name + " " + phase +
-                                             (phase == "(g)" ? "Irregular fugacity coefficient" : "Irregular activity coefficient"));
-        CalculationReady = false;
-        return false;
+        return RefuseRow(1121, name + " " + phase +
+                                   (phase == "(g)" ? "Irregular fugacity coefficient" : "Irregular activity coefficient"));
       }
     }
     g.SetCells(ColInfo, r, extrapolated ? "(ext.)" : "");
@@ -1663,6 +1659,13 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
   return true;
 }
 
+bool TEqlMainWnd::RefuseRow(int id, const std::string& text) {
+  PostLogMessage(LevelError, id, text);
+  MessageText = text;
+  CalculationReady = false;
+  return false;
+}
+
 void TEqlMainWnd::FinishCalculation() {
   for (int s = 1; s <= 2; ++s) PhaseTotals[s].OutVolume = 0;
   if (ResultsValidFlag) {
@@ -1683,7 +1686,16 @@ void TEqlMainWnd::FinishCalculation() {
     SystemChangedFlag = true;
   }
   CalculationReady = false;
-  if (!ResultsValidFlag) PostStatus("");
+  if (!ResultsValidFlag) {
+    // What is on screen is what was computed: nothing, and the reason why.
+    for (int s = 1; s <= PhaseSlotCount; ++s)
+      if (TPhaseWnd* w = PhaseSlotTable[s].Window) w->ClearResults();
+    for (int s = 1; s <= PhaseSlotCount; ++s) {
+      PhaseTotals[s].OutAmount = PhaseTotals[s].OutMass = 0;
+      if (IsGasSlot(s)) PhaseTotals[s].Fugacity = 0;
+    }
+    PostStatus(MessageText.empty() ? std::string("no calculation because errors") : MessageText);
+  }
   BtnCalc->SetHint("Calculation of equilibrium");
   BtnCalc->SetCaption("Calculation");
   Calculation1->SetCaption("Calculation");

@@ -381,6 +381,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void CheckSystemData();
   bool ReadSystemConditions();
   bool ReadPhaseIntoSolver(platform::StringGrid& grid);
+  // A row that stops the data check: its text is posted at level 0 and kept as the run's reason.
+  bool RefuseRow(int id, const std::string& text);
   void FinishCalculation();
   void WritePhaseResults(platform::StringGrid& grid) override;
   // The chart fed from the record table: row > 0 the table's last row as a new point, drawn at

@@ -440,6 +440,19 @@ void TPhaseWnd::RefreshSums(std::initializer_list<int> columns) {
   for (int c : columns) ShowColumnSum(c);
 }
 
+void TPhaseWnd::ClearResults() {
+  StringGrid& g = *SGPhase;
+  for (int r = 1; r < g.RowCount(); ++r) {
+    for (int c : {ColOut, ColConc, ColActivity}) g.SetCells(c, r, "");
+    // The write-back puts the solver's state (1, 0 or -1) before the row's own note.
+    std::string info = g.Cells(ColInfo, r);
+    if (info.starts_with("-1")) info.erase(0, 2);
+    else if (info.starts_with("0") || info.starts_with("1")) info.erase(0, 1);
+    g.SetCells(ColInfo, r, info);
+  }
+  for (int panel : {ColOut, ColConc}) StBar->SetPanelText(panel, "");
+}
+
 // --- dimensions -----------------------------------------------------------------------------
 
 bool TPhaseWnd::DimensionHidden(int code) const {

@@ -1292,3 +1292,59 @@ TEST_F(EqlFileTest, ASavedSystemIsCalculatedAgainUnderItsEquationOfState) {
   }
   EosType = DefaultEosType;  // for the tests after this one
 }
+
+// After a run that is refused or fails, no number of the run before stays in the output cells or
+// their sums, and the status bar keeps the reason.
+TEST_F(EqlFileTest, ARefusedCalculationLeavesNoResultOnScreen) {
+  const std::string example1 = QUOREL_SOURCE_DIR "/examples/1_methane_oxygen_3000K.eql";
+  auto noResults = [this] {
+    for (int s = 1; s <= PhaseSlotCount; ++s) {
+      if (!PhaseSlotTable[s].Window) continue;
+      SCOPED_TRACE(s);
+      for (int r = 1; r < Grid(s).RowCount(); ++r)
+        for (int c : {ColOut, ColConc, ColActivity}) EXPECT_EQ(Grid(s).Cells(c, r), "") << c << "," << r;
+      for (int r = 1; r < Grid(s).RowCount(); ++r) EXPECT_EQ(Grid(s).Cells(ColInfo, r).find_first_of("01"), std::string::npos);
+      EXPECT_EQ(Phase(s).StBar->PanelText(ColOut), "");
+      EXPECT_EQ(Phase(s).StBar->PanelText(ColConc), "");
+    }
+  };
+  struct Case {
+    const char* why;
+    std::function<void()> act;
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {"a temperature below 0 K", [&] { m->EditTsys->SetText("-100"); }, "Irregular temperature"},
+      {"a temperature that is no number", [&] { m->EditTsys->SetText("hot"); }, "Irregular temperature"},
+      {"no pressure", [&] { m->EditPVsys->SetText("0"); }, "Irregular pressure"},
+      {"all amounts 0",
+       [&] {
+         for (int r = 1; r < Grid(1).RowCount(); ++r) Grid(1).SetCells(ColIn, r, "0");
+       },
+       "No (valid) Input Values"},
+      {"an amount that is no number", [&] { Grid(1).SetCells(ColIn, 1, "much"); }, "CH4 (g): Irregular input"},
+      {"a negative fugacity coefficient", [&] { Grid(1).SetCells(ColCoefficient, 2, "-2"); },
+       "O2 (g)Irregular fugacity coefficient"},
+      {"a blank key", [&] { Grid(1).SetCells(ColKey, 3, ""); },
+       "Blank cell in first column 3 in the phase \"Burnt gas\" irregular (EM)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    ASSERT_EQ(m->EqlFileReader(example1), 1);
+    m->BtnCalc->Click();
+    ASSERT_TRUE(m->ResultsValidFlag);
+    ASSERT_NE(Grid(1).Cells(ColOut, 1), "");
+    const std::string sumIn = Phase(1).StBar->PanelText(ColIn);
+    c.act();
+    m->BtnCalc->Click();
+    EXPECT_FALSE(m->ResultsValidFlag);
+    noResults();
+    const std::string status = m->StBar->PanelText(3);
+    EXPECT_EQ(status, c.reason);
+    // The inputs stay as they were given.
+    if (std::string(c.why) != "all amounts 0" && std::string(c.why) != "an amount that is no number") {
+      EXPECT_EQ(Phase(1).StBar->PanelText(ColIn), sumIn);
+    }
+    session.dialogs.messages.clear();
+  }
+}
