@@ -470,7 +470,15 @@ void TEqlMainWnd::MnuCloseClick(Component* sender) {
     w->RefreshSums({0, 1, 2, 3});
   }
   PostStatus("");  // no run of this system yet
+  // The phase windows of a new system come back; the others stay open, emptied.
+  for (int slot : {1, 3, 6})
+    if (!PhaseWindow(slot)) {
+      CreatePhaseWindow(slot);
+      LoadPhaseWindowSettings(*PhaseWindow(slot), slot);
+    }
   RefreshPhaseMenus();
+  RestoreNewSystemState();
+  StBar->SetPanelText(0, "Elements:0");
   Application().SetTitle("Equilibrium");
   if (TablOprtWnd) TablOprtWnd->SetCaption("Recorder");
   SystemChangedFlag = false;

@@ -509,6 +509,7 @@ void TEqlMainWnd::StartUp() {
   MnuShowCaptionClick(nullptr);
   MnuToolBarsClick(nullptr);
   EditTsysChange();
+  KeepNewSystemState();
   WatchSystemChanges();
   // 9. A system file named on the command line, taken against the working folder; one that
   // does not exist is said as the open command says it, anything else is ignored.
@@ -521,6 +522,43 @@ void TEqlMainWnd::StartUp() {
       else
         ReportMissingSystemFile(path);
     }
+  }
+}
+
+void TEqlMainWnd::KeepNewSystemState() {
+  NewSystemState& n = newSystem_;
+  n.temperature = EditTsys->Text();
+  n.pressure = EditPVsys->Text();
+  n.celsius = TempInCelsius();
+  if (!GrfWnd) return;
+  n.chartCaption = GrfWnd->ChartCaption;
+  n.chartXText = GrfWnd->XVariableText;
+  n.axisNames.clear();
+  n.axisFrom.clear();
+  n.axisTo.clear();
+  for (const ChartAxis& axis : GrfWnd->Axis) {
+    n.axisNames.push_back(axis.name);
+    n.axisFrom.push_back(axis.from);
+    n.axisTo.push_back(axis.to);
+  }
+}
+
+void TEqlMainWnd::RestoreNewSystemState() {
+  const NewSystemState& n = newSystem_;
+  EditTsys->SetText(n.temperature);
+  EditPVsys->SetText(n.pressure);
+  MnuTempClick(n.celsius ? MnuTempC : MnuTempK);
+  MnuEnvClick(MnuIsotherm);
+  CbxPV->SetItemIndex(0);
+  PVMode = 0;
+  CbxPVChange();
+  if (!GrfWnd) return;
+  GrfWnd->ChartCaption = n.chartCaption;
+  GrfWnd->XVariableText = n.chartXText;
+  for (std::size_t k = 0; k < GrfWnd->Axis.size() && k < n.axisNames.size(); ++k) {
+    GrfWnd->Axis[k].name = n.axisNames[k];
+    GrfWnd->Axis[k].from = n.axisFrom[k];
+    GrfWnd->Axis[k].to = n.axisTo[k];
   }
 }
 
@@ -1338,6 +1376,7 @@ void TEqlMainWnd::CalcAdiabatic() {
     }
     T = search.Trial();
     EditTsys->SetText(FloatToShortText(T - c));
+    EditTsysChange();
     if (!ReloadAdiabaticTrial()) {
       AbandonAdiabaticSearch();
       return;

@@ -426,6 +426,18 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   std::array<std::unique_ptr<TPhaseWnd>, PhaseSlotCount + 1> phaseWindows_{};
   std::vector<std::unique_ptr<TPhaseWnd>> retired_;
   std::vector<std::pair<platform::StringGrid*, platform::GridOptions>> lockedGrids_;
+  // A new system (File > Close) starts from what the program started with: the conditions of the
+  // user settings and the chart's look, so that nothing of the system before stays on screen.
+  struct NewSystemState {
+    std::string temperature, pressure;
+    bool celsius = false;
+    std::string chartCaption, chartXText;
+    std::vector<std::string> axisNames;
+    std::vector<double> axisFrom, axisTo;
+  };
+  NewSystemState newSystem_;
+  void KeepNewSystemState();
+  void RestoreNewSystemState();
   // Gases of the run that the chosen equation computes as ideal for want of critical data, and
   // whether the run has said so (once per calculation or variation run).
   std::vector<std::string> idealGasFallbacks_;

@@ -1348,3 +1348,46 @@ TEST_F(EqlFileTest, ARefusedCalculationLeavesNoResultOnScreen) {
     session.dialogs.messages.clear();
   }
 }
+
+// The status bar, the conditions, the phase windows and the chart show the system open now.
+TEST_F(EqlFileTest, WhatIsShownIsOfTheSystemOpenNow) {
+  const fs::path examples = QUOREL_SOURCE_DIR "/examples";
+  const std::string startT = m->EditTsys->Text(), startP = m->EditPVsys->Text();
+  const bool startCelsius = m->TempInCelsius();
+  const std::string startCaption = GrfWnd->ChartCaption;
+  const double startTo = GrfWnd->Axis[0].to;
+
+  // After an adiabatic calculation the status converts the temperature found.
+  ASSERT_EQ(m->EqlFileReader((examples / "2_methane_air_adiabatic.eql").string()), 1);
+  m->BtnCalc->Click();
+  ASSERT_TRUE(m->ResultsValidFlag);
+  ASSERT_TRUE(m->TempInCelsius());
+  EXPECT_EQ(m->StBar->PanelText(0), "T[K]" + FloatToShortText(TextToDouble(m->EditTsys->Text()) + 273.15));
+
+  // A file with its own chart look, then one without chart variables: nothing of the first stays.
+  ASSERT_EQ(m->EqlFileReader(Fixture("full.eql")), 1);
+  ASSERT_EQ(GrfWnd->ChartCaption, "Calcination");
+  ASSERT_NE(GrfWnd->Axis[0].to, startTo);
+  const std::string fullX = GrfWnd->Axis[0].name;
+  ASSERT_EQ(PhaseSlotTable[6].Window, nullptr);
+  ASSERT_EQ(m->EqlFileReader((examples / "3_ammonia_synthesis.eql").string()), 1);
+  EXPECT_EQ(GrfWnd->ChartCaption, startCaption);
+  EXPECT_NE(GrfWnd->Axis[0].name, fullX);
+  EXPECT_EQ(GrfWnd->Axis[0].to, startTo);
+  EXPECT_EQ(m->StBar->PanelText(0), "Elements:2");
+
+  // File > Close: a new system as at the start, with the phase windows of the start.
+  ASSERT_EQ(m->EqlFileReader(Fixture("full.eql")), 1);
+  m->MnuClose->Click();
+  EXPECT_EQ(m->StBar->PanelText(0), "Elements:0");
+  EXPECT_EQ(m->EditTsys->Text(), startT);
+  EXPECT_EQ(m->EditPVsys->Text(), startP);
+  EXPECT_EQ(m->TempInCelsius(), startCelsius);
+  EXPECT_TRUE(m->MnuIsotherm->Checked());
+  EXPECT_EQ(m->CbxPV->ItemIndex(), 0);
+  EXPECT_EQ(m->LabelPV->Caption(), "P [bar]");
+  for (int s : {1, 3, 6}) EXPECT_NE(PhaseSlotTable[s].Window, nullptr) << s;
+  EXPECT_NE(PhaseSlotTable[7].Window, nullptr);  // opened by the user: stays, emptied
+  EXPECT_EQ(GrfWnd->ChartCaption, startCaption);
+  EXPECT_FALSE(m->SystemChangedFlag);
+}
