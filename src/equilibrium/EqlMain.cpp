@@ -371,6 +371,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuClose->OnClick = [this](Component* s) { MnuCloseClick(s); };
   MnuClearSubstance->OnClick = [this](Component* s) { MnuCloseClick(s); };
   OnResize = [this](Component*) { FormResize(); };
+  OnMDIClientResize = [this](Component*) { FormResize(); };
   OnCloseQuery = [this](Component*, bool& canClose) { FormCloseQuery(canClose); };
   OnDropFiles = [this](Component*, const std::vector<std::string>& files) { DropFiles(files); };
   OnCreate = [this](Component*) { FormCreate(); };
@@ -500,6 +501,7 @@ void TEqlMainWnd::StartUp() {
   }
   RefreshPhaseMenus();
   ActivePhaseSlot = 1;
+  ArrangeFirstPhaseWindows();
   // 8. The chart, then the tool bar look.
   if (GrfWnd) {
     GrfWnd->InitChartWindow();
@@ -701,6 +703,37 @@ void TEqlMainWnd::CbxPVChange() {
 void TEqlMainWnd::FormResize() {
   const int w = Width() >= 500 ? Width() - 40 : 500;
   for (int i = 0; i < 4; ++i) StBar->SetPanelWidth(i, w < 1032 ? w / 8 : 128);
+  if (firstArrangement_.empty()) return;
+  // Until the user changes it, the first arrangement follows the frame.
+  const int slots[3] = {1, 3, 6};
+  for (std::size_t i = 0; i < 3; ++i) {
+    TPhaseWnd* p = PhaseWindow(slots[i]);
+    const std::array<int, 4> b = firstArrangement_[i];
+    if (!p || p->Left() != b[0] || p->Top() != b[1] || p->Width() != b[2] || p->Height() != b[3]) {
+      firstArrangement_.clear();
+      return;
+    }
+  }
+  ArrangeFirstPhaseWindows();
+}
+
+void TEqlMainWnd::ArrangeFirstPhaseWindows() {
+  const int width = MDIClientWidth(), height = MDIClientHeight();
+  firstArrangement_.clear();
+  if (width <= 0 || height <= 0) return;
+  // Gas.1 takes half of the height, Liq.1 and Sol.1 a quarter each.
+  const int slots[3] = {1, 3, 6};
+  const int tops[4] = {0, height / 2, height / 2 + height / 4, height};
+  for (std::size_t i = 0; i < 3; ++i) {
+    TPhaseWnd* p = PhaseWindow(slots[i]);
+    if (!p) {
+      firstArrangement_.clear();
+      return;
+    }
+    p->SetWindowState(WindowState::Normal);
+    p->SetBounds(0, tops[i], width, tops[i + 1] - tops[i]);
+    firstArrangement_.push_back({p->Left(), p->Top(), p->Width(), p->Height()});
+  }
 }
 
 void TEqlMainWnd::MnuToolBarsClick(Component* sender) {

@@ -436,6 +436,11 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
     std::vector<double> axisFrom, axisTo;
   };
   NewSystemState newSystem_;
+  // The first arrangement of the phase windows of the start (Gas.1 over Liq.1 over Sol.1, each
+  // the width of the frame, so that no window hides another's tool bar or grid header); it
+  // follows the frame's size until the user moves or sizes one of them.
+  void ArrangeFirstPhaseWindows();
+  std::vector<std::array<int, 4>> firstArrangement_;
   void KeepNewSystemState();
   void RestoreNewSystemState();
   // Gases of the run that the chosen equation computes as ideal for want of critical data, and

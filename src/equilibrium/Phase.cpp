@@ -397,8 +397,11 @@ void SetPhaseGridHeaders(int slot) {
 
 void TPhaseWnd::FormResize() {
   const int w = Width() >= 500 ? Width() - 40 : 500;
-  for (int i = 0; i < 4; ++i) StBar->SetPanelWidth(i, w < 1032 ? w / 8 : 128);
-  StBar->SetPanelWidth(4, (w / 8) * 2);
+  // The row count, then the sums whole ("S(out [kg])=1.2345678E-05"), then the dataset's texts.
+  StBar->SetPanelWidth(0, 48);
+  const int sum = std::max(w / 8, std::min(170, (w - 48) / 4));
+  for (int i = 1; i < 4; ++i) StBar->SetPanelWidth(i, sum);
+  StBar->SetPanelWidth(4, std::max((w / 8) * 2, (w - 48 - 3 * sum) / 2));
 }
 
 void ApplyToolbarLook(TPhaseWnd& w) { w.ApplyToolbarLook(); }
