@@ -361,6 +361,11 @@ void TCalcVarDlg::FormResize() {
   ButtonExit->SetLeft(middle + 4);
   for (int c = 0; c < SGV->ColCount(); ++c)
     if (SGV->ColWidths(c) < 8) SGV->SetColWidths(c, 8);
+  // The grid grows with the dialog: the variable's name takes the width the others leave.
+  int others = 0;
+  for (int c = 0; c < SGV->ColCount(); ++c)
+    if (c != VarColName) others += SGV->ColWidths(c) + 1;
+  SGV->SetColWidths(VarColName, std::max(140, SGV->ClientWidth() - others - 4));
 }
 
 // ---------------------------------------------------------------------------------------------

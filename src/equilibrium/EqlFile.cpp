@@ -163,6 +163,8 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
   }
   lines.push_back("  Extrapolation=" + Flag(TDynOprtWnd ? TDynOprtWnd->CBExtrapolation->Checked()
                                                       : MnuExtrapolation->Checked()));
+  // The equation of state the results were computed with (the same key as in Lunetta's file).
+  lines.push_back("  grl=" + std::to_string(EosType));
   if (EqlKernel) {
     lines.push_back("  MaxEntropy=" + Flag(EqlKernel->CBMaxEntropy->Checked()));
     lines.push_back("  AutoCorr=" + Flag(EqlKernel->CBAutoIfa->Checked()));
@@ -204,6 +206,26 @@ int TEqlMainWnd::EqlFileWriter(const std::string& path) {
   ShowSystemPath(path);
   SystemChangedFlag = false;
   return 1;
+}
+
+// A file of an earlier version has no "grl": it opens under the choice of now.
+void TEqlMainWnd::ReadEquationOfState(const std::string& value, const std::string& path) {
+  if (value.empty()) return;
+  int eos = -1;
+  if (!TryTextToInt(Trim(value), eos) || eos < 0 || eos >= EosTypeCount) {
+    PostLogMessage(LevelCritical, SystemFileEosUnknownId,
+                   path + ": grl=" + value + " names no equation of state; " + std::string(EosCaption(EosType)) + " stays");
+    return;
+  }
+  if (eos == EosType) return;
+  SelectEquationOfState(eos);
+  PostLogMessage(LevelImportant, SystemFileEosTakenId,
+                 path + " was computed with " + std::string(EosCaption(eos)) + ", which is chosen now");
+}
+
+void TEqlMainWnd::SelectEquationOfState(int eos) {
+  EosType = eos;
+  if (TDynOprtWnd && eos < TDynOprtWnd->RGgrl->Items().Count()) TDynOprtWnd->RGgrl->SetItemIndex(eos);
 }
 
 void TEqlMainWnd::ShowSystemPath(const std::string& path) {
@@ -298,6 +320,7 @@ int TEqlMainWnd::EqlFileReader(const std::string& given) {
       MnuExtrapolation->SetChecked(extrapolation == "1");
       if (TDynOprtWnd) TDynOprtWnd->CBExtrapolation->SetChecked(extrapolation == "1");
     }
+    ReadEquationOfState(store.GetKeyValue("grl"), path);
     if (ElementsDlg) {
       for (int e = 0; e < TElementsDlg::kSlots; ++e) ElementsDlg->SetSelected(e, false);
       const std::string ne = store.GetKeyValue("ne");
@@ -447,7 +470,15 @@ void TEqlMainWnd::MnuCloseClick(Component* sender) {
     w->RefreshSums({0, 1, 2, 3});
   }
   PostStatus("");  // no run of this system yet
+  // The phase windows of a new system come back; the others stay open, emptied.
+  for (int slot : {1, 3, 6})
+    if (!PhaseWindow(slot)) {
+      CreatePhaseWindow(slot);
+      LoadPhaseWindowSettings(*PhaseWindow(slot), slot);
+    }
   RefreshPhaseMenus();
+  RestoreNewSystemState();
+  StBar->SetPanelText(0, "Elements:0");
   Application().SetTitle("Equilibrium");
   if (TablOprtWnd) TablOprtWnd->SetCaption("Recorder");
   SystemChangedFlag = false;
@@ -540,7 +571,16 @@ void TEqlMainWnd::WatchSystemChanges() {
     for (CheckBox* c : {EqlKernel->CBAutoIfa, EqlKernel->CbxFast, EqlKernel->CBAutoCorr, EqlKernel->CBMaxEntropy})
       watch(c->OnClick);
   }
-  if (TDynOprtWnd) watch(TDynOprtWnd->CBExtrapolation->OnClick);
+  if (TDynOprtWnd) {
+    watch(TDynOprtWnd->CBExtrapolation->OnClick);
+    // The file records the equation of state: another choice changes the system.
+    NotifyEvent choose = std::move(TDynOprtWnd->RGgrl->OnClick);
+    TDynOprtWnd->RGgrl->OnClick = [this, choose](Component* sender) {
+      const int before = EosType;
+      if (choose) choose(sender);
+      if (EosType != before) SystemChanged();
+    };
+  }
   if (ElementsDlg) watch(ElementsDlg->BtnAccept->OnClick);
   if (AfcWnd)
     for (ToolButton* b : {AfcWnd->BtnSelect, AfcWnd->BtnAdd, AfcWnd->BtnReplace, AfcWnd->BtnDelete}) watch(b->OnClick);

@@ -371,6 +371,7 @@ TEqlMainWnd::TEqlMainWnd(Component* owner) : Form(owner, "EqlMainWnd") {
   MnuClose->OnClick = [this](Component* s) { MnuCloseClick(s); };
   MnuClearSubstance->OnClick = [this](Component* s) { MnuCloseClick(s); };
   OnResize = [this](Component*) { FormResize(); };
+  OnMDIClientResize = [this](Component*) { FormResize(); };
   OnCloseQuery = [this](Component*, bool& canClose) { FormCloseQuery(canClose); };
   OnDropFiles = [this](Component*, const std::vector<std::string>& files) { DropFiles(files); };
   OnCreate = [this](Component*) { FormCreate(); };
@@ -500,6 +501,7 @@ void TEqlMainWnd::StartUp() {
   }
   RefreshPhaseMenus();
   ActivePhaseSlot = 1;
+  ArrangeFirstPhaseWindows();
   // 8. The chart, then the tool bar look.
   if (GrfWnd) {
     GrfWnd->InitChartWindow();
@@ -509,6 +511,7 @@ void TEqlMainWnd::StartUp() {
   MnuShowCaptionClick(nullptr);
   MnuToolBarsClick(nullptr);
   EditTsysChange();
+  KeepNewSystemState();
   WatchSystemChanges();
   // 9. A system file named on the command line, taken against the working folder; one that
   // does not exist is said as the open command says it, anything else is ignored.
@@ -521,6 +524,43 @@ void TEqlMainWnd::StartUp() {
       else
         ReportMissingSystemFile(path);
     }
+  }
+}
+
+void TEqlMainWnd::KeepNewSystemState() {
+  NewSystemState& n = newSystem_;
+  n.temperature = EditTsys->Text();
+  n.pressure = EditPVsys->Text();
+  n.celsius = TempInCelsius();
+  if (!GrfWnd) return;
+  n.chartCaption = GrfWnd->ChartCaption;
+  n.chartXText = GrfWnd->XVariableText;
+  n.axisNames.clear();
+  n.axisFrom.clear();
+  n.axisTo.clear();
+  for (const ChartAxis& axis : GrfWnd->Axis) {
+    n.axisNames.push_back(axis.name);
+    n.axisFrom.push_back(axis.from);
+    n.axisTo.push_back(axis.to);
+  }
+}
+
+void TEqlMainWnd::RestoreNewSystemState() {
+  const NewSystemState& n = newSystem_;
+  EditTsys->SetText(n.temperature);
+  EditPVsys->SetText(n.pressure);
+  MnuTempClick(n.celsius ? MnuTempC : MnuTempK);
+  MnuEnvClick(MnuIsotherm);
+  CbxPV->SetItemIndex(0);
+  PVMode = 0;
+  CbxPVChange();
+  if (!GrfWnd) return;
+  GrfWnd->ChartCaption = n.chartCaption;
+  GrfWnd->XVariableText = n.chartXText;
+  for (std::size_t k = 0; k < GrfWnd->Axis.size() && k < n.axisNames.size(); ++k) {
+    GrfWnd->Axis[k].name = n.axisNames[k];
+    GrfWnd->Axis[k].from = n.axisFrom[k];
+    GrfWnd->Axis[k].to = n.axisTo[k];
   }
 }
 
@@ -548,6 +588,9 @@ void TEqlMainWnd::ReadMainSettings() {
     if (!bars.empty()) MnuToolBars->SetChecked(bars == "1");
     const std::string captions = store.GetKeyValue("ShowCaption");
     if (!captions.empty()) MnuShowCaption->SetChecked(captions == "1");
+    // The equation of state chosen when the settings were saved.
+    int eos = -1;
+    if (TryTextToInt(store.GetKeyValue("grl"), eos) && eos >= 0 && eos < EosTypeCount) SelectEquationOfState(eos);
     store.ReadFormPlacement(this, "MainWnd");
   }
   if (InfoDlg) InfoDlg->UpdateRecentFiles("");
@@ -576,6 +619,7 @@ int TEqlMainWnd::MnuSaveNowClick() {
   store.SetKeyValue("FixCol", MnuFixCol->Checked() ? "1" : "0");
   store.SetKeyValue("ToolBars", MnuToolBars->Checked() ? "1" : "0");
   store.SetKeyValue("ShowCaption", MnuShowCaption->Checked() ? "1" : "0");
+  store.SetKeyValue("grl", std::to_string(EosType));
   store.WriteSection("MainWnd");
   store.WriteFormPlacement(this, "MainWnd");
   if (InfoDlg) InfoDlg->SaveRecentFiles();
@@ -659,6 +703,37 @@ void TEqlMainWnd::CbxPVChange() {
 void TEqlMainWnd::FormResize() {
   const int w = Width() >= 500 ? Width() - 40 : 500;
   for (int i = 0; i < 4; ++i) StBar->SetPanelWidth(i, w < 1032 ? w / 8 : 128);
+  if (firstArrangement_.empty()) return;
+  // Until the user changes it, the first arrangement follows the frame.
+  const int slots[3] = {1, 3, 6};
+  for (std::size_t i = 0; i < 3; ++i) {
+    TPhaseWnd* p = PhaseWindow(slots[i]);
+    const std::array<int, 4> b = firstArrangement_[i];
+    if (!p || p->Left() != b[0] || p->Top() != b[1] || p->Width() != b[2] || p->Height() != b[3]) {
+      firstArrangement_.clear();
+      return;
+    }
+  }
+  ArrangeFirstPhaseWindows();
+}
+
+void TEqlMainWnd::ArrangeFirstPhaseWindows() {
+  const int width = MDIClientWidth(), height = MDIClientHeight();
+  firstArrangement_.clear();
+  if (width <= 0 || height <= 0) return;
+  // Gas.1 takes half of the height, Liq.1 and Sol.1 a quarter each.
+  const int slots[3] = {1, 3, 6};
+  const int tops[4] = {0, height / 2, height / 2 + height / 4, height};
+  for (std::size_t i = 0; i < 3; ++i) {
+    TPhaseWnd* p = PhaseWindow(slots[i]);
+    if (!p) {
+      firstArrangement_.clear();
+      return;
+    }
+    p->SetWindowState(WindowState::Normal);
+    p->SetBounds(0, tops[i], width, tops[i + 1] - tops[i]);
+    firstArrangement_.push_back({p->Left(), p->Top(), p->Width(), p->Height()});
+  }
 }
 
 void TEqlMainWnd::MnuToolBarsClick(Component* sender) {
@@ -1309,6 +1384,7 @@ void TEqlMainWnd::CalcAdiabatic() {
     // A press of "Calculation" between two solves is seen here.
     ProcessMessages();
     if (EqlKernel->SolverBreakFlag || BreakRequested) {
+      if (MessageText.empty()) MessageText = "Breaking calculation! ";
       AbandonAdiabaticSearch();
       return;
     }
@@ -1334,6 +1410,7 @@ void TEqlMainWnd::CalcAdiabatic() {
     }
     T = search.Trial();
     EditTsys->SetText(FloatToShortText(T - c));
+    EditTsysChange();
     if (!ReloadAdiabaticTrial()) {
       AbandonAdiabaticSearch();
       return;
@@ -1472,6 +1549,7 @@ bool TEqlMainWnd::ReadSystemConditions() {
     const std::string text = TranslateText("Irregular temperature");
     MessageBox(text, "Equilibrium ", mbOk | mbIconError);
     PostLogMessage(LevelError, 1462, text);
+    MessageText = text;
     return false;
   }
   T = double(t) + (TempInCelsius() ? kCelsius : 0.0);
@@ -1479,6 +1557,7 @@ bool TEqlMainWnd::ReadSystemConditions() {
     const std::string text = TranslateText("Irregular temperature");
     MessageBox(text, "Equilibrium ", mbOk | mbIconError);
     PostLogMessage(LevelError, 1472, text);
+    MessageText = text;
     return false;
   }
   P = 1.0;
@@ -1486,6 +1565,7 @@ bool TEqlMainWnd::ReadSystemConditions() {
   if (!(value > 0)) {
     MessageBox("Irregular pressure", "Equilibrium", mbOk | mbIconError);
     PostLogMessage(LevelError, 1481, "Irregular pressure");
+    MessageText = "Irregular pressure";
     return false;
   }
   if (PVMode == 0) P = value;
@@ -1512,9 +1592,8 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
   for (int r = 1; r < g.RowCount(); ++r) {
     const std::string key = Trim(g.Cells(ColKey, r));
     if (key.empty()) {
-      PostLogMessage(LevelError, 1982, "Blank cell in first column " + std::to_string(r) + " in the phase \"" +
-                                           caption + "\" irregular (EM)");
-      return false;
+      return RefuseRow(1982, "Blank cell in first column " + std::to_string(r) + " in the phase \"" + caption +
+                                 "\" irregular (EM)");
     }
     ++PhaseSlotTable[s].RowCount;
     ++SpeciesRead;
@@ -1529,6 +1608,7 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
       const std::string text = "The data of \"" + key + "\"  in " + caption + ", Row:" + std::to_string(r) +
                                " do not exist in the database !";
       PostLogMessage(LevelError, 2030, text);
+      MessageText = text;
       if (MessageBox(text, "Equilibrium", mbOkCancel | mbIconInformation) == mrCancel) return false;
       // Nothing of this row can be evaluated: the run ends with "no calculation because errors".
       continue;
@@ -1573,9 +1653,7 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
       }
     }
     if (!ok || amount < 0 || !std::isfinite(amount)) {
-      PostLogMessage(LevelError, 1134, name + " " + phase + ": Irregular input");
-      CalculationReady = false;
-      return false;
+      return RefuseRow(1134, name + " " + phase + ": Irregular input");
     }
     tot.InAmount += amount;
 
@@ -1587,24 +1665,18 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
         forced = true;
       } else if (ctext[0] == '[' && ctext.find(']', 2) != std::string::npos) {
         if (PhaseDimensionTable.Concentration[s] != 0) {
-          PostLogMessage(LevelError, 1309, key + ":" + caption + ", output concentration must be in mol ratio, " +
-                                               "when activity/fugacity coeff is given by a relation");
-          CalculationReady = false;
-          return false;
+          return RefuseRow(1309, key + ":" + caption + ", output concentration must be in mol ratio, " +
+                                     "when activity/fugacity coeff is given by a relation");
         }
         if (!EqlMainHooks.RelationValue || !EqlMainHooks.RelationValue(ctext, g.Cells(ColConc, r), T, coefficient)) {
-          PostLogMessage(LevelError, RelationUnavailableId, key + ": the relation " + ctext + " can not be evaluated");
-          CalculationReady = false;
-          return false;
+          return RefuseRow(RelationUnavailableId, key + ": the relation " + ctext + " can not be evaluated");
         }
       } else if (ctext.find('[') == std::string::npos) {
         coefficient = TextToDouble(ctext);
       }
       if (coefficient < 0) {
-        PostLogMessage(LevelError, 1121, name + " " + phase +
-                                             (phase == "(g)" ? "Irregular fugacity coefficient" : "Irregular activity coefficient"));
-        CalculationReady = false;
-        return false;
+        return RefuseRow(1121, name + " " + phase +
+                                   (phase == "(g)" ? "Irregular fugacity coefficient" : "Irregular activity coefficient"));
       }
     }
     g.SetCells(ColInfo, r, extrapolated ? "(ext.)" : "");
@@ -1665,6 +1737,13 @@ bool TEqlMainWnd::ReadPhaseIntoSolver(StringGrid& g) {
   return true;
 }
 
+bool TEqlMainWnd::RefuseRow(int id, const std::string& text) {
+  PostLogMessage(LevelError, id, text);
+  MessageText = text;
+  CalculationReady = false;
+  return false;
+}
+
 void TEqlMainWnd::FinishCalculation() {
   for (int s = 1; s <= 2; ++s) PhaseTotals[s].OutVolume = 0;
   if (ResultsValidFlag) {
@@ -1685,7 +1764,16 @@ void TEqlMainWnd::FinishCalculation() {
     SystemChangedFlag = true;
   }
   CalculationReady = false;
-  if (!ResultsValidFlag) PostStatus("");
+  if (!ResultsValidFlag) {
+    // What is on screen is what was computed: nothing, and the reason why.
+    for (int s = 1; s <= PhaseSlotCount; ++s)
+      if (TPhaseWnd* w = PhaseSlotTable[s].Window) w->ClearResults();
+    for (int s = 1; s <= PhaseSlotCount; ++s) {
+      PhaseTotals[s].OutAmount = PhaseTotals[s].OutMass = 0;
+      if (IsGasSlot(s)) PhaseTotals[s].Fugacity = 0;
+    }
+    PostStatus(MessageText.empty() ? std::string("no calculation because errors") : MessageText);
+  }
   BtnCalc->SetHint("Calculation of equilibrium");
   BtnCalc->SetCaption("Calculation");
   Calculation1->SetCaption("Calculation");

@@ -59,6 +59,10 @@ constexpr int SystemFileElementSkippedId = 493;
 // count says. What was read stays open.
 constexpr int SystemFileCutShortId = 494;
 constexpr int SystemFileSectionShortId = 495;
+// A system file computed under another equation of state than the one chosen: the file's one is
+// taken. A value that names none keeps the current choice.
+constexpr int SystemFileEosTakenId = 496;
+constexpr int SystemFileEosUnknownId = 497;
 // A calculation of a system that holds no substance (the solver's own ID and text for a system
 // without input amounts).
 constexpr int NoInputValuesId = 1004;
@@ -377,6 +381,8 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void CheckSystemData();
   bool ReadSystemConditions();
   bool ReadPhaseIntoSolver(platform::StringGrid& grid);
+  // A row that stops the data check: its text is posted at level 0 and kept as the run's reason.
+  bool RefuseRow(int id, const std::string& text);
   void FinishCalculation();
   void WritePhaseResults(platform::StringGrid& grid) override;
   // The chart fed from the record table: row > 0 the table's last row as a new point, drawn at
@@ -402,6 +408,10 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   void LockForRun(bool lock);
   // Captions and recent files after a read or write of path.
   void ShowSystemPath(const std::string& path);
+  // The "grl" value of a system file (path for the log), and the choice of an equation of state
+  // in EosType and in the "Behaviour of System" window without its advice.
+  void ReadEquationOfState(const std::string& value, const std::string& path);
+  void SelectEquationOfState(int eos);
   // A system file to open that does not exist: a box and the log, as the open command says it.
   void ReportMissingSystemFile(const std::string& path);
   std::vector<std::uint8_t> ElementSelectionFlags() const;
@@ -416,6 +426,23 @@ class TEqlMainWnd : public platform::Form, public PhaseHost {
   std::array<std::unique_ptr<TPhaseWnd>, PhaseSlotCount + 1> phaseWindows_{};
   std::vector<std::unique_ptr<TPhaseWnd>> retired_;
   std::vector<std::pair<platform::StringGrid*, platform::GridOptions>> lockedGrids_;
+  // A new system (File > Close) starts from what the program started with: the conditions of the
+  // user settings and the chart's look, so that nothing of the system before stays on screen.
+  struct NewSystemState {
+    std::string temperature, pressure;
+    bool celsius = false;
+    std::string chartCaption, chartXText;
+    std::vector<std::string> axisNames;
+    std::vector<double> axisFrom, axisTo;
+  };
+  NewSystemState newSystem_;
+  // The first arrangement of the phase windows of the start (Gas.1 over Liq.1 over Sol.1, each
+  // the width of the frame, so that no window hides another's tool bar or grid header); it
+  // follows the frame's size until the user moves or sizes one of them.
+  void ArrangeFirstPhaseWindows();
+  std::vector<std::array<int, 4>> firstArrangement_;
+  void KeepNewSystemState();
+  void RestoreNewSystemState();
   // Gases of the run that the chosen equation computes as ideal for want of critical data, and
   // whether the run has said so (once per calculation or variation run).
   std::vector<std::string> idealGasFallbacks_;

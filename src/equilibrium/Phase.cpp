@@ -397,8 +397,11 @@ void SetPhaseGridHeaders(int slot) {
 
 void TPhaseWnd::FormResize() {
   const int w = Width() >= 500 ? Width() - 40 : 500;
-  for (int i = 0; i < 4; ++i) StBar->SetPanelWidth(i, w < 1032 ? w / 8 : 128);
-  StBar->SetPanelWidth(4, (w / 8) * 2);
+  // The row count, then the sums whole ("S(out [kg])=1.2345678E-05"), then the dataset's texts.
+  StBar->SetPanelWidth(0, 48);
+  const int sum = std::max(w / 8, std::min(170, (w - 48) / 4));
+  for (int i = 1; i < 4; ++i) StBar->SetPanelWidth(i, sum);
+  StBar->SetPanelWidth(4, std::max((w / 8) * 2, (w - 48 - 3 * sum) / 2));
 }
 
 void ApplyToolbarLook(TPhaseWnd& w) { w.ApplyToolbarLook(); }
@@ -438,6 +441,19 @@ void TPhaseWnd::ShowColumnSum(int column, long double sum) {
 
 void TPhaseWnd::RefreshSums(std::initializer_list<int> columns) {
   for (int c : columns) ShowColumnSum(c);
+}
+
+void TPhaseWnd::ClearResults() {
+  StringGrid& g = *SGPhase;
+  for (int r = 1; r < g.RowCount(); ++r) {
+    for (int c : {ColOut, ColConc, ColActivity}) g.SetCells(c, r, "");
+    // The write-back puts the solver's state (1, 0 or -1) before the row's own note.
+    std::string info = g.Cells(ColInfo, r);
+    if (info.starts_with("-1")) info.erase(0, 2);
+    else if (info.starts_with("0") || info.starts_with("1")) info.erase(0, 1);
+    g.SetCells(ColInfo, r, info);
+  }
+  for (int panel : {ColOut, ColConc}) StBar->SetPanelText(panel, "");
 }
 
 // --- dimensions -----------------------------------------------------------------------------

@@ -199,6 +199,9 @@ class TPhaseWnd : public platform::Form {
   // the 8-digit cells can only approximate.
   void ShowColumnSum(int column, long double sum);
   void RefreshSums(std::initializer_list<int> columns);
+  // A calculation that was refused or failed: no result of an earlier one stays in the output
+  // cells (out, x, f or a, the state before Inf.) or in their sums.
+  void ClearResults();
 
   // --- commands ---
   void DimInClick(int code);

@@ -310,8 +310,8 @@ void TAfcWnd::LoadActivityCoefficients() {
   UpdateButtons();
   SettingsReader& store = SettingsStore();
   if (store.SelectSection(kSection) <= 0) return;
-  // Every relation has its own line: a count beyond the lines of the section is no count.
-  const int lines = static_cast<int>(std::min<std::size_t>(store.SectionLines().size() - 1, INT_MAX - 1));
+  // Every relation has its own line besides the count's: a count beyond those lines is no count.
+  const int lines = static_cast<int>(std::min<std::size_t>(store.SectionLines().size() - 1, INT_MAX - 1)) - 1;
   // One pass over the section finds every key: loading is linear in the section's size.
   const std::unordered_map<std::string, std::string> keys = store.SectionKeyValues();
   const auto value_of = [&keys](const std::string& key) {

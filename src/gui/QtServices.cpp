@@ -13,6 +13,9 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QMessageBox>
+#include <QFontMetrics>
+#include <QSpacerItem>
+#include <QGridLayout>
 #include <QMimeData>
 #include <QPushButton>
 
@@ -115,6 +118,15 @@ int QtDialogs::MessageBox(std::string_view text, std::string_view caption, MsgFl
   box.setDefaultButton(ToQtButton(def));
   if (std::find(answers.begin(), answers.end(), mrCancel) != answers.end())
     box.setEscapeButton(QMessageBox::Cancel);
+  // A short text makes a narrow box whose title the window manager cuts: the box is made wide
+  // enough for its title (in the bold title font, with room for the frame's buttons).
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    QFont title = box.font();
+    title.setBold(true);
+    const int width = QFontMetrics(title).horizontalAdvance(box.windowTitle()) + 140;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   int r = box.exec();
   for (int a : answers)
     if (r == ToQtButton(a)) return a;

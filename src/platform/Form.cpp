@@ -334,8 +334,10 @@ int Form::MDIClientHeight() const {
 }
 
 void Form::SetMDIClientSize(int width, int height) {
+  const bool changed = std::max(0, width) != mdi_client_width_ || std::max(0, height) != mdi_client_height_;
   mdi_client_width_ = std::max(0, width);
   mdi_client_height_ = std::max(0, height);
+  if (changed && OnMDIClientResize) OnMDIClientResize(this);
 }
 
 namespace {

@@ -105,8 +105,10 @@ class Form : public Component {
   // unless the GUI reported the real area.
   int MDIClientWidth() const;
   int MDIClientHeight() const;
-  // The GUI tells the size of the area its MDI children really share (0 x 0: not known).
+  // The GUI tells the size of the area its MDI children really share (0 x 0: not known); a
+  // change calls OnMDIClientResize.
   void SetMDIClientSize(int width, int height);
+  NotifyEvent OnMDIClientResize;
   // Cascade: the children that are not minimised become normal and are stacked from the
   // top-left corner, each keeping its normal size. Tile: they become normal and share the area
   // in a grid (Vertical: more columns than rows). Minimised children stay minimised.

@@ -122,7 +122,8 @@ class XlsxSpreadsheet : public Spreadsheet {
   bool SetCell(int book, int sheet, int row, int col, const std::string& text) override;
   bool SetNumber(int book, int sheet, int row, int col, double value, const std::string& text) override;
   // Writes every changed workbook ("Book1.xlsx", ...) and opens it when the application is
-  // visible. The first failure is returned; the others are still tried.
+  // visible; one that no program opens is saved where the user says (a save dialog). The first
+  // failure is returned; the others are still tried.
   bool Finish(std::string& error) override;
 
   const std::vector<SpreadsheetBook>& Books() const { return books_; }
@@ -143,6 +144,9 @@ class XlsxSpreadsheet : public Spreadsheet {
   SpreadsheetBook* Book(int book);
   const SpreadsheetBook* Book(int book) const;
   SpreadsheetSheet* Sheet(int book, int sheet);
+  // Asks where a workbook that no program opened is to be kept and writes it there; the path,
+  // or "" when the user cancelled.
+  static std::string SaveWorkbookElsewhere(const SpreadsheetBook& book);
 
   DocumentOpener opener_;
   std::string folder_;

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include <xlsxwriter.h>
 
+#include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "platform/Spreadsheet.h"
 #include "platform/Text.h"
@@ -230,6 +232,28 @@ bool XlsxSpreadsheet::WriteXlsx(const SpreadsheetBook& book, const std::string& 
   return true;
 }
 
+std::string XlsxSpreadsheet::SaveWorkbookElsewhere(const SpreadsheetBook& book) {
+  SaveDialog dialog;
+  dialog.SetTitle("No program opens the workbook: save it as");
+  dialog.SetFilter("Excel Workbook (*.xlsx)|*.xlsx|All Files (*.*)|*.*");
+  dialog.SetFileName(book.Name + ".xlsx");
+  for (;;) {
+    if (!dialog.Execute()) return {};
+    std::string path = dialog.FileName();
+    if (dialog.FilterIndex() <= 1 && path.size() >= 5) {
+      std::string ext = path.substr(path.size() - 5);
+      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (ext != ".xlsx") path += ".xlsx";
+    } else if (dialog.FilterIndex() <= 1) {
+      path += ".xlsx";
+    }
+    std::string why;
+    if (WriteXlsx(book, path, why)) return path;
+    MessageBox(why, "Save Workbook", mbOk | mbIconExclamation);
+    dialog.SetFileName(path);
+  }
+}
+
 bool XlsxSpreadsheet::Finish(std::string& error) {
   error.clear();
   bool ok = true;
@@ -256,10 +280,11 @@ bool XlsxSpreadsheet::Finish(std::string& error) {
       continue;
     }
     book.Changed = false;
-    if (visible_) {
-      if (!opener_ || !opener_(book.WrittenPath)) {
-        fail("Cannot open \"" + book.WrittenPath + "\" with the desktop's spreadsheet program");
-      }
+    if (visible_ && (!opener_ || !opener_(book.WrittenPath))) {
+      // No program takes it: the user says where the workbook goes instead of a temporary folder.
+      const std::string kept = SaveWorkbookElsewhere(book);
+      if (kept.empty()) fail("Cannot open \"" + book.WrittenPath + "\" with the desktop's spreadsheet program");
+      else book.WrittenPath = kept;
     }
   }
   return ok;

@@ -6,6 +6,7 @@
 #include "platform/System.h"
 #include "shared/AplMsg.h"
 #include "shared/Info.h"
+#include "shared/PTools.h"
 
 namespace quorel {
 
@@ -310,11 +311,17 @@ void TTablOprtWnd::OpenTable() {
 void TTablOprtWnd::SaveTable() {
   SaveDialog1->SetFileName(CurrentTablePath.empty() ? std::string("Table1.asc") : CurrentTablePath);
   SaveDialog1->SetTitle("Save Table as");
+  // The table as text, or as a workbook of the spreadsheet transfer.
+  SaveDialog1->SetFilter("ASCII (*.asc)|*.asc|Excel Workbook (*.xlsx)|*.xlsx|All Files (*.*)|*.*");
   if (!SaveDialog1->Execute()) return;
-  const std::string file = SaveDialog1->FileName();
+  std::string file = SaveDialog1->FileName();
+  if (SaveDialog1->FilterIndex() == 2 && LowerExtension(file) != ".xlsx") file += ".xlsx";
   if (FileExists(file) && !AskYesNo(UntranslatedText("File exists, replace ?"), "Table save as", true)) return;
-  if (SaveGridText(*SGT, file) != 1) return;  // the toolkit has reported it
-  CurrentTablePath = file;
+  const bool workbook = LowerExtension(file) == ".xlsx";
+  // The toolkit has reported a failure.
+  if ((workbook ? SaveGridWorkbook(*SGT, file, "Records") : SaveGridText(*SGT, file)) != 1) return;
+  // Open reads table texts: the path of a workbook is not offered to it.
+  if (!workbook) CurrentTablePath = file;
   SetCaption(file);
   SaveHistory.erase(std::remove(SaveHistory.begin(), SaveHistory.end(), file), SaveHistory.end());
   SaveHistory.push_back(file);

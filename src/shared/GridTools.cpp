@@ -425,6 +425,45 @@ int StartExcel(int sheets) {
   return workbookIndex;
 }
 
+namespace {
+// The cells of a grid into a worksheet: a number goes in as a number, a blank cell stays empty,
+// any other text is text. False with the position of the first cell that could not be written.
+bool WriteGridCells(platform::Spreadsheet& xl, int book, int sheet, const StringGrid& grid, int& failedCol,
+                    int& failedRow) {
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    for (int c = 0; c < grid.ColCount(); ++c) {
+      const std::string& text = grid.Cells(c, r);
+      double value = 0;
+      const bool written = Trim(text).empty()           ? xl.SetCell(book, sheet, r + 1, c + 1, "")
+                           : TryTextToDouble(text, value) ? xl.SetNumber(book, sheet, r + 1, c + 1, value, text)
+                                                          : xl.SetCell(book, sheet, r + 1, c + 1, text);
+      if (!written) {
+        failedCol = c;
+        failedRow = r;
+        return false;
+      }
+    }
+  }
+  return true;
+}
+}  // namespace
+
+int SaveGridWorkbook(const StringGrid& grid, const std::string& path, const std::string& sheetName) {
+  platform::XlsxSpreadsheet book(nullptr);
+  int col = 0, row = 0;
+  std::string why;
+  const bool built = book.Start() && book.AddWorkbook() && book.SetSheetName(1, 1, sheetName) &&
+                     WriteGridCells(book, 1, 1, grid, col, row);
+  if (!built) why = "the cell " + CellPositionText(col, row) + " can not be written";
+  if (!built || platform::IsReadOnlyFile(path) || !SettingsStore().BackupFile(path) ||
+      !platform::XlsxSpreadsheet::WriteXlsx(book.Books()[0], path, why)) {
+    if (!why.empty()) PostLogMessage(LevelCritical, 1047, why);
+    platform::MessageBox("File can not be saved", "Table", platform::mbOk | platform::mbIconExclamation);
+    return -1;
+  }
+  return 1;
+}
+
 int GridToExcel(const StringGrid& grid, int sheet, const std::string& name) {
   platform::Spreadsheet& xl = platform::SpreadsheetService();
   const int book = workbookIndex;
@@ -442,18 +481,8 @@ int GridToExcel(const StringGrid& grid, int sheet, const std::string& name) {
   };
   if (sheet < 1) return fail(0, 0);
   if (!name.empty()) xl.SetSheetName(book, sheet, name);
-  for (int r = 0; r < grid.RowCount(); ++r) {
-    for (int c = 0; c < grid.ColCount(); ++c) {
-      // A number goes in as a number, a blank cell stays empty, any other text is text.
-      const std::string& text = grid.Cells(c, r);
-      double value = 0;
-      const bool written = Trim(text).empty()           ? xl.SetCell(book, sheet, r + 1, c + 1, "")
-                           : TryTextToDouble(text, value) ? xl.SetNumber(book, sheet, r + 1, c + 1, value, text)
-                                                          : xl.SetCell(book, sheet, r + 1, c + 1, text);
-      if (!written) return fail(c, r);
-    }
-  }
-  return 1;
+  int col = 0, row = 0;
+  return WriteGridCells(xl, book, sheet, grid, col, row) ? 1 : fail(col, row);
 }
 
 void PrepareExcelWorkbook(int first) {

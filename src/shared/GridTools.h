@@ -43,6 +43,10 @@ void ReportGridCapped(std::string_view source);
 int SaveGridText(const platform::StringGrid& grid, const std::string& path);
 // The bytes SaveGridText writes.
 std::string GridToTableText(const platform::StringGrid& grid);
+// Writes the whole grid as an .xlsx workbook of one worksheet named sheetName, its cells as the
+// spreadsheet transfer writes them (numbers as numbers). Backup, read-only and failure as
+// SaveGridText; the reason of a failed write is posted too (level 2, ID 1047).
+int SaveGridWorkbook(const platform::StringGrid& grid, const std::string& path, const std::string& sheetName);
 
 // Reads a table text file into the grid from (startCol, startRow). CR LF, LF and a lone CR
 // each end a line; a last line without a line end is read too. The k-th cell of a line goes to

@@ -472,12 +472,12 @@ TEST_F(AfcWindowTest, ManyRelationsAndTheLargestNumbersRoundTrip) {
     EXPECT_EQ(w->Relation(n).B, -w->Relation(n).A);
     EXPECT_EQ(w->Relation(n).type, n % 10);
   }
-  // A count beyond the section's lines is no count.
+  // A count beyond the section's lines is no count; the count line itself holds no relation.
   store.ResetSettingsCache();
   store.FileLines() = {"[ActivityCoefficients]", "Count=2147483647", "1=Idx:6;A:2;B:0.5;C:;"};
   w->LoadActivityCoefficients();
-  EXPECT_EQ(w->RelationCount(), 2);
-  EXPECT_EQ(w->Relation(2).type, 0);
+  EXPECT_EQ(w->RelationCount(), 1);
+  EXPECT_EQ(w->Relation(1).type, 6);
 }
 
 TEST_F(AfcWindowTest, AnEmptyListWritesNoSectionAndASystemWithoutOneReadsEmpty) {
@@ -512,12 +512,16 @@ TEST_F(AfcWindowTest, ReadingDoubtfulSections) {
     std::vector<Row> rows;
     const char* why;
   } cases[] = {
-      {{"[ActivityCoefficients]", "  Count=2", "  1=Idx:7;A:1,5;B:x;C:c;"},
+      {{"[ActivityCoefficients]", "  Count=2", "  1=Idx:7;A:1,5;B:x;C:c;", "  3=Idx:2;A:1;B:1;C:;"},
        {{"7", "[1]", "1.5", "0", "c"}, {"0", "[2]", "0", "0", ""}},
        "a missing line reads as type 0 with zeros; an unreadable B as 0"},
       {{"[ActivityCoefficients]", "  Count=1000000000", "  1=Idx:3;A:1;B:2;C:;"},
-       {{"3", "[1]", "1", "2", ""}, {"0", "[2]", "0", "0", ""}},
+       {{"3", "[1]", "1", "2", ""}},
        "a count beyond the lines of the section"},
+      {{"[ActivityCoefficients]", "  Count=3", "  1=Idx:3;A:1;B:2;C:;"},
+       {{"3", "[1]", "1", "2", ""}},
+       "a section cut after its first relation reads no empty one for its count line"},
+      {{"[ActivityCoefficients]", "  Count=1"}, {}, "a count without its relation"},
       {{"[ActivityCoefficients]", "  Count=-4", "  1=Idx:3;A:1;B:2;C:;"}, {}, "a negative count"},
       {{"[ActivityCoefficients]", "  Count=abc"}, {}, "an unreadable count"},
       {{"[ActivityCoefficients]", "  Count=1", "  1=B:2;A:4;Idx:5;C:comment;"},

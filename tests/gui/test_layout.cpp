@@ -21,6 +21,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTreeWidget>
 #include <QHeaderView>
@@ -43,6 +44,7 @@
 #include "equilibrium/ElBlnc.h"
 #include "equilibrium/EqKernel.h"
 #include "equilibrium/EqlMain.h"
+#include "equilibrium/Phase.h"
 #include "gui/Gui.h"
 #include "gui/ViewBase.h"
 #include "../support/chart_text_boxes.h"
@@ -584,6 +586,43 @@ TEST_F(LayoutTest, LunettaAtFirstStartAndAfterAnUpdateOfWater) {
   checkPlaces("after Tile");
   EXPECT_EQ(Lines(charttext::ChartTextProblems(chart)), "");
   Grab(*windows.Frame, "lunetta_tiled.png");
+  gui::UnbindAll();
+}
+
+// Orvanto's first start in a frame of a 1366 x 768 screen (less its task bar): Gas.1, Liq.1 and
+// Sol.1 lie in the frame's area without covering one another, each with its tool bar, its grid
+// header and its whole width of columns in view.
+TEST_F(LayoutTest, OrvantoFirstStartAt1366x768ShowsEveryPhaseWindowWhole) {
+  OrvantoWindows windows;
+  TEqlMainWnd& m = *windows.Main;
+  StartOrvanto(m);
+  QWidget* frame = gui::WidgetOf(&m);
+  ASSERT_NE(frame, nullptr);
+  frame->resize(1366, 738);
+  for (int i = 0; i < 5; ++i) Settle();
+  QWidget* area = gui::WidgetOf(PhaseSlotTable[1].Window)->parentWidget()->parentWidget();  // the MDI viewport
+  const QRect inside(area->mapToGlobal(QPoint(0, 0)), area->size());
+  std::vector<QRect> placed;
+  for (int slot : {1, 3, 6}) {
+    SCOPED_TRACE(slot);
+    TPhaseWnd* w = PhaseSlotTable[slot].Window;
+    ASSERT_NE(w, nullptr);
+    const QRect r = SubWindowOnScreen(*w);
+    EXPECT_TRUE(inside.contains(r)) << Text(r) << " in " << Text(inside);
+    for (const QRect& other : placed) EXPECT_FALSE(r.intersects(other)) << Text(r) << " " << Text(other);
+    placed.push_back(r);
+    QWidget* bar = gui::WidgetOf(w->ToolBar1);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(r.contains(QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size())));
+    auto* grid = qobject_cast<QTableView*>(gui::WidgetOf(w->SGPhase));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(grid->horizontalHeader()->isVisible());
+    EXPECT_TRUE(r.contains(QRect(grid->horizontalHeader()->mapToGlobal(QPoint(0, 0)), grid->horizontalHeader()->size())));
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    EXPECT_GE(grid->viewport()->height(), 2 * grid->verticalHeader()->defaultSectionSize());  // rows to see
+  }
+  Grab(m, "orvanto_first_start_1366x768.png");
   gui::UnbindAll();
 }
 

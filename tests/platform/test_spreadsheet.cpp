@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Headless.h"
 #include "platform/Spreadsheet.h"
 #include "../support/xlsx_reading.h"
 
@@ -18,6 +19,7 @@ namespace {
 using xlsxreading::SheetCells;
 using xlsxreading::SheetNames;
 using xlsxreading::Unzip;
+using xlsxreading::WorkbookSheetCells;
 
 namespace fs = std::filesystem;
 
@@ -241,6 +243,8 @@ TEST_F(XlsxTest, FailuresToWriteOrOpenAreReturned) {
     EXPECT_TRUE(opened_.empty());
   }
   {
+    // No program opens it and the user cancels the question where to keep it.
+    HeadlessSession session;
     XlsxSpreadsheet s(Recorder(false), dir_);
     ASSERT_TRUE(s.Start());
     s.SetVisible(true);
@@ -249,7 +253,30 @@ TEST_F(XlsxTest, FailuresToWriteOrOpenAreReturned) {
     EXPECT_FALSE(s.Finish(error));
     EXPECT_NE(error.find("Cannot open"), std::string::npos) << error;
     EXPECT_TRUE(fs::exists(dir_ + "/Book1.xlsx"));
+    EXPECT_EQ(session.dialogs.file_requests.size(), 1u);
   }
+}
+
+TEST_F(XlsxTest, AWorkbookThatNoProgramOpensIsSavedWhereTheUserSays) {
+  HeadlessSession session;
+  XlsxSpreadsheet s(Recorder(false), dir_ + "/temporary");
+  fs::create_directories(dir_ + "/temporary");
+  ASSERT_TRUE(s.Start());
+  s.SetVisible(true);
+  ASSERT_TRUE(s.AddWorkbook());
+  ASSERT_TRUE(s.SetNumber(1, 1, 1, 1, 2.5, "2.5"));
+  // A first choice that cannot be written is said, and asked again.
+  session.dialogs.QueueFileName(dir_ + "/no/such/folder/kept", 1);
+  session.dialogs.QueueFileName(dir_ + "/kept", 1);
+  std::string error;
+  EXPECT_TRUE(s.Finish(error)) << error;
+  ASSERT_EQ(session.dialogs.file_requests.size(), 2u);
+  EXPECT_EQ(session.dialogs.file_requests[0].DialogKind, FileDialogKind::Save);
+  EXPECT_EQ(session.dialogs.file_requests[0].FileName, "Book1.xlsx");
+  EXPECT_EQ(session.dialogs.file_requests[0].Filter, "Excel Workbook (*.xlsx)|*.xlsx|All Files (*.*)|*.*");
+  ASSERT_EQ(session.dialogs.messages.size(), 1u);
+  EXPECT_EQ(s.Books()[0].WrittenPath, dir_ + "/kept.xlsx");
+  EXPECT_EQ(WorkbookSheetCells(dir_ + "/kept.xlsx", 1), (std::map<std::string, std::string>{{"A1", "#2.5"}}));
 }
 
 TEST_F(XlsxTest, HiddenApplicationWritesWithoutOpeningAndMakesItsOwnFolder) {

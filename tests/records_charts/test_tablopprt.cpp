@@ -20,6 +20,7 @@
 #include "platform/Spreadsheet.h"
 #include "shared/AplMsg.h"
 #include "shared/Info.h"
+#include "../support/xlsx_reading.h"
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -277,7 +278,8 @@ TEST_F(RecordTable, SaveAndOpenRoundTripIsByteExact) {
   ASSERT_EQ(session.dialogs.file_requests.size(), 1u);
   EXPECT_EQ(session.dialogs.file_requests[0].Title, "Save Table as");
   EXPECT_EQ(session.dialogs.file_requests[0].FileName, "Table1.asc");
-  EXPECT_TRUE(session.dialogs.file_requests[0].Filter.empty());
+  EXPECT_EQ(session.dialogs.file_requests[0].Filter,
+            "ASCII (*.asc)|*.asc|Excel Workbook (*.xlsx)|*.xlsx|All Files (*.*)|*.*");
   const std::string bytes = "C\tT [K]\tH\t\t\r\n1\t298.15\t-241.8\t\t\r\n2\t\t1e-5\tx\t\r\n";
   EXPECT_EQ(ReadBytes(path), bytes);
   EXPECT_EQ(w->CurrentTablePath, path);
@@ -932,4 +934,39 @@ TEST(OrvantoRecordTable, CreatedInOrderAndShownByRecords) {
   EXPECT_EQ(Screen::FormCount(), before);
 }
 
+}  // namespace
+
+namespace {
+// "Save as" with a workbook's name, or with the workbook kind chosen, writes the workbook of the
+// spreadsheet transfer: numbers are numeric cells, texts are texts, blank cells stay empty.
+TEST_F(RecordTable, SaveAsAWorkbookWritesNumbersAsNumbers) {
+  Fill(SGT(), {{"C", "T [K]", "x(CO2)", "", ""}, {"1", "298.15", "1e-5", "", ""}, {"2", "3000", "", "n/a", ""}});
+  struct Case {
+    std::string name;
+    int filterIndex;
+    std::string written;
+  } cases[] = {{dir + "/run.xlsx", 1, dir + "/run.xlsx"},  // the name says it, whatever the kind
+               {dir + "/RUN2.XLSX", 3, dir + "/RUN2.XLSX"},
+               {dir + "/run3", 2, dir + "/run3.xlsx"}};  // the kind chosen gives the extension
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    session.dialogs.QueueFileName(c.name, c.filterIndex);
+    w->SaveAs1->Click();
+    ASSERT_TRUE(fs::exists(c.written));
+    const std::map<std::string, std::string> cells = xlsxreading::WorkbookSheetCells(c.written, 1);
+    EXPECT_EQ(cells, (std::map<std::string, std::string>{{"A1", "C"},
+                                                         {"B1", "T [K]"},
+                                                         {"C1", "x(CO2)"},
+                                                         {"A2", "#1"},
+                                                         {"B2", "#298.15"},
+                                                         {"C2", "#1E-05"},
+                                                         {"A3", "#2"},
+                                                         {"B3", "#3000"},
+                                                         {"D3", "n/a"}}));
+    EXPECT_EQ(xlsxreading::SheetNames(xlsxreading::Unzip(c.written, "xl/workbook.xml")),
+              (std::vector<std::string>{"Records"}));
+    EXPECT_EQ(w->Caption(), c.written);
+    EXPECT_EQ(w->CurrentTablePath, "");  // Open reads table texts only
+  }
+}
 }  // namespace
