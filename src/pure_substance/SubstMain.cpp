@@ -433,6 +433,13 @@ void TPSubstWnd::SetChartCaption(const std::string& text) {
   if (SubstanceChart.SetCaption) SubstanceChart.SetCaption(*this, text);
 }
 
+void TPSubstWnd::ShowSubstanceCaptions(const std::string& key) {
+  platform::Application().SetTitle(key.empty() ? "Quorel Pure Substance" : key + " - Pure Substance ");
+  SetFrameCaption(key.empty() ? "Pure Substance" : "Pure Substance: " + key);
+  SetChartCaption(key.empty() ? "Graphic [Pure Subsatance]" : "Graphic: " + key);
+  SetCaption(key.empty() ? "Table" : key);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Range input, headers, finishing
 
@@ -875,10 +882,7 @@ void TPSubstWnd::RangeRun() {
 
   // Status, captions and units.
   TakeSelectedSubstance();
-  platform::Application().SetTitle(BlankFreeKey + " - Pure Substance ");
-  SetFrameCaption("Pure Substance: " + BlankFreeKey);
-  SetChartCaption("Graphic: " + BlankFreeKey);
-  SetCaption(BlankFreeKey);
+  ShowSubstanceCaptions(BlankFreeKey);
 
   // From the start again, on an empty table.
   if (!constantT)
@@ -1147,8 +1151,10 @@ void TPSubstWnd::CbxTPChange(platform::Component* sender) {
       EditV2->SetText(FloatToShortText(T2 - TemperatureOffset));
     }
   }
-  // The batch's T and P columns keep their headers.
+  // The batch's T and P columns keep their headers; the range table's second column is now
+  // the other variable: no value of the mode before stays under its header.
   if (BatchMode) SetBatchHeaders();
+  else if (sender) EmptyTable();
 }
 
 void TPSubstWnd::TemperatureClick(platform::Component* sender) {

@@ -438,6 +438,9 @@ class TPSubstWnd : public platform::Form {
   std::string AmountUnit() const;
   // The batch headers of logical columns 0 and 1: `CbxTP` item 1 ("T [ C ]") and item 0.
   void SetBatchHeaders();
+  // The program's, the frame's, the chart's and this window's captions name the substance of
+  // the blank-free key; without a key they are the captions of no substance.
+  void ShowSubstanceCaptions(const std::string& blankFreeKey);
 
  private:
   friend void RunBatchCalculation(TPSubstWnd& window);

@@ -27,7 +27,11 @@ bool StatePointValue(const std::string& cell, double& value) {
 void TPSubstWnd::MnuBatchCalculationClick(platform::Component* sender) {
   using namespace platform;
   if (sender) MnuBatchCalculation->SetChecked(!MnuBatchCalculation->Checked());
+  const bool switchedOff = BatchMode && !MnuBatchCalculation->Checked();
   BatchMode = MnuBatchCalculation->Checked();
+  // Off, the first two columns are phase and T or P again: no state point of the batch and no
+  // result of it stays under those headers.
+  if (switchedOff) EmptyTable();
   if (BatchMode) {
     SGT->SetOptions(SGT->Options() | goEditing);
     // The headers go where T and P stand now; then every column, cells with it, goes back to

@@ -94,38 +94,50 @@ bool NumberKey(const std::string& path, const char* key, const std::string& valu
   return false;
 }
 
-// Section TableWnd into the window, in the order the settings depend on each other.
-void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store, const std::string& path) {
+// Section TableWnd into the window, in the order the settings depend on each other. A key
+// missing from a whole file takes its default (files of older versions lack keys); a key
+// missing from a section the file was cut short in is not read: what it sets keeps its value.
+void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store, const std::string& path, bool cut) {
   auto key = [&store](const char* name) { return store.GetKeyValue(name); };
+  auto given = [&store, cut](const char* name) { return !cut || !store.GetKeyValue(name).empty(); };
   if (MdiMainWnd) {
-    MdiMainWnd->MnuSaveByExit->SetChecked(key("SaveByExit") == "1");
-    store.ReadFormPlacement(MdiMainWnd, "TableWnd");
+    if (given("SaveByExit")) MdiMainWnd->MnuSaveByExit->SetChecked(key("SaveByExit") == "1");
+    if (key("Maximized") == "1" || given("Height")) store.ReadFormPlacement(MdiMainWnd, "TableWnd");
     store.SelectSection("TableWnd");
   }
   const std::string substance = key("LSubstance");
   if (!substance.empty()) w.CbxSubst->SetText(substance);
-  w.MnuCopyModeTextClick(key("CopyMode") == "HTML" ? w.MnuCopyModeHtml : w.MnuCopyModeText);
+  if (given("CopyMode"))
+    w.MnuCopyModeTextClick(key("CopyMode") == "HTML" ? w.MnuCopyModeHtml : w.MnuCopyModeText);
   const std::string filter = key("MsgFilter");
   if (NumberKey(path, "MsgFilter", filter, true) && AplMsgWnd) AplMsgWnd->SetFilter(TextToInt(filter));
   // The unit menus take their checks without a calculation.
-  const std::string mass = key("Mass");
-  platform::MenuItem* massItem = mass == "g" ? w.MnuGram : mass == "kg" ? w.MnuKg : w.MnuMol;
-  for (platform::MenuItem* item : {w.MnuMol, w.MnuGram, w.MnuKg}) item->SetChecked(item == massItem);
-  const bool kJ = key("Energy") == "kJ";
-  w.MnuEkJ->SetChecked(kJ);
-  w.MnuEJ->SetChecked(!kJ);
-  w.CbxTP->SetItemIndex(key("ConstIdx") == "1" ? 1 : 0);
+  if (given("Mass")) {
+    const std::string mass = key("Mass");
+    platform::MenuItem* massItem = mass == "g" ? w.MnuGram : mass == "kg" ? w.MnuKg : w.MnuMol;
+    for (platform::MenuItem* item : {w.MnuMol, w.MnuGram, w.MnuKg}) item->SetChecked(item == massItem);
+  }
+  if (given("Energy")) {
+    const bool kJ = key("Energy") == "kJ";
+    w.MnuEkJ->SetChecked(kJ);
+    w.MnuEJ->SetChecked(!kJ);
+  }
+  if (given("ConstIdx")) w.CbxTP->SetItemIndex(key("ConstIdx") == "1" ? 1 : 0);
   // The window's box and the Behaviour window's hidden one are one flag.
-  w.CBex->SetChecked(key("Extrapolation") == "1");
-  w.CBexClick(nullptr);
-  const bool celsius = key("Temp") == "C";
+  if (given("Extrapolation")) {
+    w.CBex->SetChecked(key("Extrapolation") == "1");
+    w.CBexClick(nullptr);
+  }
+  const bool celsius = given("Temp") ? key("Temp") == "C" : w.MnuTempC->Checked();
   w.MnuTempC->SetChecked(celsius);
   w.MnuTempK->SetChecked(!celsius);
   w.TemperatureOffset = celsius ? 273.15 : 0;
   w.UnitText = celsius ? " [C]" : " [K]";
-  const bool inverse = key("Vol") == "1/V";
-  w.MnuVolInv->SetChecked(inverse);
-  w.MnuVol->SetChecked(!inverse);
+  if (given("Vol")) {
+    const bool inverse = key("Vol") == "1/V";
+    w.MnuVolInv->SetChecked(inverse);
+    w.MnuVol->SetChecked(!inverse);
+  }
   // The mode as the combo's text names it; without the key, as ConstIdx chose.
   const std::string tp = key("CbxTP");
   if (!tp.empty()) w.CbxTP->SetItemIndex(tp.find("bar") != std::string::npos ? 0 : 1);
@@ -137,16 +149,25 @@ void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store, const std::str
   }
   platform::Edit* const edits[4] = {w.ETP, w.EditV1, w.EditdV, w.EditV2};
   const char* const editKeys[4] = {"ETP", "V1", "dV", "V2"};
+  bool read[4] = {};
   for (int i = 0; i < 4; ++i) {
     const std::string text = key(editKeys[i]);
-    if (NumberKey(path, editKeys[i], text, false)) edits[i]->SetText(text);
+    read[i] = NumberKey(path, editKeys[i], text, false);
+    if (read[i]) edits[i]->SetText(text);
   }
 
-  // Labels and items for the unit; the edits stay as the file gave them.
+  // Labels and items for the unit; the edits stay as the file gave them, and an edit the file
+  // gave no number for shows the window's own value of the file's mode and unit (the text it
+  // held may be of the other mode or unit).
   std::string typed[4];
   for (int i = 0; i < 4; ++i) typed[i] = edits[i]->Text();
   w.TemperatureClick(nullptr);
-  for (int i = 0; i < 4; ++i) edits[i]->SetText(typed[i]);
+  const double offset = w.TemperatureOffset;
+  const double own[4] = {w.CbxTP->ItemIndex() == 1 ? w.CurrentT - offset : w.ConstP,
+                         w.CbxTP->ItemIndex() == 1 ? w.P1 : w.T1 - offset,
+                         w.CbxTP->ItemIndex() == 1 ? w.dP : w.dT,
+                         w.CbxTP->ItemIndex() == 1 ? w.P2 : w.T2 - offset};
+  for (int i = 0; i < 4; ++i) edits[i]->SetText(read[i] ? typed[i] : FloatToShortText(own[i]));
   SetTableHeaders(w);  // the headers in the form the unit menus give them
   // The stored range values follow the edits, so switching the mode refills them alike.
   double v = 0;
@@ -253,22 +274,34 @@ bool ReadSubstanceFile(TPSubstWnd& w, const std::string& path) {
                    path + ": no section [TableWnd] of a substance window in the file; it is not read");
     return false;
   }
-  // Cut short after the set-up began: what was read is kept, the rest keeps its defaults.
+  // Cut short after the set-up began: the line the file ends inside is not read (its value may
+  // be cut: "V2=2000" cut to "V2=2"), what was read before it is kept, and what the missing
+  // keys set keeps its value.
   const std::string cutIn = windowSection ? store.CutShortSection() : std::string();
-  if (!cutIn.empty())
+  if (!cutIn.empty()) {
+    const std::string cutKey = store.CutLineKey();
     PostLogMessage(LevelCritical, SubstanceFileCutShortId,
-                   path + ": the file ends inside section [" + cutIn + "]; what is missing keeps its defaults");
+                   cutKey.empty() ? path + ": the file ends inside section [" + cutIn + "]; what is missing keeps its value"
+                                  : path + ": the file ends inside the line of " + cutKey + " in section [" + cutIn +
+                                        "]; " + cutKey + " and what is missing after it are not read");
+  }
   std::string chartSource;
   if (windowSection) {
     chartSource = store.GetKeyValue("GrfSrc");
-    ReadTableWindowSection(w, store, path);
+    ReadTableWindowSection(w, store, path, cutIn == "TableWnd");
   }
   w.EnergyFactor = w.MnuEkJ->Checked() ? 0.001 : 1.0;
 
   // No results come with a file: the table of the substance before is gone.
-  ClearGridRange(0, 1, *w.SGT);
-  w.SGT->SetRowCount(2);
+  w.EmptyTable();
   w.Calculated = false;
+  // The captions name the file's substance, as a run of it would.
+  if (substanceFile) {
+    std::string key;
+    for (char c : w.CbxSubst->Text())
+      if (c != ' ') key += c;
+    w.ShowSubstanceCaptions(key);
+  }
 
   if (substanceFile && GrfWnd) {
     TGrfWnd& chart = *GrfWnd;

@@ -129,6 +129,7 @@ void SettingsReader::ResetSettingsCache() {
   cachedFileSize_ = -1;
   readFailed_ = false;
   endsInsideLine_ = false;
+  cutLine_.clear();
 }
 
 int SettingsReader::OpenSettingsFile(const std::string& path) {
@@ -144,7 +145,8 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
     cachedFileName_ = path;
     cachedFileAge_ = 0;
     readFailed_ = false;
-  endsInsideLine_ = false;
+    endsInsideLine_ = false;
+    cutLine_.clear();
     return 0;
   }
   std::int64_t age = FileAge(path);
@@ -159,6 +161,7 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
   cachedFileName_ = path;
   readFailed_ = false;
   endsInsideLine_ = false;
+  cutLine_.clear();
 
   std::string bytes;
   const bool ok = platform::ReadWholeFile(path, bytes);
@@ -171,6 +174,12 @@ int SettingsReader::OpenSettingsFile(const std::string& path) {
   }
   fileLines_ = SplitSettingsLines(bytes);
   endsInsideLine_ = !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
+  const bool readWhole = path == SystemSettingsFile || LowerExtension(path) == ".ref";
+  if (endsInsideLine_ && !readWhole && !fileLines_.empty()) {
+    cutLine_ = SettingsTrim(fileLines_.back());
+    fileLines_.pop_back();
+  }
+  if (readWhole) endsInsideLine_ = false;
   return 1;
 }
 
@@ -182,6 +191,10 @@ std::string SettingsReader::CutShortSection() const {
     return t.substr(1, t.find(']', 1) - 1);
   }
   return {};
+}
+
+std::string SettingsReader::CutLineKey() const {
+  return SettingsTrim(std::string_view(cutLine_).substr(0, cutLine_.find('=')));
 }
 
 bool SettingsReader::BackupFile(const std::string& path) const {
@@ -228,6 +241,7 @@ int SettingsReader::SaveSettingsFile(const std::string& path) {
   cachedFileSize_ = FileSize(fs::path(platform::NativePath(path)));
   readFailed_ = false;
   endsInsideLine_ = false;
+  cutLine_.clear();
   return 1;
 }
 

@@ -101,10 +101,17 @@ class SettingsReader {
   void ReadGridLayout(platform::StringGrid* grid, std::string section = {});
   void WriteGridLayout(platform::StringGrid* grid, std::string section = {});
 
-  // The section in which the file read was cut short, "" for a whole one: the programs end
-  // every line they write with a line break, so a file whose last line has none ends inside
-  // its last section ("" too when it holds no section).
+  // A file cut short. The programs end every line they write with a line break, so a file
+  // they wrote whose last line has none was cut inside that line ("V2=2000" cut to "V2=2"):
+  // the line is not read, since what it holds may be only the start of its value. The files
+  // that come with the program and its database ("Quorel.sys", the ".ref" file) are edited by
+  // hand as well and are read whole.
+  // CutShortSection: the section the file read was cut short in, "" for a whole one (and for a
+  // cut before any section). CutLine: the line not read, trimmed, "" for a whole file.
+  // CutLineKey: its key, the text before its "=", or the whole line when it holds none.
   std::string CutShortSection() const;
+  const std::string& CutLine() const { return cutLine_; }
+  std::string CutLineKey() const;
 
   // --- state, for the writers that build a file from nothing (reset, name, lines, save) ---
   std::vector<std::string>& FileLines() { return fileLines_; }
@@ -141,6 +148,7 @@ class SettingsReader {
   // saved over it. Cleared by a good read, a missing file and ResetSettingsCache.
   bool readFailed_ = false;
   bool endsInsideLine_ = false;  // the file read has no line break after its last line
+  std::string cutLine_;          // that line, held out of the file lines, trimmed
   // The path whose last backup failed (until a backup of it succeeds or a save consumed it).
   mutable std::string failedBackup_;
 };

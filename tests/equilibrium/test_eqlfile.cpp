@@ -1071,9 +1071,9 @@ TEST_F(EqlFileTest, BadInputsAreSaidAndNoStaleStatusStays) {
          EXPECT_EQ(m->CurrentSystemPath, cut);
          EXPECT_EQ(m->StBar->PanelText(3), "");
          EXPECT_EQ(Phase(1).Caption(), "Flame");
-         ASSERT_EQ(Grid(1).RowCount(), 3);
+         // The cut row of O2 is not read: its amount may be only the start of one.
+         ASSERT_EQ(Grid(1).RowCount(), 2);
          EXPECT_EQ(Grid(1).Cells(ColKey, 1), "CH4 (g)");
-         EXPECT_EQ(Grid(1).Cells(ColKey, 2), "O2 (g)");
          EXPECT_FALSE(Logged(SystemFileSectionShortId));
        }},
       {"a relation section short of its count",

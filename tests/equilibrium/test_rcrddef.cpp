@@ -332,7 +332,7 @@ TEST_F(RecordVariablesTest, ADefinitionReadFromAFileIsBoundedByItsLinesAndTheAdd
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes << "\n";  // a whole file: its last line ends
     store.ResetSettingsCache();
     ASSERT_EQ(store.OpenSettingsFile(file), 1);
     log->sink.Clear();

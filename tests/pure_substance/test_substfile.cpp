@@ -415,7 +415,8 @@ TEST_F(SubstFileTest, DamagedFilesAreSaidAndNoTableStaysUnderOtherInputs) {
       {"cut before its set-up", good.substr(0, tableWnd + 5), SubstanceFileRefusedId,
        ": no section [TableWnd] of a substance window in the file; it is not read", false, "3", "10"},
       {"cut inside its set-up", good.substr(0, v2 + 5), SubstanceFileCutShortId,
-       ": the file ends inside section [TableWnd]; what is missing keeps its defaults", true, "3", "10"},
+       ": the file ends inside the line of V2 in section [TableWnd]; V2 and what is missing after it are not read",
+       true, "3", "10"},
   };
   // Each hostile value of a number key, beside a good step that is read.
   for (const std::string line : {"ETP=abc", "dV=nan", "V1=-1e999", "V2=1e999", "MsgFilter=abc", "grl=x"}) {
