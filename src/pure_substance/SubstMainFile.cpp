@@ -100,6 +100,9 @@ bool NumberKey(const std::string& path, const char* key, const std::string& valu
 void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store, const std::string& path, bool cut) {
   auto key = [&store](const char* name) { return store.GetKeyValue(name); };
   auto given = [&store, cut](const char* name) { return !cut || !store.GetKeyValue(name).empty(); };
+  // The mode and unit the edits' texts are in before the file is read.
+  const int modeBefore = w.CbxTP->ItemIndex();
+  const bool celsiusBefore = w.MnuTempC->Checked();
   if (MdiMainWnd) {
     if (given("SaveByExit")) MdiMainWnd->MnuSaveByExit->SetChecked(key("SaveByExit") == "1");
     if (key("Maximized") == "1" || given("Height")) store.ReadFormPlacement(MdiMainWnd, "TableWnd");
@@ -156,9 +159,9 @@ void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store, const std::str
     if (read[i]) edits[i]->SetText(text);
   }
 
-  // Labels and items for the unit; the edits stay as the file gave them, and an edit the file
-  // gave no number for shows the window's own value of the file's mode and unit (the text it
-  // held may be of the other mode or unit).
+  // Labels and items for the unit; the edits stay as the file gave them. An edit the file gave
+  // no number for keeps its text while the mode and unit stay; where they changed, it shows the
+  // window's own value in the file's mode and unit.
   std::string typed[4];
   for (int i = 0; i < 4; ++i) typed[i] = edits[i]->Text();
   w.TemperatureClick(nullptr);
@@ -167,7 +170,8 @@ void ReadTableWindowSection(TPSubstWnd& w, SettingsReader& store, const std::str
                          w.CbxTP->ItemIndex() == 1 ? w.P1 : w.T1 - offset,
                          w.CbxTP->ItemIndex() == 1 ? w.dP : w.dT,
                          w.CbxTP->ItemIndex() == 1 ? w.P2 : w.T2 - offset};
-  for (int i = 0; i < 4; ++i) edits[i]->SetText(read[i] ? typed[i] : FloatToShortText(own[i]));
+  const bool sameUnits = w.CbxTP->ItemIndex() == modeBefore && w.MnuTempC->Checked() == celsiusBefore;
+  for (int i = 0; i < 4; ++i) edits[i]->SetText(read[i] || sameUnits ? typed[i] : FloatToShortText(own[i]));
   SetTableHeaders(w);  // the headers in the form the unit menus give them
   // The stored range values follow the edits, so switching the mode refills them alike.
   double v = 0;

@@ -462,6 +462,57 @@ TEST_F(SubstFileTest, DamagedFilesAreSaidAndNoTableStaysUnderOtherInputs) {
   EXPECT_EQ(W().EditdV->Text(), "100");
 }
 
+// A file cut inside its last line ("V2=2000" cut to "V2=2") does not read that line: T2 keeps the
+// window's value, the keys after the cut keep theirs (Extrapolation stays on), the keys before it
+// are read, and the log names the cut key.
+TEST_F(SubstFileTest, ALineCutByTheFileEndIsNotRead) {
+  W().ETP->UserSetText("3");
+  W().EditV1->UserSetText("20");
+  W().EditdV->UserSetText("10");
+  W().EditV2->UserSetText("2000");
+  W().CBex->SetChecked(true);
+  W().CBexClick(nullptr);
+  Save(Path("whole.sub"));
+  const std::string whole = Bytes(Path("whole.sub"));
+  const std::size_t v2 = whole.find("V2=2000");
+  ASSERT_NE(v2, std::string::npos);
+  ASSERT_NE(whole.find("Extrapolation=1"), std::string::npos);
+  const std::string cut = Write("cut.sub", whole.substr(0, v2 + 4));  // ends in "V2=2"
+
+  W().ETP->UserSetText("7");  // the file's ETP (before the cut) is read over it
+  log->sink.Clear();
+  Open(cut);
+  ASSERT_TRUE(log->sink.Has(SubstanceFileCutShortId));
+  const auto& m = *std::find_if(log->sink.messages.begin(), log->sink.messages.end(),
+                                [](const LoggedMessage& e) { return e.id == SubstanceFileCutShortId; });
+  EXPECT_NE(m.text.find("the line of V2"), std::string::npos) << m.text;
+  EXPECT_EQ(W().EditV2->Text(), "2000");
+  EXPECT_EQ(W().ETP->Text(), "3");
+  EXPECT_EQ(W().EditV1->Text(), "20");
+  EXPECT_TRUE(W().CBex->Checked());
+}
+
+// What is on screen is what is open: the captions name the opened file's substance, and a
+// switch of the running variable leaves no value under the other variable's header.
+TEST_F(SubstFileTest, CaptionsAndColumnsFollowWhatIsOpen) {
+  W().CbxSubst->UserSetText("CO2(g)");
+  Save(Path("co2.sub"));
+  Run("H2O(u)");
+  ASSERT_EQ(Frame().Caption(), "Pure Substance: H2O(u)");
+  Open(Path("co2.sub"));
+  EXPECT_EQ(Frame().Caption(), "Pure Substance: CO2(g)");
+  EXPECT_EQ(W().Caption(), "CO2(g)");
+  EXPECT_EQ(session.application.title, "CO2(g) - Pure Substance ");
+
+  Run("H2O(u)");
+  ASSERT_GT(W().SGT->RowCount(), 20);
+  const std::string header = W().ColumnHeader(ColVariable);
+  W().CbxTP->UserSelect(W().CbxTP->ItemIndex() == 0 ? 1 : 0);
+  EXPECT_NE(W().ColumnHeader(ColVariable), header);
+  EXPECT_EQ(W().SGT->RowCount(), 2);
+  for (int c = 0; c < SubstanceColumnCount; ++c) EXPECT_EQ(Trim(W().TableCell(c, 1)), "") << c;
+}
+
 TEST_F(SubstFileTest, SaveProposesANameAndAsksBeforeReplacing) {
   struct Case {
     const char* key;
